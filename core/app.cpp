@@ -1,0 +1,42 @@
+#include "core/app.h"
+
+#include "platform/clock.h"
+
+App* theApp = nullptr;
+
+App::App() {
+    theApp = this;
+    qpcFrequency = plat::counterFrequency();
+    qpcStart = plat::counterNow();
+}
+
+App::~App() {
+    if (detectionThread.joinable()) detectionThread.join();
+    if (theApp == this) theApp = nullptr;
+}
+
+void App::resetSettingsToDefaults() {
+#define TARVION_RESET_SETTING(type, name, value) name = value;
+    TARVION_SETTINGS_FIELDS(TARVION_RESET_SETTING)
+#undef TARVION_RESET_SETTING
+}
+
+void App::applyInputTestReset() {
+    resetSettingsToDefaults();
+    fullscreen = false;
+    volume = 0.0f;
+    dpi = 800;
+}
+
+void App::applyAutomationReset() {
+    resetSettingsToDefaults();
+    game = 1;  // "valorant"
+    dpi = 800;
+    sens = 0.32;
+    length = 1;
+    fullscreen = false;
+    volume = 0.0f;
+    fpsCap = 240;
+    xp = 5000;
+    tutorialDone = true;
+}

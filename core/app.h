@@ -1,0 +1,258 @@
+#pragma once
+// The one application record: every piece of state the program keeps, in one place.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/history.h"
+#include "core/score_log.h"
+#include "engine/analysis.h"
+#include "engine/debris.h"
+#include "engine/drill_round.h"
+#include "engine/session.h"
+#include "engine/sim_aimer.h"
+#include "integration/detection.h"
+#include "integration/reforger.h"
+#include "render/renderer.h"
+
+using Rgb = std::array<float, 3>;
+
+// The 37 settings.ini fields in declaration order: type, name, default.
+// Construction and the unattended resets both take their defaults from here.
+#define TARVION_SETTINGS_FIELDS(X)                 \
+    X(int32_t, game, 1)                            \
+    X(double, dpi, 800)                            \
+    X(double, sens, 0.4)                           \
+    X(bool, sensUnknown, false)                    \
+    X(double, customYaw, 0.022)                    \
+    X(double, cmDirect, 35)                        \
+    X(int32_t, style, -1)                          \
+    X(int32_t, length, 1)                          \
+    X(double, fov, 0)                              \
+    X(std::string, myGames, "")                    \
+    X(std::string, knownGames, "")                 \
+    X(double, reforgerYaw, 0)                      \
+    X(double, reforgerFov, 0)                      \
+    X(int32_t, xhStyle, 0)                         \
+    X(float, xhSize, 7)                            \
+    X(float, xhThick, 2)                           \
+    X(float, xhGap, 3)                             \
+    X(Rgb, xhColor, (Rgb{0.0f, 1.0f, 0.55f}))      \
+    X(bool, xhOutline, true)                       \
+    X(Rgb, flickColor, (Rgb{0.1f, 0.85f, 0.92f}))  \
+    X(Rgb, trackColor, (Rgb{0.98f, 0.55f, 0.2f}))  \
+    X(float, volume, 0.6f)                         \
+    X(int32_t, fpsCap, 1000)                       \
+    X(bool, vsync, false)                          \
+    X(bool, msaa, true)                            \
+    X(bool, fullscreen, true)                      \
+    X(bool, showFps, false)                        \
+    X(bool, tutorialDone, false)                   \
+    X(bool, checkUpdates, true)                    \
+    X(std::string, gun, "halberd")                 \
+    X(std::string, skin, "factory")                \
+    X(std::string, theme, "lab")                   \
+    X(int64_t, xp, 0)                              \
+    X(double, scopeMult, 1.0)                      \
+    X(int32_t, trackSpeed, 1)                      \
+    X(int32_t, hitSound, 0)                        \
+    X(bool, scopeMeasured, false)
+
+// Screen values held in App.screen.
+enum Screen : int32_t {
+    ScreenHome = 0,
+    ScreenSetup = 1,
+    ScreenRound = 2,
+    ScreenResults = 3,
+    ScreenDpi = 4,
+    ScreenConverter = 5,
+    ScreenHistory = 6,
+    ScreenSettings = 7,
+    ScreenCalibrate = 8,
+    ScreenArmory = 9,
+    ScreenTools = 10,
+    ScreenScopeResult = 11,
+};
+
+enum SessionKind : int32_t { SessionFinder = 0, SessionPractice = 1, SessionSensCheck = 2, SessionScopeCheck = 3 };
+enum RoundPhase : int32_t { RoundPlaying = 0, RoundBetween = 1, RoundPaused = 2 };
+
+struct App {
+    App();
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    // Window and clock
+    void* hwnd = nullptr;
+    int32_t width = 1600;
+    int32_t height = 900;
+    float uiScale = 1.0f;
+    float uiScaleOverride = 0;
+    bool quitRequested = false;
+    bool mouseCaptured = false;
+    int64_t qpcFrequency = 0;
+    int64_t qpcStart = 0;
+    double now = 0;
+    double fps = 0;
+
+    // Renderer
+    Renderer renderer;
+
+    // Settings
+#define TARVION_DECLARE_SETTING(type, name, value) type name = value;
+    TARVION_SETTINGS_FIELDS(TARVION_DECLARE_SETTING)
+#undef TARVION_DECLARE_SETTING
+
+    // Data folder and fonts
+    std::string dataDir;
+    void* fontBody = nullptr;
+    void* fontSmall = nullptr;
+    void* fontSemibold = nullptr;
+    void* fontTitle = nullptr;
+    void* fontHero = nullptr;
+
+    // Screen state
+    int32_t screen = ScreenHome;
+    int32_t setupStep = 0;
+    int32_t dpiReturnScreen = 0;
+    int32_t practiceReturnScreen = 0;
+    int32_t sessionKind = SessionFinder;
+    int32_t roundPhase = RoundPlaying;
+    int32_t phaseBeforePause = 0;
+    float resultsScrollY = -1;
+    bool absoluteMouseSeen = false;
+
+    // The two sub-objects
+    TestSession session;
+    DrillRound round;
+
+    // Practice and round state
+    double practiceCm = 35;
+    int32_t roundCounter = 0;
+    double nextRoundAt = 0;
+    bool stageChanged = false;
+    RoundResult lastRound;
+    std::vector<RoundResult> practiceRounds;
+    std::vector<Debris> debris;
+    std::vector<RenderSphere> renderList;
+    double menuClock = 0;
+    int32_t lastCountdownTick = 99;
+    bool tourVisible = false;
+    int32_t tourPage = 0;
+    bool tutorialPractice = false;
+    bool showTutorialDone = false;
+    double hitMarkerTime = -10;
+    double swayInput[2] = {0, 0};
+    float gunSway[2] = {0, 0};
+    float gunRoll = 0;
+    float recoil[2] = {0, 0};
+    bool aiming = false;
+    float zoom = 0;
+
+    // Results
+    bool hasResult = false;
+    AnalysisResult analysis;
+    SessionConfig resultConfig;
+    int32_t resultGame = 1;
+    double resultYaw = 0.022;
+    double resultCm = 35;
+    std::string reportPath;
+    std::string resultMode = "finder";
+    bool isSensCheckResult = false;
+    std::vector<SensCheckEntry> sensChecks;
+    double cmBeforeCheck = 0;
+
+    // History and scores
+    std::vector<HistoryEntry> history;
+    std::vector<ScoreRow> scores;
+
+    // Scope session and scope result
+    TestSession scopeSession;
+    AnalysisResult scopeAnalysis;
+    bool hasScopeResult = false;
+    double scopeHipCm360 = 35;
+    double scopeBestMultiplier = 1.0;
+    double scopeLowMultiplier = 1.0;
+    double scopeHighMultiplier = 1.0;
+
+    // DPI tool
+    bool dpiMeasuring = false;
+    int64_t dpiCountsX = 0;
+    int64_t dpiCountsY = 0;
+    int32_t dpiDistanceIndex = 1;
+    std::vector<double> dpiTries;
+
+    // Reforger and calibration tools
+    ReforgerSettings reforger;
+    std::string reforgerStatus;
+    bool reforgerStatusOk = false;
+    int32_t calGame = -1;
+    double calSens = 1.0;
+    int32_t calTurns = 1;
+    bool calCounting = false;
+    int64_t calCounts = 0;
+    std::vector<double> calTries;
+    int32_t calReturnScreen = 0;
+    bool rawInputSink = false;
+    bool f8HotkeyOk = false;
+
+    // Progression
+    int32_t lastXpGain = 0;
+    int32_t newLevel = 0;
+    double levelUpUntil = 0;
+    std::string unlockedText;
+    int32_t armoryTab = 0;
+
+    // Share
+    bool shareRequested = false;
+    int32_t shareCaptureRect[4] = {0, 0, 0, 0};
+    bool shareCapturePending = false;
+    std::string toast;
+
+    // Threads
+    std::vector<DetectedGame> detectedGames;
+    std::atomic<bool> detectionDone{false};
+    std::thread detectionThread;
+    bool foundGamesNotNow = false;
+
+    // Automation
+    bool automation = false;
+    std::string galleryDir;
+    int32_t sizeOverride[2] = {0, 0};
+    std::string bannerDir;
+    std::string gifDir;
+    bool bannerMode = false;
+    int32_t gifFps = 12;
+    int32_t gifFrames = 84;
+    std::string inputTestFile;
+    double automationSpeed = 8.0;
+    std::string shotsDir;
+    SimAimer simAimer;
+    int32_t simRoundCounter = 0;
+    std::string pendingCapture;
+
+    // ---- Unattended resets -------------------------------------------------
+    // Every settings field back to its default.
+    void resetSettingsToDefaults();
+    // --inputtest: defaults, then windowed, silent, 800 DPI.
+    void applyInputTestReset();
+    // Automated runs: defaults, then the fixed profile the captures and the self-test expect.
+    void applyAutomationReset();
+
+    // ---- Sensitivity and view helpers --------------------------------------
+    // ---- Progression -------------------------------------------------------
+    // ---- Settings file -----------------------------------------------------
+    // ---- Score log ---------------------------------------------------------
+    // ---- Result history and reports ----------------------------------------
+    // ---- Game lists --------------------------------------------------------
+    // ---- Result image ------------------------------------------------------
+    // ---- Per-frame session update ------------------------------------------
+};
+
+// The record the window procedure and the font loader reach; set by the constructor,
+// cleared when that record is destroyed.
+extern App* theApp;

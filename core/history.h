@@ -1,0 +1,4 @@
+#pragma once
+// Placeholder records; their owners fill them in.
+struct HistoryEntry {};
+struct SensCheckEntry {};

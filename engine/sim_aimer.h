@@ -1,0 +1,3 @@
+#pragma once
+// Placeholder records; their owners fill them in.
+struct SimAimer {};

@@ -1,0 +1,10 @@
+#pragma once
+#include <cstdint>
+
+namespace plat {
+
+// Monotonic high-resolution counter, in ticks of counterFrequency() per second.
+int64_t counterNow();
+int64_t counterFrequency();
+
+}  // namespace plat

@@ -1,0 +1,15 @@
+#include "platform/clock.h"
+
+#include <time.h>
+
+namespace plat {
+
+int64_t counterNow() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
+}
+
+int64_t counterFrequency() { return 1000000000LL; }
+
+}  // namespace plat

@@ -1,0 +1,60 @@
+#include "platform/paths.h"
+#include "platform/text.h"
+
+#include <windows.h>
+
+namespace plat {
+
+namespace {
+std::wstring wide(const std::string& s) {
+    std::u16string u = utf8ToUtf16(s);
+    return std::wstring(u.begin(), u.end());
+}
+}  // namespace
+
+char pathSeparator() { return '\\'; }
+
+std::string getEnv(const char* name, bool* found) {
+    std::wstring wname = wide(name);
+    DWORD n = GetEnvironmentVariableW(wname.c_str(), nullptr, 0);
+    if (n == 0) {
+        if (found) *found = false;
+        return {};
+    }
+    std::wstring buf(n, L'\0');
+    n = GetEnvironmentVariableW(wname.c_str(), buf.data(), n);
+    buf.resize(n);
+    if (found) *found = true;
+    return utf16ToUtf8(std::u16string(buf.begin(), buf.end()));
+}
+
+std::string defaultDataFolder() {
+    bool set = false;
+    std::string appdata = getEnv("APPDATA", &set);
+    return joinPath(set ? appdata : std::string("."), "Tarvion");
+}
+
+bool folderExists(const std::string& path) {
+    DWORD a = GetFileAttributesW(wide(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool fileExists(const std::string& path) {
+    DWORD a = GetFileAttributesW(wide(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool makeFolder(const std::string& path) {
+    if (path.empty()) return false;
+    return CreateDirectoryW(wide(path).c_str(), nullptr) || folderExists(path);
+}
+
+bool makeFolders(const std::string& path) {
+    if (path.empty()) return false;
+    for (size_t i = 3; i < path.size(); ++i) {
+        if (path[i] == '\\' || path[i] == '/') makeFolder(path.substr(0, i));
+    }
+    return makeFolder(path);
+}
+
+}  // namespace plat
