@@ -19,5 +19,10 @@ enum SoundId : int {
     SoundHitClick = 14,
 };
 
-// Queues a sound; does nothing when no output device is open.
+// Queues a sound on the output that is open; does nothing when none is.
 void playSound(SoundId id, float gain);
+
+// The sound output installs itself here when it opens (and clears it when it closes), so
+// the code that plays cues does not depend on the output library at link time.
+using SoundSink = void (*)(SoundId id, float gain);
+void setSoundSink(SoundSink sink);

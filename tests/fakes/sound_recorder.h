@@ -1,5 +1,5 @@
 #pragma once
-// Test stand-in for the sound output: records every playSound call.
+// Test stand-in for the sound output: records every playSound call (installed before main).
 #include <vector>
 
 #include "audio/sound.h"
