@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/catalog.h"
 #include "core/history.h"
 #include "core/score_log.h"
 #include "engine/analysis.h"
@@ -244,11 +245,51 @@ struct App {
     void applyAutomationReset();
 
     // ---- Sensitivity and view helpers --------------------------------------
+    // Seconds of the performance counter since start-up (the wall clock, not App.now).
+    double secondsSinceStart() const;
+    // The catalogue row of App.game; the default game when the index is out of range.
+    const GameInfo& currentGame() const;
+    // Yaw of the current game (App.customYaw for "Other game", 0.022 when that is not > 0).
+    double gameYaw() const;
+    // cm/360 of the current settings, clamped to 6..200.
+    double currentCm360() const;
+    // Horizontal FOV at 16:9: App.fov when it is a usable angle, else the game's default.
+    double horizontalFov() const;
+    double verticalFov() const;
+    // Horizontal FOV of the window: the vertical FOV is held, the width follows the aspect.
+    double windowFov() const;
+    bool isScopedView() const;
+    // The FOV the 3D view is drawn with (the scope zoom applied on the round screen).
+    double viewFov() const;
+    // The current gun's shot sound, and the recoil kick.
+    void playShotSound(bool hit);
+    // Adopts a cm/360 as the setting of the result's game and saves the settings.
+    void setSensFromCm360(double cm360);
     // ---- Progression -------------------------------------------------------
+    // Adds the XP of a finished round; a level-up sets the toast, the unlock text and plays
+    // the fanfare. Saves the settings either way.
+    void awardXp(const RoundResult& result);
     // ---- Settings file -----------------------------------------------------
+    // dataDir + "settings.ini".
+    std::string settingsPath() const;
+    // Reads settings.ini when it exists, then repairs dpi, game and length and hands the
+    // Reforger calibration to the catalogue. A missing file leaves every field as it is.
+    void loadSettings();
+    // Rewrites settings.ini through a temporary file and one rename, so a failed write
+    // leaves the previous file whole. Failures are silent.
+    void saveSettings();
     // ---- Score log ---------------------------------------------------------
     // ---- Result history and reports ----------------------------------------
     // ---- Game lists --------------------------------------------------------
+    // Catalogue indices of the known ids in myGames, in list order (duplicates kept).
+    std::vector<int32_t> myGameIndices() const;
+    bool isMyGame(int32_t index) const;
+    // Removes the game's id from myGames and, with `add`, appends it at the end.
+    void setMyGame(int32_t index, bool add);
+    // Detected catalogue games not yet in knownGames; empty until detection is done.
+    std::vector<int32_t> shownGameIndices() const;
+    // Appends the ids of these games to knownGames unless already there.
+    void mergeKnownGames(const std::vector<int32_t>& indices);
     // ---- Result image ------------------------------------------------------
     // ---- Per-frame session update ------------------------------------------
 };
