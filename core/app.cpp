@@ -30,7 +30,7 @@ void App::applyInputTestReset() {
 
 void App::applyAutomationReset() {
     resetSettingsToDefaults();
-    game = 1;  // "valorant"
+    game = gameIndexById("valorant");
     dpi = 800;
     sens = 0.32;
     length = 1;
@@ -39,4 +39,7 @@ void App::applyAutomationReset() {
     fpsCap = 240;
     xp = 5000;
     tutorialDone = true;
+    // loadSettings has already handed the stored Reforger yaw to the catalogue; a settings.ini
+    // left in the output folder by an earlier run must not carry it into this one.
+    setCalibratedYaw("reforger", 0);
 }

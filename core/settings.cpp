@@ -1,0 +1,172 @@
+// settings.ini: one "key=value" line per setting, in a fixed key order.
+#include "core/settings.h"
+
+#include <filesystem>
+#include <fstream>
+#include <locale>
+#include <sstream>
+#include <system_error>
+#include <type_traits>
+#include <variant>
+
+#include "core/app.h"
+#include "platform/atomic_file.h"
+#include "platform/paths.h"
+
+namespace {
+
+// The game is stored by its catalogue id, not by its index.
+struct GameId {};
+
+using Field = std::variant<GameId, int32_t App::*, int64_t App::*, double App::*, float App::*, bool App::*,
+                           Rgb App::*, std::string App::*>;
+
+struct Key {
+    const char* name;
+    Field field;
+};
+
+// File order; it differs from the declaration order of the fields.
+const Key kKeys[] = {
+    {"game", GameId{}},
+    {"dpi", &App::dpi},
+    {"sens", &App::sens},
+    {"sensUnknown", &App::sensUnknown},
+    {"customYaw", &App::customYaw},
+    {"cmDirect", &App::cmDirect},
+    {"style", &App::style},
+    {"length", &App::length},
+    {"fov", &App::fov},
+    {"xhStyle", &App::xhStyle},
+    {"xhSize", &App::xhSize},
+    {"xhThick", &App::xhThick},
+    {"xhGap", &App::xhGap},
+    {"xhColor", &App::xhColor},
+    {"xhOutline", &App::xhOutline},
+    {"flickColor", &App::flickColor},
+    {"trackColor", &App::trackColor},
+    {"volume", &App::volume},
+    {"fpsCap", &App::fpsCap},
+    {"vsync", &App::vsync},
+    {"msaa", &App::msaa},
+    {"fullscreen", &App::fullscreen},
+    {"showFps", &App::showFps},
+    {"myGames", &App::myGames},
+    {"knownGames", &App::knownGames},
+    {"reforgerYaw", &App::reforgerYaw},
+    {"reforgerFov", &App::reforgerFov},
+    {"tutorialDone", &App::tutorialDone},
+    {"checkUpdates", &App::checkUpdates},
+    {"gun", &App::gun},
+    {"skin", &App::skin},
+    {"theme", &App::theme},
+    {"xp", &App::xp},
+    {"trackSpeed", &App::trackSpeed},
+    {"hitSound", &App::hitSound},
+    {"scopeMult", &App::scopeMult},
+    {"scopeMeasured", &App::scopeMeasured},
+};
+
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
+
+// A UTF-8 path the streams open as such on every platform.
+std::filesystem::path fsPath(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+void writeValue(std::ostream& out, const App& app, const Field& field) {
+    std::visit(Overloaded{
+                   [&](GameId) {
+                       const std::vector<GameInfo>& rows = gameCatalog();
+                       if (app.game >= 0 && static_cast<size_t>(app.game) < rows.size()) out << rows[app.game].id;
+                   },
+                   [&](bool App::*m) { out << (app.*m ? 1 : 0); },
+                   [&](Rgb App::*m) { out << (app.*m)[0] << ' ' << (app.*m)[1] << ' ' << (app.*m)[2]; },
+                   [&](auto m) { out << app.*m; },
+               },
+               field);
+}
+
+// Standard stream extraction: leading blanks skipped, the rest of the text ignored, a
+// value that does not start with a number reads as 0, an empty one leaves the field alone.
+void readValue(App& app, const Field& field, const std::string& value) {
+    std::istringstream in(value);
+    in.imbue(std::locale::classic());
+    std::visit(Overloaded{
+                   [&](GameId) { app.game = gameIndexById(value); },
+                   [&](std::string App::*m) { app.*m = value; },
+                   [&](bool App::*m) {
+                       int v = app.*m ? 1 : 0;
+                       in >> v;
+                       app.*m = v != 0;
+                   },
+                   [&](Rgb App::*m) { in >> (app.*m)[0] >> (app.*m)[1] >> (app.*m)[2]; },
+                   [&](auto m) { in >> app.*m; },
+               },
+               field);
+}
+
+bool defaultSync(const std::string& path) { return plat::syncFile(path); }
+bool defaultReplace(const std::string& from, const std::string& to) { return plat::replaceFile(from, to); }
+
+}  // namespace
+
+SettingsFileOps& settingsFileOps() {
+    static SettingsFileOps ops{defaultSync, defaultReplace};
+    return ops;
+}
+
+std::string App::settingsPath() const { return plat::joinPath(dataDir, "settings.ini"); }
+
+void App::loadSettings() {
+    std::ifstream in(fsPath(settingsPath()));
+    if (!in) return;
+    std::string line;
+    while (std::getline(in, line)) {
+        // A file edited on Windows reads the same as one with plain line ends.
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string key = line.substr(0, eq);
+        const std::string value = line.substr(eq + 1);
+        for (const Key& k : kKeys)
+            if (key == k.name) {
+                readValue(*this, k.field, value);
+                break;
+            }
+    }
+    if (!(dpi >= 50 && dpi <= 64000)) dpi = 800;
+    if (game < 0 || static_cast<size_t>(game) >= gameCatalog().size()) game = 1;
+    if (static_cast<uint32_t>(length) > 2) length = 1;
+    setCalibratedYaw("reforger", reforgerYaw);
+}
+
+void App::saveSettings() {
+    const std::string path = settingsPath();
+    const std::string temp = path + ".tmp";
+    std::error_code ignored;
+    {
+        std::ofstream out(fsPath(temp), std::ios::out | std::ios::trunc);
+        if (!out) return;
+        out.imbue(std::locale::classic());
+        for (const Key& k : kKeys) {
+            out << k.name << '=';
+            writeValue(out, *this, k.field);
+            out << '\n';
+        }
+        out.close();
+        if (out.fail()) {
+            std::filesystem::remove(fsPath(temp), ignored);
+            return;
+        }
+    }
+    // Only a complete, flushed copy replaces the old file: a crash or a full disk part-way
+    // through keeps the previous settings.
+    const SettingsFileOps& ops = settingsFileOps();
+    if (!ops.syncFile(temp) || !ops.replaceFile(temp, path)) std::filesystem::remove(fsPath(temp), ignored);
+}
