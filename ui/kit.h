@@ -1,0 +1,87 @@
+#pragma once
+// The UI kit: fonts, theme, text helpers, cards, buttons, tiles, decorations and icons that
+// every screen is built from. Main thread only, inside a UI frame.
+#include <string>
+#include <vector>
+
+#include "imgui.h"
+
+struct App;
+
+// Theme palette.
+inline constexpr ImVec4 colAccent{0.07f, 0.8f, 0.86f, 1.0f};
+inline constexpr ImVec4 colText{0.93f, 0.95f, 0.98f, 1.0f};
+inline constexpr ImVec4 colTextDim{0.6f, 0.66f, 0.74f, 1.0f};
+inline constexpr ImVec4 colGood{0.35f, 0.88f, 0.55f, 1.0f};
+inline constexpr ImVec4 colWarn{1.0f, 0.72f, 0.3f, 1.0f};
+inline constexpr ImVec4 colCard{0.085f, 0.095f, 0.125f, 0.94f};
+
+// The UI scale every size is multiplied by (a copy of App.uiScale), and the width of the
+// central content column (set by the root frame each frame it draws).
+extern float s;
+extern float contentWidth;
+
+// The record the kit takes its fonts from.
+App& kitApp();
+void setKitApp(App& app);
+
+ImFont* fontBody();
+ImFont* fontSmall();
+ImFont* fontSemibold();
+ImFont* fontTitle();
+ImFont* fontHero();
+
+// Fonts and style, once, after the UI context exists.
+void loadFontsAndTheme(App& app);
+// A font of the given size (scaled by s); the library's font at that size when the file is
+// missing or cannot be read.
+ImFont* loadUiFont(const std::string& file, float size);
+
+// Text. The formatted helpers cut their text at 1023 characters.
+void textLine(const char* text);
+void coloredText(const ImVec4& colour, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+void dimText(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void bulletText(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void wrappedText(const char* text);
+void sectionHeading(const char* title, const char* subtitle);
+// Text on a draw list (recorded by the probe like any other text).
+void drawListText(ImDrawList* dl, ImFont* font, float size, ImVec2 pos, ImU32 colour, const char* text,
+                  float wrapWidth = 0.0f);
+ImVec2 textSize(ImFont* font, float size, const char* text);
+
+// Cards and buttons.
+bool beginCard(const char* id, ImVec2 size, const ImVec4& background);
+void endCard();
+bool primaryButton(const char* label, ImVec2 size = ImVec2(0, 0));
+// An ordinary button that plays the click sound when pressed.
+bool plainButton(const char* label, ImVec2 size = ImVec2(0, 0));
+int actionCard(const char* id, const ImVec4& background, const ImVec4& titleColour, const char* title,
+               const char* subtitle, const std::vector<const char*>& labels);
+bool styledRadioButton(const char* label, bool active);
+bool styledCheckbox(const char* label, bool& value);
+
+// Tiles.
+enum IconKind : int {
+    IconCheck = 0,
+    IconCrosshair = 1,
+    IconPistol = 2,
+    IconTarget = 3,
+    IconBarChart = 4,
+    IconSliders = 5,
+    IconRuler = 6,
+    IconSwap = 7,
+    IconReplay = 8,
+};
+bool textTile(const char* id, const char* title, const char* subtitle, bool selected, ImVec2 size);
+bool iconTile(const char* id, int icon, const char* title, const char* subtitle, ImVec2 size);
+
+// Decorations.
+void drawPillLabel(ImDrawList* dl, ImVec2 centre, const char* text, ImFont* font, ImU32 background, ImU32 textColour);
+void drawShadowText(ImDrawList* dl, ImFont* font, ImVec2 centre, ImU32 colour, const char* text);
+void drawRingDot(ImDrawList* dl, ImVec2 centre, float radius, ImU32 colour);
+void drawGlowDot(ImDrawList* dl, ImVec2 centre, float radius, const ImVec4& colour, bool bright);
+void drawPillBadge(const char* text, const ImVec4& textColour);
+void drawIcon(int kind, ImVec2 centre, float r, ImU32 colour, ImDrawList* dl = nullptr);
+
+inline ImU32 packColour(const ImVec4& c) { return ImGui::ColorConvertFloat4ToU32(c); }
+inline ImU32 withAlpha(const ImVec4& c, float a) { return ImGui::ColorConvertFloat4ToU32(ImVec4(c.x, c.y, c.z, a)); }

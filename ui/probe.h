@@ -1,0 +1,28 @@
+#pragma once
+// A recorder of what the UI showed in a frame: every text and every labelled widget with its
+// rectangle. Off unless a test turns it on; headless tests use it to find and press buttons.
+#include <string>
+#include <vector>
+
+#include "imgui.h"
+
+struct ProbeItem {
+    std::string label;  // without any "##" suffix
+    ImVec2 min;
+    ImVec2 max;
+};
+
+void probeEnable(bool on);
+bool probeEnabled();
+// Forgets the previous frame's records; call before each UI frame.
+void probeBeginFrame();
+
+void probeText(const char* text);
+void probeButton(const char* label, ImVec2 min, ImVec2 max);
+
+const std::vector<std::string>& probeTexts();
+const std::vector<ProbeItem>& probeItems();
+// The first item whose label is exactly this; null when none was drawn.
+const ProbeItem* probeFindItem(const std::string& label);
+// True when some text of the frame contains this.
+bool probeHasText(const std::string& fragment);
