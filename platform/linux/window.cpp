@@ -1,0 +1,156 @@
+#include "platform/window.h"
+
+#include <SDL.h>
+
+namespace plat {
+
+namespace {
+
+// The program has one window; its context lives beside it.
+SDL_GLContext glContext = nullptr;
+
+SDL_Window* sdl(void* window) { return static_cast<SDL_Window*>(window); }
+
+void askForGl33Core() {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+}
+
+}  // namespace
+
+void* createGlWindow(const char* title, int32_t w, int32_t h, WindowFailure* failure) {
+    WindowFailure dummy = WindowFailure::None;
+    if (!failure) failure = &dummy;
+    *failure = WindowFailure::None;
+    // A borderless full-screen window stays put when another window takes the focus.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        *failure = WindowFailure::Window;
+        return nullptr;
+    }
+    askForGl33Core();
+    const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
+    SDL_Window* win = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, w, h,
+                                       flags | SDL_WINDOW_OPENGL);
+    if (!win) {
+        // Tell "no window at all" from "no window that can carry OpenGL".
+        SDL_Window* plain = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, w, h, flags);
+        *failure = plain ? WindowFailure::PixelFormat : WindowFailure::Window;
+        if (plain) SDL_DestroyWindow(plain);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return nullptr;
+    }
+    glContext = SDL_GL_CreateContext(win);
+    if (!glContext) {
+        // No 3.3 core context: take what the driver has, so the loader's version check
+        // can say that OpenGL 3.3 is missing rather than that there is no OpenGL.
+        SDL_GL_ResetAttributes();
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+        glContext = SDL_GL_CreateContext(win);
+    }
+    if (!glContext || SDL_GL_MakeCurrent(win, glContext) != 0) {
+        if (glContext) SDL_GL_DeleteContext(glContext);
+        glContext = nullptr;
+        SDL_DestroyWindow(win);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        *failure = WindowFailure::Context;
+        return nullptr;
+    }
+    return win;
+}
+
+void destroyGlWindow(void* window) {
+    if (!window) return;
+    SDL_GL_MakeCurrent(sdl(window), nullptr);
+    if (glContext) SDL_GL_DeleteContext(glContext);
+    glContext = nullptr;
+    SDL_DestroyWindow(sdl(window));
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+void* glProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
+
+bool glSetSwapInterval(int32_t interval) {
+    if (!SDL_GL_GetCurrentContext()) return false;
+    return SDL_GL_SetSwapInterval(interval) == 0;
+}
+
+void swapWindow(void* window) {
+    if (window) SDL_GL_SwapWindow(sdl(window));
+}
+
+void drawableSize(void* window, int32_t* w, int32_t* h) {
+    int ww = 0, hh = 0;
+    if (window) SDL_GL_GetDrawableSize(sdl(window), &ww, &hh);
+    if (w) *w = ww;
+    if (h) *h = hh;
+}
+
+bool isMinimized(void* window) {
+    return window && (SDL_GetWindowFlags(sdl(window)) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
+bool hasFocus(void* window) {
+    return window && (SDL_GetWindowFlags(sdl(window)) & SDL_WINDOW_INPUT_FOCUS) != 0;
+}
+
+void showAndFocus(void* window) {
+    if (!window) return;
+    SDL_ShowWindow(sdl(window));
+    SDL_RaiseWindow(sdl(window));
+    // Without a window manager nobody hands the focus over; ask for it directly.
+    SDL_SetWindowInputFocus(sdl(window));
+}
+
+namespace {
+int displayOf(void* window) {
+    int index = window ? SDL_GetWindowDisplayIndex(sdl(window)) : 0;
+    return index < 0 ? 0 : index;
+}
+Rect fromSdl(const SDL_Rect& r) { return Rect{r.x, r.y, r.w, r.h}; }
+}  // namespace
+
+Rect monitorRect(void* window) {
+    SDL_Rect r{0, 0, 0, 0};
+    if (SDL_GetDisplayBounds(displayOf(window), &r) != 0) return Rect{};
+    return fromSdl(r);
+}
+
+Rect workArea(void* window) {
+    SDL_Rect r{0, 0, 0, 0};
+    if (SDL_GetDisplayUsableBounds(displayOf(window), &r) != 0) return monitorRect(window);
+    return fromSdl(r);
+}
+
+void frameExtents(void* window, int32_t* left, int32_t* top, int32_t* right, int32_t* bottom) {
+    int t = 0, l = 0, b = 0, r = 0;
+    if (!window || SDL_GetWindowBordersSize(sdl(window), &t, &l, &b, &r) != 0) t = l = b = r = 0;
+    if (left) *left = l;
+    if (top) *top = t;
+    if (right) *right = r;
+    if (bottom) *bottom = b;
+}
+
+void setBorderlessFullscreen(void* window) {
+    if (!window) return;
+    SDL_SetWindowFullscreen(sdl(window), SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_ShowWindow(sdl(window));
+}
+
+void setWindowed(void* window, Rect client) {
+    if (!window) return;
+    SDL_Window* win = sdl(window);
+    SDL_SetWindowFullscreen(win, 0);
+    SDL_SetWindowBordered(win, SDL_TRUE);
+    SDL_SetWindowSize(win, client.w, client.h);
+    SDL_SetWindowPosition(win, client.x, client.y);
+    SDL_ShowWindow(win);
+}
+
+}  // namespace plat
