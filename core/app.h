@@ -166,6 +166,9 @@ struct App {
     bool isSensCheckResult = false;
     std::vector<SensCheckEntry> sensChecks;
     double cmBeforeCheck = 0;
+    // Note for the results screen when it shows an older result than the session just played
+    // (a Sens Check that could not be analysed); empty otherwise.
+    std::string resultNotice;
 
     // History and scores
     std::vector<HistoryEntry> history;
@@ -279,7 +282,28 @@ struct App {
     // leaves the previous file whole. Failures are silent.
     void saveSettings();
     // ---- Score log ---------------------------------------------------------
+    // dataDir + "scores.csv".
+    std::string scoresPath() const;
+    // Appends the finished round to App.scores and then to scores.csv (header first when the
+    // file is missing or empty). Practice and Scope Check rows carry App.game, finder and Sens
+    // Check rows App.resultGame. A failed write keeps the row in memory only.
+    void logScore(const RoundResult& result, const std::string& mode);
+    // Replaces App.scores with the rows of scores.csv; rows with fewer than 9 fields are skipped.
+    void loadScores();
     // ---- Result history and reports ----------------------------------------
+    // dataDir + "history.csv", and the folder of the text reports.
+    std::string historyPath() const;
+    std::string reportsDir() const;
+    // Appends the current result to history.csv, writes its text report and reloads the
+    // history. The row and the report use the DPI and FOV the rounds ran at (resultConfig).
+    // reportPath names the report only when it was written (else it is emptied); when the
+    // append fails the new row is kept in App.history for this run.
+    void saveResult();
+    // Replaces App.history with the rows of history.csv; rows with fewer than 11 fields are skipped.
+    void loadHistory();
+    // Pools the history rows whose game column equals `key` (see historyGameKey) and whose
+    // values are finite and usable into one cm/360 with an error band.
+    HistoryEstimate historyEstimate(const std::string& key) const;
     // ---- Game lists --------------------------------------------------------
     // Catalogue indices of the known ids in myGames, in list order (duplicates kept).
     std::vector<int32_t> myGameIndices() const;
@@ -292,6 +316,12 @@ struct App {
     void mergeKnownGames(const std::vector<int32_t>& indices);
     // ---- Result image ------------------------------------------------------
     // ---- Per-frame session update ------------------------------------------
+    // One frame: debris, menu clock, gun sway and recoil, scope zoom, and on the round screen
+    // the running round (under automation played by the simulated aimer in 1 ms steps that
+    // advance App.now), its events, the countdown ticks and the end-of-round sequence.
+    void updateFrame(double dt);
+    // Turns the round's queued events into sounds and hit debris, then empties the queue.
+    void drainRoundEvents();
 };
 
 // The record the window procedure and the font loader reach; set by the constructor,

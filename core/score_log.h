@@ -1,3 +1,43 @@
 #pragma once
-// Placeholder records; their owners fill them in.
-struct ScoreRow {};
+// scores.csv: one line per finished round of every kind of session, kept in App.scores too.
+// Field names follow the file's header words.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ScoreRow {
+    std::string day;   // local date, "%Y-%m-%d"
+    std::string game;  // catalogue id
+    int32_t drill = 0;  // drill style of the round
+    double cm360 = 0;
+    double flick_bits_per_s = 0;
+    double accuracy = 0;         // kills / shots, 0..1
+    double kill_ms = 0;          // mean kill time
+    double track_on_target = 0;  // 0..1
+    std::string mode;            // "finder", "check", "scope" or "practice"
+};
+
+inline constexpr const char* kScoresHeader =
+    "day,game,drill,cm360,flick_bits_per_s,accuracy,kill_ms,track_on_target,mode";
+
+// The comma splitter of both CSV files: no quoting, carriage returns dropped wherever they
+// stand, empty fields kept (an empty line is one empty field, a trailing comma a trailing
+// empty field).
+std::vector<std::string> splitCsvLine(const std::string& line);
+
+// Leading decimal number of a field (blanks before it allowed); 0 when there is none.
+double csvLeadingDouble(const std::string& field);
+// Leading decimal integer of a field, limited to the int32 range; 0 when there is none.
+int32_t csvLeadingInt(const std::string& field);
+
+// One row as the file holds it, without the line end.
+std::string formatScoreLine(const ScoreRow& row);
+// One data line of the file; false (row untouched) when it has fewer than 9 fields.
+bool parseScoreLine(const std::string& line, ScoreRow& row);
+
+// True when the file is missing or holds nothing, so an append must start with the header
+// (a zero-byte file left by a crash would otherwise lose its first row as "the header").
+bool csvNeedsHeader(const std::string& path);
+// Appends `line` (and a line end) to the file, writing `header` first when the file is
+// missing or empty. False when the file cannot be opened or written.
+bool appendCsvLine(const std::string& path, const char* header, const std::string& line);

@@ -1,0 +1,126 @@
+// scores.csv: the per-round log and the CSV helpers the result history shares.
+#include "core/score_log.h"
+
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+
+#include "core/app.h"
+#include "core/format.h"
+#include "engine/metrics.h"
+#include "platform/paths.h"
+#include "platform/timefmt.h"
+
+std::vector<std::string> splitCsvLine(const std::string& line) {
+    std::vector<std::string> fields;
+    std::string current;
+    for (char c : line) {
+        if (c == ',') {
+            fields.push_back(current);
+            current.clear();
+        } else if (c != '\r') {
+            current += c;
+        }
+    }
+    fields.push_back(current);
+    return fields;
+}
+
+double csvLeadingDouble(const std::string& field) {
+    const char* begin = field.c_str();
+    char* end = nullptr;
+    const double v = std::strtod(begin, &end);
+    return end == begin ? 0.0 : v;
+}
+
+int32_t csvLeadingInt(const std::string& field) {
+    const char* begin = field.c_str();
+    char* end = nullptr;
+    const long long v = std::strtoll(begin, &end, 10);
+    if (end == begin) return 0;
+    if (v > INT32_MAX) return INT32_MAX;
+    if (v < INT32_MIN) return INT32_MIN;
+    return static_cast<int32_t>(v);
+}
+
+std::string formatScoreLine(const ScoreRow& row) {
+    return formatString("%s,%s,%d,%.2f,%.3f,%.3f,%.0f,%.3f,%s", row.day.c_str(), row.game.c_str(), row.drill,
+                        row.cm360, row.flick_bits_per_s, row.accuracy, row.kill_ms, row.track_on_target,
+                        row.mode.c_str());
+}
+
+bool parseScoreLine(const std::string& line, ScoreRow& row) {
+    const std::vector<std::string> f = splitCsvLine(line);
+    if (f.size() < 9) return false;
+    row.day = f[0];
+    row.game = f[1];
+    row.drill = csvLeadingInt(f[2]);
+    row.cm360 = csvLeadingDouble(f[3]);
+    row.flick_bits_per_s = csvLeadingDouble(f[4]);
+    row.accuracy = csvLeadingDouble(f[5]);
+    row.kill_ms = csvLeadingDouble(f[6]);
+    row.track_on_target = csvLeadingDouble(f[7]);
+    row.mode = f[8];
+    return true;
+}
+
+bool csvNeedsHeader(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return true;
+    return in.peek() == std::ifstream::traits_type::eof();
+}
+
+bool appendCsvLine(const std::string& path, const char* header, const std::string& line) {
+    const bool needsHeader = csvNeedsHeader(path);
+    std::ofstream out(path, std::ios::app);
+    if (!out) return false;
+    if (needsHeader) out << header << '\n';
+    out << line << '\n';
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+namespace {
+
+// The catalogue row of an index; the default game for an index out of range.
+const GameInfo& catalogRow(int32_t index) {
+    const std::vector<GameInfo>& rows = gameCatalog();
+    if (index >= 0 && static_cast<size_t>(index) < rows.size()) return rows[static_cast<size_t>(index)];
+    return rows[1];
+}
+
+}  // namespace
+
+std::string App::scoresPath() const { return plat::joinPath(dataDir, "scores.csv"); }
+
+void App::logScore(const RoundResult& result, const std::string& mode) {
+    const RoundMetrics m = roundMetrics(result);
+    ScoreRow row;
+    row.day = plat::formatLocalTime("%Y-%m-%d");
+    // Only the finder and the Sens Check set resultGame; practice and the Scope Check play
+    // for the current game.
+    const bool underResultGame = sessionKind == SessionFinder || sessionKind == SessionSensCheck;
+    row.game = catalogRow(underResultGame ? resultGame : game).id;
+    row.drill = result.config.style;
+    row.cm360 = result.config.cm360;
+    row.flick_bits_per_s = m.throughput;
+    row.accuracy = m.accuracy;
+    row.kill_ms = m.avgKillMs;
+    row.track_on_target = m.trackOnTarget;
+    row.mode = mode;
+    scores.push_back(row);
+    // A failed write (a locked file) keeps the row for this run only.
+    appendCsvLine(scoresPath(), kScoresHeader, formatScoreLine(row));
+}
+
+void App::loadScores() {
+    scores.clear();
+    std::ifstream in(scoresPath());
+    if (!in) return;
+    std::string line;
+    if (!std::getline(in, line)) return;  // the header, whatever it holds
+    while (std::getline(in, line)) {
+        ScoreRow row;
+        if (parseScoreLine(line, row)) scores.push_back(row);
+    }
+}
