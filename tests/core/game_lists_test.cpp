@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/app.h"
+#include "core/game_lists.h"
+
+namespace {
+
+using Items = std::vector<std::string>;
+using Indices = std::vector<int32_t>;
+
+TEST(GameLists, SplitAndJoin) {
+    struct Case {
+        const char* text;
+        Items items;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {",", {}},
+        {",cs2,,valorant,", {"cs2", "valorant"}},
+        {"cs2", {"cs2"}},
+        {"cs2, apex\r", {"cs2", " apex\r"}},  // blanks and carriage returns stay
+        {"a,,,b,c", {"a", "b", "c"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(splitList(c.text), c.items) << c.text;
+    EXPECT_EQ(joinComma({}), "");
+    EXPECT_EQ(joinComma({"cs2"}), "cs2");
+    EXPECT_EQ(joinComma({"cs2", "valorant", "apex"}), "cs2,valorant,apex");
+}
+
+TEST(GameLists, MyGames) {
+    App app;
+    app.myGames = "cs2,foo,cs2,,reforger";
+    EXPECT_EQ(app.myGameIndices(), (Indices{0, 0, 9}));
+    EXPECT_TRUE(app.isMyGame(0));
+    EXPECT_TRUE(app.isMyGame(9));
+    EXPECT_FALSE(app.isMyGame(1));
+    EXPECT_FALSE(app.isMyGame(-1));
+    EXPECT_FALSE(app.isMyGame(12));
+    app.myGames = "cs2 ,CS2";
+    EXPECT_TRUE(app.myGameIndices().empty());
+    EXPECT_FALSE(app.isMyGame(0));
+}
+
+TEST(GameLists, SetMyGame) {
+    struct Case {
+        const char* before;
+        int32_t index;
+        bool add;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"", 0, true, "cs2"},
+        {"cs2", 1, true, "cs2,valorant"},
+        {"cs2,valorant", 0, true, "valorant,cs2"},  // already there: moves to the end
+        {"cs2,valorant", 0, false, "valorant"},
+        {"cs2,,valorant,cs2,", 0, false, "valorant"},  // every copy goes
+        {",valorant,,", 0, false, "valorant"},         // absent: only empty items dropped
+        {",valorant,,", -1, true, ",valorant,,"},      // outside the catalogue: nothing
+        {",valorant,,", 12, false, ",valorant,,"},
+        {"foo,cs2", 11, true, "foo,cs2,cm360"},
+    };
+    for (const Case& c : cases) {
+        App app;
+        app.myGames = c.before;
+        app.setMyGame(c.index, c.add);
+        EXPECT_EQ(app.myGames, c.after) << c.before << " " << c.index << " " << c.add;
+    }
+}
+
+TEST(GameLists, MergeKnownGames) {
+    App app;
+    app.knownGames = ",cs2,,";
+    app.mergeKnownGames({0});
+    EXPECT_EQ(app.knownGames, "cs2");
+    app.mergeKnownGames({2, 0, 2, 9});
+    EXPECT_EQ(app.knownGames, "cs2,apex,reforger");
+    app.mergeKnownGames({-1, 40});
+    EXPECT_EQ(app.knownGames, "cs2,apex,reforger");
+    app.mergeKnownGames({});
+    EXPECT_EQ(app.knownGames, "cs2,apex,reforger");
+}
+
+}  // namespace
