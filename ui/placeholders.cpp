@@ -15,8 +15,6 @@ void placeholder(App& app, const char* title) {
 
 void drawHomeScreen(App& app) { placeholder(app, "Tarvion"); }
 void drawSetupWizard(App& app) { placeholder(app, "Setup"); }
-void drawRoundHud(App&) {}
-void drawRoundSummary(App&) {}
 void drawPauseOverlay(App&) {}
 void drawResultsScreen(App& app) { placeholder(app, "Results"); }
 void drawMeasureDpiScreen(App& app) { placeholder(app, "Measure DPI"); }
@@ -28,5 +26,4 @@ void drawArmory(App& app) { placeholder(app, "Armory"); }
 void drawToolsScreen(App& app) { placeholder(app, "Tools"); }
 void drawScopeResultScreen(App& app) { placeholder(app, "Scope Check result"); }
 void drawQuickTour(App&) {}
-void drawLevelUpToast(App&) {}
 void drawShareCard(App&) {}

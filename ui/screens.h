@@ -1,6 +1,8 @@
 #pragma once
 // Every screen and overlay the root frame dispatches to; each takes the App and draws into
 // the current window.
+#include "imgui.h"
+
 struct App;
 
 void drawUi(App& app);
@@ -23,3 +25,7 @@ void drawQuickTour(App& app);
 void drawLevelUpToast(App& app);
 void drawShareCard(App& app);
 void drawBanner(App& app);
+// The configured crosshair centred on a point (the HUD and the settings preview).
+void drawCrosshair(ImDrawList* dl, ImVec2 centre);
+// The current level's progress bar and caption at the cursor.
+void drawXpBar(App& app, float width);
