@@ -291,6 +291,29 @@ TEST_F(ViewTest, ScopedView) {
     }
 }
 
+TEST_F(ViewTest, ViewFovFollowsTheScopeZoom) {
+    app.game = gameIndexById("valorant");
+    app.screen = ScreenRound;
+    app.sessionKind = SessionPractice;
+    struct Case {
+        float zoom;
+        double fov;
+    };
+    // The zoom eases in (smoothstep) and narrows the view only past 60 %, to 4x at full zoom.
+    const Case cases[] = {{0, 103}, {0.5f, 103}, {0.7f, 55.688154320927}, {0.9f, 36.702169915570}, {1, 34.895145932676}};
+    for (const Case& c : cases) {
+        app.zoom = c.zoom;
+        EXPECT_NEAR(app.viewFov(), c.fov, 1e-9) << c.zoom;
+    }
+    app.sessionKind = SessionScopeCheck;
+    app.round.config.hFov = 27.5;
+    EXPECT_EQ(app.viewFov(), 27.5);
+    app.screen = ScreenResults;
+    app.width = 1440;
+    app.height = 1080;
+    EXPECT_NEAR(app.viewFov(), 86.631970874, 1e-8);
+}
+
 TEST_F(ViewTest, SecondsSinceStartRuns) {
     double a = app.secondsSinceStart();
     EXPECT_GE(a, 0);

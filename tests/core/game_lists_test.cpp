@@ -83,4 +83,20 @@ TEST(GameLists, MergeKnownGames) {
     EXPECT_EQ(app.knownGames, "cs2,apex,reforger");
 }
 
+TEST(GameLists, ShownGames) {
+    App app;
+    app.knownGames = "apex";
+    app.detectedGames = {{"Counter-Strike 2", "Steam", 0},
+                         {"Rust", "Steam", -1},
+                         {"Apex Legends", "Steam", 2},
+                         {"VALORANT", "Riot", 1},
+                         {"Counter-Strike 2", "Installed", 0}};
+    EXPECT_TRUE(app.shownGameIndices().empty());  // the scan has not handed over yet
+    app.detectionDone.store(true);
+    EXPECT_EQ(app.shownGameIndices(), (Indices{0, 1, 0}));
+    app.mergeKnownGames(app.shownGameIndices());
+    EXPECT_EQ(app.knownGames, "apex,cs2,valorant");
+    EXPECT_TRUE(app.shownGameIndices().empty());
+}
+
 }  // namespace

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/app.h"
+#include "core/armory.h"
+#include "tests/core/temp_folder.h"
+#include "tests/fakes/sound_recorder.h"
+
+namespace {
+
+class AwardXp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app.dataDir = folder.path();
+        app.now = 100;
+        app.unlockedText = "left over";
+        playedSounds().clear();
+    }
+    RoundResult round(int32_t kills, double onTarget, double zoom = 1) {
+        RoundResult r;
+        r.kills = kills;
+        r.onTargetRatio = onTarget;
+        r.config.zoom = zoom;
+        return r;
+    }
+    bool savedXp(int64_t xp) { return folder.read("settings.ini").find("\nxp=" + std::to_string(xp) + "\n") != std::string::npos; }
+
+    TempFolder folder;
+    App app;
+};
+
+TEST_F(AwardXp, RoundWithoutLevelUp) {
+    app.awardXp(round(16, 0.5));
+    EXPECT_EQ(app.lastXpGain, 136);
+    EXPECT_EQ(app.xp, 136);
+    EXPECT_EQ(app.newLevel, 0);
+    EXPECT_EQ(app.levelUpUntil, 0);
+    EXPECT_EQ(app.unlockedText, "left over");
+    EXPECT_TRUE(playedSounds().empty());
+    EXPECT_TRUE(savedXp(136));
+
+    app.awardXp(round(0, 0, 4));
+    EXPECT_EQ(app.lastXpGain, 20);
+    EXPECT_EQ(app.xp, 156);
+}
+
+TEST_F(AwardXp, LevelUpUnlocksAndPlaysTheFanfare) {
+    app.xp = 250;
+    app.awardXp(round(16, 0.375));  // 10 + 96 + 23
+    EXPECT_EQ(app.xp, 379);
+    EXPECT_EQ(app.newLevel, 2);
+    EXPECT_DOUBLE_EQ(app.levelUpUntil, 104.5);
+    EXPECT_EQ(app.unlockedText, "Desert skin, Urban skin, Desert Range map");
+    ASSERT_EQ(playedSounds().size(), 1u);
+    EXPECT_EQ(playedSounds()[0].id, SoundLevelUp);
+    EXPECT_FLOAT_EQ(playedSounds()[0].gain, 0.9f);
+    EXPECT_TRUE(savedXp(379));
+}
+
+TEST_F(AwardXp, JumpOverSeveralLevelsListsEverything) {
+    app.awardXp(round(400, 0));  // 2410 XP: level 1 to 5
+    EXPECT_EQ(app.newLevel, 5);
+    EXPECT_EQ(app.unlockedText,
+              "Desert skin, Urban skin, Arctic Digital skin, Mountain Blend skin, Digital Woodland skin, "
+              "Tiger Stripe skin, Red Tiger skin, Jungle skin, Desert Range map, Arctic Base map, Synthwave map");
+}
+
+TEST_F(AwardXp, LevelUpThatUnlocksNothing) {
+    app.xp = xpForLevel(20) - 5;
+    app.awardXp(round(0, 0));
+    EXPECT_EQ(app.newLevel, 20);
+    EXPECT_EQ(app.unlockedText, "");
+    EXPECT_DOUBLE_EQ(app.levelUpUntil, 104.5);
+    EXPECT_EQ(playedSounds().size(), 1u);
+}
+
+TEST_F(AwardXp, CapAtLevel99) {
+    app.xp = xpForLevel(kMaxLevel) + 1000;
+    app.awardXp(round(10, 1));
+    EXPECT_EQ(app.newLevel, 0);
+    EXPECT_EQ(levelForXp(app.xp), kMaxLevel);
+    EXPECT_TRUE(playedSounds().empty());
+}
+
+}  // namespace
