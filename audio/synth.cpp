@@ -123,9 +123,8 @@ void appendSound(Sound& sound, const Sound& piece, double gapSeconds) {
 
 const char* soundName(int id) { return id >= 0 && id < SOUND_COUNT ? kNames[id] : ""; }
 
-void buildSoundBank() {
-    if (bankBuilt) return;
-    auto& bank = bankStorage();
+std::array<Sound, SOUND_COUNT> synthesizeBank() {
+    std::array<Sound, SOUND_COUNT> bank;
     bank[SoundHitClassic] = synthTone(1500, 900, 0.07, 0.025, 0.55, 0.35);
     bank[SoundMiss] = synthTone(240, 150, 0.07, 0.03, 0.3, 0.15);
     bank[SoundTick] = synthTone(880, 880, 0.08, 0.03, 0.35, 0);
@@ -156,6 +155,12 @@ void buildSoundBank() {
     bank[SoundHitPop] = synthHitVariant(0);
     bank[SoundHitDing] = synthHitVariant(1);
     bank[SoundHitClick] = synthHitVariant(2);
+    return bank;
+}
+
+void buildSoundBank() {
+    if (bankBuilt) return;
+    bankStorage() = synthesizeBank();
     bankBuilt = true;
 }
 

@@ -28,6 +28,8 @@ void appendSound(Sound& sound, const Sound& piece, double gapSeconds);
 // The sound's file name without extension ("hit_classic", ...); "" for an id out of range.
 const char* soundName(int id);
 
+// All fifteen recipes, indexed by SoundId.
+std::array<Sound, SOUND_COUNT> synthesizeBank();
 // Fills the bank on the first call; later calls do nothing. Call before any output opens.
 void buildSoundBank();
 // The process-wide bank, indexed by SoundId. Its vectors never move once built, since
