@@ -81,10 +81,8 @@ std::filesystem::path fsPath(const std::string& utf8) {
 
 void writeValue(std::ostream& out, const App& app, const Field& field) {
     std::visit(Overloaded{
-                   [&](GameId) {
-                       const std::vector<GameInfo>& rows = gameCatalog();
-                       if (app.game >= 0 && static_cast<size_t>(app.game) < rows.size()) out << rows[app.game].id;
-                   },
+                   // An index outside the catalogue is saved as the row it is shown as.
+                   [&](GameId) { out << app.currentGame().id; },
                    [&](bool App::*m) { out << (app.*m ? 1 : 0); },
                    [&](Rgb App::*m) { out << (app.*m)[0] << ' ' << (app.*m)[1] << ' ' << (app.*m)[2]; },
                    [&](auto m) { out << app.*m; },

@@ -95,6 +95,12 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
     EXPECT_DOUBLE_EQ(gameCatalog()[gameIndexById("reforger")].yaw, 0.0117);
 }
 
+TEST_F(SettingsTest, GameOutsideTheCatalogueSavesTheDefaultGame) {
+    app.game = 40;
+    app.saveSettings();
+    EXPECT_EQ(folder.read("settings.ini").rfind("game=valorant\n", 0), 0u);
+}
+
 TEST_F(SettingsTest, NumbersKeepSixSignificantDigits) {
     app.sens = 0.123456789;
     app.dpi = 1234567;  // out of range on load, but written as the stream writes it

@@ -2,17 +2,18 @@
 // A fresh folder under the system temp folder, removed with everything in it at the end.
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
-
-#include <unistd.h>
 
 class TempFolder {
 public:
     TempFolder() {
+        // Unique across test processes that run side by side.
+        static const unsigned run = std::random_device{}();
         static int counter = 0;
         path_ = std::filesystem::temp_directory_path() /
-                ("tarvion_core_" + std::to_string(getpid()) + "_" + std::to_string(++counter));
+                ("tarvion_core_" + std::to_string(run) + "_" + std::to_string(++counter));
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
