@@ -48,11 +48,11 @@ struct SimAimer {
     int32_t state = SimIdle;
     double timer = 0;
     int32_t seenSpawnCount = -1;
-    double moveStart = 0, moveDuration = 0;
+    double moveStart = 0, moveDuration = 0;  // s, moveStart on the round's own clock
     double moveFromX = 0, moveFromY = 0;
     double moveX = 0, moveY = 0;  // planned movement with its aim error, cm
     double viewYawAtMove = 0, viewPitchAtMove = 0;
-    std::vector<OrbSample> orbHistory;
+    std::vector<OrbSample> orbHistory;  // sample times on the round's own clock
     double handVelX = 0, handVelY = 0;  // cm/s while tracking
     double tremorX = 0, tremorY = 0;  // cm, added when counts are taken
     bool trackingStarted = false;
@@ -62,7 +62,7 @@ struct SimAimer {
 void setupSimAimer(SimAimer& aimer, const SimAimerParams& params, double dpi, uint64_t seed);
 // Once per round after the round was set up; what the hand learned is forgotten.
 void resetSimAimer(SimAimer& aimer, int32_t roundIndex);
-// One step of `dt` seconds at time `now`.
+// One step of `dt` seconds at App-clock time `now`.
 void stepSimAimer(SimAimer& aimer, const DrillRound& round, double now, double dt, int32_t& dx,
                   int32_t& dy, bool& click);
 // The hand position (plus tremor) as whole counts since the last call; fractions stay behind.
