@@ -1,0 +1,272 @@
+// One frame of the session: debris, gun motion, scope zoom, the running round (played by
+// the simulated aimer under automation) and what happens when a round ends.
+#include "engine/session_flow.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "audio/sound.h"
+#include "core/app.h"
+#include "core/armory.h"
+#include "engine/mouse_capture.h"
+#include "engine/session.h"
+#include "engine/sim_aimer.h"
+#include "engine/starters.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kStep = 0.001;  // simulated aimer step, s
+constexpr int32_t kMaxStepsPerFrame = 2000;
+
+bool roundsRemain(const TestSession& s) { return s.nextRound < static_cast<int32_t>(s.rounds.size()); }
+
+void betweenRounds(App& app, bool stageChanged, double pause) {
+    app.roundPhase = RoundBetween;
+    app.stageChanged = stageChanged;
+    app.nextRoundAt = app.now + pause;
+}
+
+void finishScopeRound(App& app) {
+    if (plannedRoundScored(app.scopeSession)) app.logScore(app.lastRound, "scope");
+    recordRound(app.scopeSession, app.lastRound);
+    if (roundsRemain(app.scopeSession)) {
+        betweenRounds(app, false, kRoundPause);
+        return;
+    }
+    concludeScopeCheck(app, runAnalysis(app.scopeSession, kFinalResamples));
+}
+
+void finishPracticeRound(App& app) {
+    if (app.tutorialPractice) {
+        app.tutorialDone = true;
+        app.tutorialPractice = false;
+        app.showTutorialDone = true;
+        app.saveSettings();
+        leaveRound(app);
+        app.screen = ScreenHome;
+        return;
+    }
+    app.logScore(app.lastRound, "practice");
+    app.practiceRounds.push_back(app.lastRound);
+    betweenRounds(app, false, kPracticePause);
+}
+
+void finishTestRound(App& app) {
+    const bool check = app.sessionKind == SessionSensCheck;
+    if (plannedRoundScored(app.session)) app.logScore(app.lastRound, check ? "check" : "finder");
+    const bool changed = recordRound(app.session, app.lastRound);
+    if (roundsRemain(app.session)) {
+        betweenRounds(app, changed, changed ? kStageChangePause : kRoundPause);
+        return;
+    }
+    concludeTestSession(app, runAnalysis(app.session, kFinalResamples));
+}
+
+void spawnHitDebris(App& app, const Float3& at) {
+    const double zoom = app.round.config.zoom;
+    const double f = zoom > 1 ? 1.0 / zoom : 1.0;
+    Rng& rng = debrisRng();
+    for (int32_t i = 0; i < kDebrisPerHit; ++i) {
+        const double t = 2 * kPi * rng.uniform();
+        const double p = std::acos(2 * rng.uniform() - 1);
+        const double s = (1.8 + 2.7 * rng.uniform()) * f;
+        const double life = 0.25 + 0.17 * rng.uniform();
+        const double size = (0.035 + 0.035 * rng.uniform()) * f;
+        Debris d;
+        d.pos[0] = at.x;
+        d.pos[1] = at.y;
+        d.pos[2] = at.z;
+        d.vel[0] = static_cast<float>(std::cos(t) * std::sin(p) * s);
+        d.vel[1] = static_cast<float>(std::cos(p) * s);
+        d.vel[2] = static_cast<float>(std::sin(t) * std::sin(p) * s);
+        d.life = d.lifeSpan = static_cast<float>(life);
+        d.size = static_cast<float>(size);
+        for (int c = 0; c < 3; ++c) d.color[c] = app.flickColor[static_cast<size_t>(c)];
+        app.debris.push_back(d);
+    }
+}
+
+SoundId hitSoundId(int32_t setting) {
+    switch (setting) {
+    case 1: return SoundHitDing;
+    case 2: return SoundHitClick;
+    case 3: return SoundHitClassic;
+    default: return SoundHitPop;
+    }
+}
+
+}  // namespace
+
+Rng& debrisRng() {
+    static Rng rng(0xC0FFEE);
+    return rng;
+}
+
+bool plannedRoundScored(const TestSession& s) {
+    return s.nextRound >= 0 && roundsRemain(s) && s.rounds[static_cast<size_t>(s.nextRound)].stage != StageWarmUp;
+}
+
+SensCheckEntry sensCheckEntry(double beforeCm360, const AnalysisResult& a) {
+    SensCheckEntry e;
+    e.beforeCm360 = beforeCm360;
+    e.afterCm360 = a.recommendedCm360;
+    e.changePct = (a.recommendedCm360 / beforeCm360 - 1) * 100;
+    e.lowCm360 = a.lowCm360;
+    e.highCm360 = a.highCm360;
+    e.confidence = a.confidence;
+    e.confirmed = std::fabs(e.changePct) < 3;
+    return e;
+}
+
+void concludeTestSession(App& app, AnalysisResult a) {
+    bool fresh = false;
+    if (app.sessionKind == SessionSensCheck) {
+        if (a.valid) {
+            app.sensChecks.push_back(sensCheckEntry(app.cmBeforeCheck, a));
+            app.analysis = std::move(a);
+            app.isSensCheckResult = true;
+            app.resultMode = "check";
+            app.resultNotice.clear();
+            fresh = true;
+        } else {
+            // The previous result stays, labelled as it was, and the results screen says why.
+            app.resultNotice = app.analysis.valid ? kSensCheckFailedNotice : kSensCheckFailedNoResultNotice;
+        }
+    } else {
+        app.sensChecks.clear();
+        app.analysis = std::move(a);
+        app.isSensCheckResult = false;
+        app.resultMode = "finder";
+        app.resultNotice.clear();
+        fresh = app.analysis.valid;
+    }
+    app.hasResult = app.analysis.valid;
+    if (fresh) app.saveResult();
+    requestMouseCapture(app, false);
+    app.screen = ScreenResults;
+    app.resultsScrollY = 0;
+    playSound(SoundFinish, 1.0f);
+}
+
+void concludeScopeCheck(App& app, AnalysisResult a) {
+    app.scopeAnalysis = std::move(a);
+    app.hasScopeResult = app.scopeAnalysis.valid;
+    if (app.scopeAnalysis.valid) {
+        // The scoped rounds' cm/360 against the same-feel one (4x the hip-fire cm/360).
+        const double b = 4 * app.scopeHipCm360;
+        app.scopeBestMultiplier = b / app.scopeAnalysis.recommendedCm360;
+        app.scopeLowMultiplier = b / app.scopeAnalysis.highCm360;
+        app.scopeHighMultiplier = b / app.scopeAnalysis.lowCm360;
+        app.scopeMeasured = true;
+        app.scopeMult = std::clamp(b / app.scopeAnalysis.recommendedCm360, 0.3, 3.0);
+        app.saveSettings();
+    }
+    requestMouseCapture(app, false);
+    app.screen = ScreenScopeResult;
+    playSound(SoundFinish, 1.0f);
+}
+
+void finishRound(App& app) {
+    app.lastRound = app.round.result;
+    playSound(SoundRoundEnd, 0.7f);
+    app.awardXp(app.lastRound);
+    switch (app.sessionKind) {
+    case SessionScopeCheck: finishScopeRound(app); break;
+    case SessionPractice: finishPracticeRound(app); break;
+    default: finishTestRound(app); break;
+    }
+}
+
+void App::drainRoundEvents() {
+    for (const RoundEvent& e : round.events) {
+        switch (e.type) {
+        case RoundEventHit:
+            playShotSound(true);
+            playSound(hitSoundId(hitSound), 0.85f);
+            hitMarkerTime = now;
+            spawnHitDebris(*this, e.pos);
+            break;
+        case RoundEventMiss: playShotSound(false); break;
+        case RoundEventGivenUp: playSound(SoundMiss, 0.5f); break;
+        case RoundEventFlickBegins:
+        case RoundEventTrackingBegins: playSound(SoundGo, 0.8f); break;
+        default: break;
+        }
+    }
+    round.events.clear();
+}
+
+void App::updateFrame(double dt) {
+    // Debris falls and fades; the survivors keep their order.
+    for (Debris& d : debris) {
+        d.life -= static_cast<float>(dt);
+        d.vel[1] -= static_cast<float>(5 * dt);
+        for (int i = 0; i < 3; ++i) d.pos[i] += d.vel[i] * static_cast<float>(dt);
+    }
+    debris.erase(std::remove_if(debris.begin(), debris.end(), [](const Debris& d) { return d.life <= 0; }),
+                 debris.end());
+
+    if (screen != ScreenRound) menuClock += dt;
+
+    // Gun sway follows the mouse speed, recoil dies away.
+    const double a = 1 - std::exp(-dt / 0.09);
+    double swayX = 0, swayY = 0, rollTarget = 0;
+    if (dt > 0) {
+        const double vx = swayInput[0] * round.degPerCount / dt;
+        const double vy = swayInput[1] * round.degPerCount / dt;
+        swayX = std::clamp(-6e-5 * vx, -0.025, 0.025);
+        swayY = std::clamp(5e-5 * vy, -0.02, 0.02);
+        rollTarget = std::clamp(0.012 * vx, -5.0, 5.0);
+    }
+    swayInput[0] = swayInput[1] = 0;
+    gunSway[0] += static_cast<float>((swayX - gunSway[0]) * a);
+    gunSway[1] += static_cast<float>((swayY - gunSway[1]) * a);
+    gunRoll += static_cast<float>((rollTarget - gunRoll) * a);
+    recoil[0] *= static_cast<float>(std::exp(-dt / 0.075));
+    recoil[1] *= static_cast<float>(std::exp(-dt / 0.028));
+
+    // Scope zoom: always in the Scope Check, in practice while aiming with a scoped gun.
+    const double b = 1 - std::exp(-dt / 0.06);
+    const bool scopedGun = gunCatalog()[static_cast<size_t>(gunIndexById(gun))].scoped == 1;
+    const bool zoomIn = screen == ScreenRound &&
+                        (sessionKind == SessionScopeCheck || (sessionKind == SessionPractice && aiming && scopedGun));
+    if (zoomIn) {
+        zoom += static_cast<float>((1 - zoom) * b);
+        if (1 - zoom < 0.01f) zoom = 1;
+    } else {
+        zoom += static_cast<float>((0 - zoom) * b);
+        if (zoom < 0.01f) zoom = 0;
+    }
+    if (screen != ScreenRound) return;
+
+    if (roundPhase == RoundPlaying) {
+        if (automation) {
+            const long steps = std::clamp(std::lround(dt * automationSpeed / kStep), 1L,
+                                          static_cast<long>(kMaxStepsPerFrame));
+            for (long i = 0; i < steps && round.phase != DrillDone; ++i) {
+                int32_t dx = 0, dy = 0;
+                bool click = false;
+                stepSimAimer(simAimer, round, now, kStep, dx, dy, click);
+                round.applyMouse(dx, dy);
+                if (click) round.fireShot(now);
+                now += kStep;
+                round.updateRound(now);
+            }
+        } else {
+            round.updateRound(now);
+        }
+        drainRoundEvents();
+        if (round.phase == DrillIntro) {
+            const double left = round.config.introSeconds - (now - round.phaseStart);
+            const int32_t k = static_cast<int32_t>(std::ceil(left));
+            if (k >= 1 && k <= 3 && k != lastCountdownTick) {
+                playSound(SoundTick, 0.7f);
+                lastCountdownTick = k;
+            }
+        }
+        if (round.phase == DrillDone) finishRound(*this);
+    } else if (roundPhase == RoundBetween) {
+        if (now >= nextRoundAt) startRound(*this);
+    }
+}
