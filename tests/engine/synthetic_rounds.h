@@ -1,0 +1,129 @@
+#pragma once
+// Hand-built round results with exactly chosen scores, and synthetic players whose scores
+// peak at a known cm/360. Shared by the analysis tests, the recovery test and its benchmark.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "engine/drill_round.h"
+#include "engine/rng.h"
+#include "engine/session.h"
+
+namespace synth {
+
+// Every scored target: 20 degrees away, radius 1, one shot that kills it.
+inline constexpr double kTargetDistance = 20;
+inline constexpr double kTargetRadius = 1;
+inline const double kTargetId = std::log2(1 + kTargetDistance / (2 * kTargetRadius));
+
+struct RoundSpec {
+    double cm360 = 35;
+    std::vector<double> moveSeconds;  // one scored target each: reaction to kill
+    std::vector<double> onRatios;     // one 0.5 s tracking segment each
+    std::vector<double> landingRatios;  // optional, one per target (0 = not measured)
+};
+
+inline RoundResult buildRound(const RoundSpec& spec) {
+    RoundResult r;
+    r.config.cm360 = spec.cm360;
+    double t = 3;
+    for (std::size_t i = 0; i < spec.moveSeconds.size(); ++i) {
+        TargetRecord rec;
+        rec.scored = true;
+        rec.distance = kTargetDistance;
+        rec.radius = kTargetRadius;
+        rec.spawnTime = t;
+        rec.reactionTime = t + 0.2;
+        rec.killTime = rec.reactionTime + spec.moveSeconds[i];
+        rec.killed = true;
+        rec.shots = 1;
+        rec.firstShot = 0;
+        if (i < spec.landingRatios.size() && spec.landingRatios[i] > 0) {
+            rec.landingRatio = spec.landingRatios[i];
+            rec.far = true;
+        }
+        r.targets.push_back(rec);
+        t = rec.killTime;
+    }
+    for (double on : spec.onRatios) {
+        TrackSegment s;
+        s.duration = 0.5;
+        s.onTarget = 0.5 * on;
+        s.nearCredit = 0.5 * on;  // so the tracking score equals the ratio
+        s.errorIntegral = 0.5 * (1 - on);
+        r.segments.push_back(s);
+    }
+    return r;
+}
+
+// A round whose flick score is `flickScore` bits/s and whose tracking score is `trackScore`,
+// with `targets` identical targets and `segments` identical segments.
+inline RoundResult exactRound(double cm360, double flickScore, double trackScore, int targets = 8,
+                              int segments = 8) {
+    RoundSpec spec;
+    spec.cm360 = cm360;
+    spec.moveSeconds.assign(static_cast<std::size_t>(targets), kTargetId / flickScore);
+    spec.onRatios.assign(static_cast<std::size_t>(segments), trackScore);
+    return buildRound(spec);
+}
+
+// A player whose flick and tracking scores fall off as exp(-k d^2), d = ln(cm360 / best).
+struct Player {
+    double bestCm360 = 40;
+    double curvature = 0.5;   // k; performance in percent then curves by about -100 k
+    double targetNoise = 0;   // lognormal sd of each target's movement time
+    double segmentNoise = 0;  // lognormal sd of each segment's on-target ratio
+    // First flicks land on target at this cm/360 (a hand used to it); 0 = no landings.
+    double landingCm360 = 0;
+    double landingNoise = 0.15;
+};
+
+inline double gaussian(Rng& rng) {
+    const double u1 = rng.uniform();
+    const double u2 = rng.uniform();
+    return std::sqrt(-2 * std::log(std::max(u1, 1e-12))) * std::cos(2 * 3.14159265358979323846 * u2);
+}
+
+inline RoundResult playRound(const Player& p, double cm360, Rng& rng, int targets = 16, int segments = 24) {
+    const double d = std::log(cm360 / p.bestCm360);
+    const double factor = std::exp(-p.curvature * d * d);
+    RoundSpec spec;
+    spec.cm360 = cm360;
+    for (int i = 0; i < targets; ++i) {
+        spec.moveSeconds.push_back(0.6 / factor * std::exp(p.targetNoise * gaussian(rng)));
+        if (p.landingCm360 > 0)
+            spec.landingRatios.push_back(p.landingCm360 / cm360 * std::exp(p.landingNoise * gaussian(rng)));
+    }
+    for (int i = 0; i < segments; ++i)
+        spec.onRatios.push_back(std::min(1.0, 0.6 * factor * std::exp(p.segmentNoise * gaussian(rng))));
+    return buildRound(spec);
+}
+
+// A whole Standard test centred at `startCm360`: stage 1, stage 2 around pickStageOneBest,
+// then the analysis.
+inline AnalysisResult runTest(const Player& p, double startCm360, uint64_t seed, double curvaturePull,
+                              int resamples = 400) {
+    SessionConfig cfg;
+    cfg.startCm360 = startCm360;
+    cfg.length = TestStandard;
+    cfg.warmUp = false;
+    cfg.seed = seed;
+    TestSession session;
+    startSession(session, cfg);
+    Rng rng(seed * 7 + 3);
+    while (session.nextRound < static_cast<int32_t>(session.rounds.size())) {
+        const double cm = session.rounds[static_cast<std::size_t>(session.nextRound)].cm360;
+        recordRound(session, playRound(p, cm, rng), curvaturePull);
+    }
+    return runAnalysis(session, resamples, curvaturePull);
+}
+
+inline double median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
+}
+
+}  // namespace synth
