@@ -1,0 +1,81 @@
+#include "app/command_line.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/app.h"
+
+namespace {
+
+bool takesValue(const std::string& option) {
+    static const char* const withValue[] = {
+        "--shots", "--speed", "--scale", "--size", "--inputtest", "--update-manifest", "--gallery",
+        "--gif", "--gif-fps", "--gif-frames", "--banner", "--export-sounds",
+    };
+    for (const char* name : withValue)
+        if (option == name) return true;
+    return false;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(App& app, const std::vector<std::string>& args) {
+    CommandLine line;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        if (option == "--selftest") {
+            app.automation = true;
+            continue;
+        }
+        if (!takesValue(option) || i + 1 >= args.size()) continue;
+        const std::string& value = args[++i];
+        if (option == "--shots") {
+            app.shotsDir = value;
+        } else if (option == "--speed") {
+            // A zero, negative or non-finite speed would stop or break the run's own clock.
+            double speed = std::atof(value.c_str());
+            if (std::isfinite(speed) && speed > 0) app.automationSpeed = speed;
+        } else if (option == "--scale") {
+            float scale = static_cast<float>(std::atof(value.c_str()));
+            if (std::isfinite(scale) && scale <= 8.0f) app.uiScaleOverride = scale;
+        } else if (option == "--size") {
+            // What does not match keeps its value: "1280" sets the width only.
+            std::sscanf(value.c_str(), "%dx%d", &app.sizeOverride[0], &app.sizeOverride[1]);
+        } else if (option == "--inputtest") {
+            app.inputTestFile = value;
+        } else if (option == "--update-manifest") {
+            line.manifestGiven = true;
+            line.manifestUrl = value;
+        } else if (option == "--gallery") {
+            app.galleryDir = value;
+            app.automation = true;
+            app.shotsDir = value;
+        } else if (option == "--gif") {
+            app.gifDir = value;
+            app.automation = true;
+            app.shotsDir = value;
+        } else if (option == "--gif-fps") {
+            app.gifFps = std::max(1, std::atoi(value.c_str()));
+        } else if (option == "--gif-frames") {
+            app.gifFrames = std::max(1, std::atoi(value.c_str()));
+        } else if (option == "--banner") {
+            app.bannerDir = value;
+            app.automation = true;
+            app.shotsDir = value;
+        } else if (option == "--export-sounds") {
+            line.exportSounds = true;
+            line.exportDir = value;
+            return line;
+        }
+    }
+    return line;
+}
+
+std::vector<std::string> argumentsOf(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i] ? argv[i] : "");
+    return args;
+}

@@ -1,0 +1,110 @@
+// Start-up and shutdown in their fixed order; each step is one call.
+#include <algorithm>
+
+#include "app/command_line.h"
+#include "app/input.h"
+#include "app/shell.h"
+#include "app/startup.h"
+#include "audio/output.h"
+#include "audio/wav_export.h"
+#include "core/app.h"
+#include "imgui.h"
+#include "platform/input.h"
+#include "platform/message.h"
+#include "platform/ui_backend.h"
+#include "platform/window.h"
+
+namespace {
+
+const char* const kWindowTitle = "Tarvion - Sensitivity Finder";
+
+// Ends a failed start-up: the message (a box only in interactive runs), the window gone,
+// the scan thread joined. The exit code is 1.
+int startupFailure(App& app, const char* text) {
+    plat::reportError(text, !isUnattended(app));
+    plat::stopRawMouse();
+    plat::destroyGlWindow(app.hwnd);
+    app.hwnd = nullptr;
+    joinDetectionThread(app);
+    return 1;
+}
+
+const char* windowFailureText(plat::WindowFailure failure) {
+    switch (failure) {
+        case plat::WindowFailure::PixelFormat: return "Could not set an OpenGL pixel format.";
+        case plat::WindowFailure::Context: return "Could not create an OpenGL context. Update your graphics driver.";
+        default: return nullptr;
+    }
+}
+
+void loadProfile(App& app) {
+    app.loadSettings();
+    applyUnattendedResets(app);
+}
+
+void createUiContext(App& app) {
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+    io.IniFilename = nullptr;
+    plat::uiBackendInit(app.hwnd);
+    app.uiScale = app.uiScaleOverride > 0 ? app.uiScaleOverride : std::max(1.0f, plat::uiDpiScale(app.hwnd));
+}
+
+void startRawInput(App& app) {
+    plat::startRawMouse(app.hwnd);
+    // The input check must see its own injected moves whichever window has the focus.
+    plat::setBackgroundRawMouse(!app.inputTestFile.empty());
+}
+
+void shutDown(App& app) {
+    setMouseCaptured(app, false);
+    setRawInputSink(app, false);
+    plat::stopRawMouse();
+    joinDetectionThread(app);
+    app.saveSettings();
+    shutdownAudio();
+    if (ImGui::GetCurrentContext()) {
+        plat::uiBackendShutdown();
+        ImGui::DestroyContext();
+    }
+    plat::destroyGlWindow(app.hwnd);
+    app.hwnd = nullptr;
+}
+
+}  // namespace
+
+int runTarvion(const std::vector<std::string>& args) {
+    App app;
+    CommandLine line = parseCommandLine(app, args);
+    if (line.exportSounds) return runExportSounds(line.exportDir);
+
+    chooseDataFolder(app);
+    loadProfile(app);
+    if (!isUnattended(app)) {
+        app.tourVisible = !app.tutorialDone;
+    }
+    startDetectionThread(app);
+
+    plat::WindowFailure failure = plat::WindowFailure::None;
+    app.hwnd = plat::createGlWindow(kWindowTitle, 1600, 900, &failure);
+    if (!app.hwnd) {
+        if (const char* text = windowFailureText(failure)) return startupFailure(app, text);
+        // No window at all: no box either, there is nothing to show it on.
+        plat::reportError("Could not create the window.", false);
+        joinDetectionThread(app);
+        return 1;
+    }
+    plat::glSetSwapInterval(app.vsync ? 1 : 0);
+    applyWindowMode(app);
+    plat::showAndFocus(app.hwnd);
+    startRawInput(app);
+    createUiContext(app);
+    initAudio();
+    setMasterVolume(app.volume);
+
+    runMainLoop(app);
+    shutDown(app);
+    return 0;
+}

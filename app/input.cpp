@@ -1,0 +1,235 @@
+#include "app/input.h"
+
+#include <algorithm>
+
+#include "audio/sound.h"
+#include "core/app.h"
+#include "core/armory.h"
+#include "imgui.h"
+
+namespace {
+
+bool currentGunScoped(const App& app) {
+    const std::vector<GunInfo>& guns = gunCatalog();
+    int32_t index = gunIndexById(app.gun);
+    return index >= 0 && static_cast<size_t>(index) < guns.size() && guns[static_cast<size_t>(index)].scoped != 0;
+}
+
+bool roundOnScreen(const App& app) { return app.screen == ScreenRound; }
+
+// Pausing from any phase but paused: remember the phase, free the mouse. Right-button
+// aiming is dropped too, or a release missed while paused would leave it stuck.
+void enterPause(App& app) {
+    app.phaseBeforePause = app.roundPhase;
+    app.roundPhase = RoundPaused;
+    app.aiming = false;
+    setMouseCaptured(app, false);
+}
+
+void setUiMouseIgnored(bool ignored) {
+    if (!ImGui::GetCurrentContext()) return;
+    const ImGuiConfigFlags flags = ImGuiConfigFlags_NoMouse | ImGuiConfigFlags_NoMouseCursorChange;
+    ImGuiIO& io = ImGui::GetIO();
+    if (ignored)
+        io.ConfigFlags |= flags;
+    else
+        io.ConfigFlags &= ~flags;
+}
+
+}  // namespace
+
+void handleEvent(App& app, const plat::Event& event) {
+    switch (event.kind) {
+        case plat::EventKind::Quit:
+        case plat::EventKind::Close:
+            app.quitRequested = true;
+            break;
+        case plat::EventKind::Resized:
+            if (event.width > 0 && event.height > 0) {
+                app.width = event.width;
+                app.height = event.height;
+            }
+            break;
+        case plat::EventKind::FocusLost:
+            if (app.automation) break;
+            if (roundOnScreen(app) && app.roundPhase != RoundPaused) enterPause(app);
+            app.aiming = false;
+            setMouseCaptured(app, false);
+            break;
+        case plat::EventKind::FocusGained:
+            break;
+        case plat::EventKind::Key:
+            if (!event.repeat) onKey(app, event.key);
+            break;
+        case plat::EventKind::RawMouse: {
+            int32_t dx = event.dx, dy = event.dy;
+            if (event.absolute) {
+                // Remote desktops and tablets report positions, not counts.
+                app.absoluteMouseSeen = true;
+                dx = dy = 0;
+            }
+            // Under automation the simulated player drives the round.
+            if (!app.automation) onRawMouse(app, dx, dy, event.buttons);
+            break;
+        }
+        case plat::EventKind::Hotkey:
+            break;
+    }
+}
+
+void onRawMouse(App& app, int32_t dx, int32_t dy, uint16_t buttons) {
+    if (app.calCounting && app.screen == ScreenCalibrate) {
+        app.calCounts += static_cast<int64_t>(dx);
+        return;
+    }
+    if (app.screen == ScreenRound) {
+        if (app.roundPhase != RoundPlaying || !app.mouseCaptured) return;
+        const bool scopedPractice = app.sessionKind == SessionPractice && currentGunScoped(app);
+        if ((buttons & plat::MouseRightDown) && scopedPractice) {
+            app.aiming = true;
+            playSound(SoundScopeIn, 0.6f);
+        }
+        if (buttons & plat::MouseRightUp) app.aiming = false;
+        // Scoped practice turns at a quarter of hip-fire speed times the scope multiplier,
+        // once the zoom is at least half-way in.
+        double multiplier = 1.0;
+        if (scopedPractice && app.zoom >= 0.5f) {
+            multiplier = 0.25 * app.scopeMult;
+            if (!(multiplier > 0)) multiplier = 1.0;
+        }
+        app.round.sensMultiplier = multiplier;
+        app.swayInput[0] += static_cast<double>(dx);
+        app.swayInput[1] += static_cast<double>(dy);
+        if (dx != 0 || dy != 0) app.round.applyMouse(static_cast<double>(dx), static_cast<double>(dy));
+        // A shot is stamped when it arrives, not at the next frame.
+        if (buttons & plat::MouseLeftDown) app.round.fireShot(app.secondsSinceStart());
+        return;
+    }
+    if (app.screen == ScreenDpi && app.dpiMeasuring) {
+        app.dpiCountsX += static_cast<int64_t>(dx);
+        app.dpiCountsY += static_cast<int64_t>(dy);
+    }
+}
+
+void onKey(App& app, int32_t key) {
+    switch (key) {
+        case plat::KeyEscape:
+            if (app.screen == ScreenRound) {
+                if (app.roundPhase == RoundPaused)
+                    resumeRound(app);
+                else
+                    enterPause(app);
+            } else if (app.screen == ScreenSetup) {
+                if (app.setupStep > 0) {
+                    app.setupStep -= 1;
+                } else {
+                    app.screen = ScreenHome;
+                    app.setupStep = 0;
+                }
+            } else if (app.screen == ScreenDpi) {
+                app.dpiMeasuring = false;
+                app.screen = app.dpiReturnScreen;
+            } else {
+                app.screen = ScreenHome;
+            }
+            break;
+        case plat::KeySpace:
+            if (app.screen == ScreenRound && app.roundPhase == RoundBetween) {
+            }
+            break;
+        case plat::KeyF12:
+            requestCapture(app, "manual");
+            break;
+        default:
+            break;
+    }
+}
+
+void pauseRound(App& app) {
+    if (!roundOnScreen(app) || app.roundPhase == RoundPaused) return;
+    enterPause(app);
+}
+
+void resumeRound(App& app) {
+    if (!roundOnScreen(app) || app.roundPhase != RoundPaused) return;
+    app.aiming = false;
+    setMouseCaptured(app, true);
+    if (app.phaseBeforePause != RoundPlaying) {
+        return;
+    }
+    // The interrupted round starts again from its beginning; the partial one is dropped.
+    app.round.setupRound(app.round.config, app.now);
+    app.roundPhase = RoundPlaying;
+    app.lastCountdownTick = 99;
+    if (app.automation) resetSimAimer(app.simAimer, std::max(app.simRoundCounter, 1) - 1);
+}
+
+void setMouseCaptured(App& app, bool on) {
+    if (on && !app.automation) {
+        plat::centrePointer(app.hwnd);
+        plat::setPointerCaptured(app.hwnd, true);
+        setUiMouseIgnored(true);
+        app.mouseCaptured = true;
+        return;
+    }
+    plat::setPointerCaptured(app.hwnd, false);
+    setUiMouseIgnored(false);
+    if (app.mouseCaptured) plat::centrePointer(app.hwnd);
+    app.mouseCaptured = false;
+}
+
+void setRawInputSink(App& app, bool on) {
+    if (on == app.rawInputSink) return;
+    if (on) {
+        // The counts must arrive while the game being calibrated has the focus.
+        plat::setBackgroundRawMouse(true);
+        app.f8HotkeyOk = plat::registerHotkeyF8();
+    } else {
+        plat::setBackgroundRawMouse(!app.inputTestFile.empty());
+        plat::unregisterHotkeyF8();
+        app.f8HotkeyOk = false;
+        app.calCounting = false;  // a count in progress is dropped
+    }
+    app.rawInputSink = on;
+}
+
+plat::Rect windowedClientRect(const plat::Rect& work, const int32_t sizeOverride[2], int32_t frameLeft,
+                              int32_t frameTop, int32_t frameRight, int32_t frameBottom) {
+    int32_t w = sizeOverride[0] > 0 ? sizeOverride[0] : 1600;
+    int32_t h = sizeOverride[1] > 0 ? sizeOverride[1] : 900;
+    if (w >= work.w - 39) {
+        w = work.w - 40;
+        h = (work.w - 40) * 9 / 16;
+    }
+    const int32_t outerW = w + frameLeft + frameRight;
+    const int32_t outerH = h + frameTop + frameBottom;
+    plat::Rect client;
+    client.x = work.x + (work.w - outerW) / 2 + frameLeft;
+    client.y = work.y + (work.h - outerH) / 2 + frameTop;
+    client.w = w;
+    client.h = h;
+    return client;
+}
+
+void applyWindowMode(App& app) {
+    if (!app.hwnd) return;
+    if (app.fullscreen && !app.automation) {
+        plat::setBorderlessFullscreen(app.hwnd);
+        plat::Rect monitor = plat::monitorRect(app.hwnd);
+        if (monitor.w > 0 && monitor.h > 0) {
+            app.width = monitor.w;
+            app.height = monitor.h;
+        }
+        return;
+    }
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+    plat::frameExtents(app.hwnd, &left, &top, &right, &bottom);
+    plat::Rect client = windowedClientRect(plat::workArea(app.hwnd), app.sizeOverride, left, top, right, bottom);
+    plat::setWindowed(app.hwnd, client);
+    if (client.w > 0 && client.h > 0) {
+        app.width = client.w;
+        app.height = client.h;
+    }
+}
+
+void requestCapture(App& app, const std::string& name) { app.pendingCapture = name; }

@@ -1,0 +1,39 @@
+#pragma once
+// The window procedure's logic over plain event records: raw mouse counts, keys, focus,
+// pausing and resuming a round, mouse capture, background input with the F8 hotkey, and
+// the window mode. Portable and testable without a window: with no window handle the
+// platform calls do nothing.
+#include <cstdint>
+#include <string>
+
+#include "platform/input.h"
+#include "platform/window.h"
+
+struct App;
+
+// One event of the window system (the window procedure).
+void handleEvent(App& app, const plat::Event& event);
+
+// Raw mouse counts and the button transitions of one report, routed by screen.
+void onRawMouse(App& app, int32_t dx, int32_t dy, uint16_t buttons);
+// A key press (never a repeat), as a virtual-key code.
+void onKey(App& app, int32_t key);
+
+void pauseRound(App& app);
+void resumeRound(App& app);
+
+// Hides and confines the pointer for a round (never under automation), or frees it.
+void setMouseCaptured(App& app, bool on);
+// Background raw input and the F8 hotkey, on exactly while the calibrate screen is shown.
+void setRawInputSink(App& app, bool on);
+
+// Borderless full screen, or a window of the asked client size centred in the work area.
+void applyWindowMode(App& app);
+// The client rectangle of the windowed mode: sizeOverride (1600 x 900 when not given),
+// narrowed to 40 pixels under the work area's width in 16:9 when it would not fit, centred
+// with its frame in the work area.
+plat::Rect windowedClientRect(const plat::Rect& work, const int32_t sizeOverride[2], int32_t frameLeft,
+                              int32_t frameTop, int32_t frameRight, int32_t frameBottom);
+
+// Names a capture for the main loop to write after the next UI frame.
+void requestCapture(App& app, const std::string& name);

@@ -1,0 +1,122 @@
+#include <vector>
+
+#include "app/frame_pacing.h"
+#include "app/input.h"
+#include "app/shell.h"
+#include "core/app.h"
+#include "imgui.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/pacing.h"
+#include "platform/paths.h"
+#include "platform/ui_backend.h"
+#include "platform/window.h"
+
+double counterSeconds(const App& app, int64_t counter) {
+    if (app.qpcFrequency <= 0) return 0;
+    return static_cast<double>(counter - app.qpcStart) / static_cast<double>(app.qpcFrequency);
+}
+
+double clampedFrameTime(double now, double previous) {
+    double dt = now - previous;
+    if (!(dt > 0)) return 0;
+    return dt > 0.1 ? 0.1 : dt;
+}
+
+void advanceAppClock(App& app, double wallNow, double dt) {
+    if (!app.automation) {
+        app.now = wallNow;
+    } else if (!(app.screen == ScreenRound && app.roundPhase == RoundPlaying)) {
+        app.now += app.automationSpeed * dt;
+    }
+}
+
+std::string capturePath(const App& app, const std::string& name) {
+    const std::string& folder = app.shotsDir.empty() ? app.dataDir : app.shotsDir;
+    return plat::joinPath(folder, name + ".bmp");
+}
+
+namespace {
+
+struct LoopState {
+    double prev = 0;
+    int32_t frames = 0;
+    double timeSum = 0;
+    bool appliedVsync = false;
+    bool appliedFullscreen = false;
+    bool haveTimer = false;
+    std::vector<plat::Event> events;
+};
+
+void drainEvents(App& app, LoopState& loop) {
+    loop.events.clear();
+    plat::pumpEvents(app.hwnd, loop.events);
+    for (const plat::Event& e : loop.events) handleEvent(app, e);
+}
+
+void countFrame(App& app, LoopState& loop, double dt) {
+    loop.frames += 1;
+    loop.timeSum += dt;
+    if (loop.timeSum >= 0.5) {
+        app.fps = loop.frames / loop.timeSum;
+        loop.frames = 0;
+        loop.timeSum = 0;
+    }
+}
+
+void applyDisplayChanges(App& app, LoopState& loop) {
+    if (app.vsync != loop.appliedVsync) {
+        plat::glSetSwapInterval(app.vsync ? 1 : 0);
+        loop.appliedVsync = app.vsync;
+    }
+    if (app.fullscreen != loop.appliedFullscreen) {
+        applyWindowMode(app);
+        loop.appliedFullscreen = app.fullscreen;
+    }
+}
+
+void drawUiFrame(App& app) {
+    if (!ImGui::GetCurrentContext()) return;
+    plat::uiBackendNewFrame();
+    ImGui::NewFrame();
+    ImGui::Render();
+    plat::uiBackendRenderDrawData();
+    (void)app;
+}
+
+void writePendingCapture(App& app) {
+    if (app.pendingCapture.empty()) return;
+    app.pendingCapture.clear();
+}
+
+}  // namespace
+
+void runMainLoop(App& app) {
+    LoopState loop;
+    loop.prev = app.secondsSinceStart();
+    loop.appliedVsync = app.vsync;
+    loop.appliedFullscreen = app.fullscreen;
+    loop.haveTimer = plat::frameTimerAvailable();
+
+    while (!app.quitRequested) {
+        const int64_t frameStart = plat::counterNow();
+        drainEvents(app, loop);
+        if (app.quitRequested) break;
+        if (plat::isMinimized(app.hwnd)) {
+            plat::sleepMilliseconds(10);
+            loop.prev = app.secondsSinceStart();
+            continue;
+        }
+        const double t = counterSeconds(app, plat::counterNow());
+        const double dt = clampedFrameTime(t, loop.prev);
+        countFrame(app, loop, dt);
+        advanceAppClock(app, t, dt);
+        setRawInputSink(app, app.screen == ScreenCalibrate);
+        applyDisplayChanges(app, loop);
+        drawUiFrame(app);
+        writePendingCapture(app);
+        plat::swapWindow(app.hwnd);
+        waitForFrameCap(frameCapFor(app), frameStart, app.qpcFrequency, loop.haveTimer);
+        loop.prev = t;
+    }
+}

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/command_line.h"
+#include "app/startup.h"
+#include "core/app.h"
+#include "platform/paths.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A fresh temporary folder as the working directory and APPDATA for one test.
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        oldCwd_ = fs::current_path();
+        root_ = fs::temp_directory_path() / ("tarvion_startup_" + std::to_string(::getpid()) + "_" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "home");
+        fs::current_path(root_);
+        const char* old = std::getenv("APPDATA");
+        hadAppdata_ = old != nullptr;
+        if (old) oldAppdata_ = old;
+        setenv("APPDATA", (root_ / "home").c_str(), 1);
+    }
+    void TearDown() override {
+        fs::current_path(oldCwd_);
+        if (hadAppdata_) setenv("APPDATA", oldAppdata_.c_str(), 1); else unsetenv("APPDATA");
+        fs::remove_all(root_);
+    }
+    App& startWith(std::vector<std::string> args) {
+        parseCommandLine(app_, args);
+        return app_;
+    }
+    fs::path root_;
+    App app_;
+
+private:
+    fs::path oldCwd_;
+    bool hadAppdata_ = false;
+    std::string oldAppdata_;
+};
+
+TEST_F(StartupTest, DataFolderFollowsTheMode) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string shots, data;  // relative to the working folder
+    };
+    const Case cases[] = {
+        {{"--selftest"}, ".", "./data"},
+        {{"--selftest", "--shots", "out"}, "out", "out/data"},
+        {{"--gallery", "g"}, "g", "g/data"},
+        {{"--inputtest", "out.txt"}, "out.txt_data", "out.txt_data"},
+        // --inputtest wins over automation for the data folder.
+        {{"--inputtest", "r.txt", "--selftest", "--shots", "s"}, "r.txt_data", "r.txt_data"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + c.shots);
+        App app;
+        parseCommandLine(app, c.args);
+        EXPECT_TRUE(chooseDataFolder(app));
+        EXPECT_EQ(app.shotsDir, c.shots);
+        EXPECT_EQ(app.dataDir, c.data);
+        EXPECT_TRUE(fs::is_directory(root_ / c.data));
+    }
+}
+
+TEST_F(StartupTest, InteractiveUsesTheUserDataFolder) {
+    App& app = startWith({});
+    EXPECT_TRUE(chooseDataFolder(app));
+    EXPECT_EQ(app.dataDir, (root_ / "home" / "Tarvion").string());
+    EXPECT_TRUE(app.shotsDir.empty());
+    EXPECT_TRUE(fs::is_directory(app.dataDir));
+}
+
+TEST_F(StartupTest, MissingParentsOfTheDataFolderAreCreated) {
+    setenv("APPDATA", (root_ / "new" / "deeper").c_str(), 1);
+    App interactive;
+    EXPECT_TRUE(chooseDataFolder(interactive));
+    EXPECT_TRUE(fs::is_directory(root_ / "new" / "deeper" / "Tarvion"));
+
+    App& app = startWith({"--selftest", "--shots", "a/b/c"});
+    EXPECT_TRUE(chooseDataFolder(app));
+    EXPECT_TRUE(fs::is_directory(root_ / "a" / "b" / "c" / "data"));
+}
+
+TEST_F(StartupTest, AFolderThatCannotBeMadeIsReported) {
+    std::ofstream(root_ / "blocker") << "a file, not a folder";
+    App& app = startWith({"--selftest", "--shots", "blocker"});
+    EXPECT_FALSE(chooseDataFolder(app));
+    EXPECT_EQ(app.dataDir, "blocker/data");
+}
+
+// The user's profile must not leak into unattended runs.
+TEST_F(StartupTest, UnattendedRunsResetTheLoadedSettings) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* dataFolder;
+        bool automationValues;
+    };
+    const Case cases[] = {
+        {{"--selftest"}, "data", true},
+        {{"--inputtest", "out.txt"}, "out.txt_data", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dataFolder);
+        fs::create_directories(root_ / c.dataFolder);
+        std::ofstream(root_ / c.dataFolder / "settings.ini")
+            << "dpi=1600\nsens=2.5\nfullscreen=1\nvolume=0.9\nfpsCap=144\nxp=12\ntutorialDone=0\ntheme=night\n";
+        App app;
+        parseCommandLine(app, c.args);
+        chooseDataFolder(app);
+        app.loadSettings();
+        ASSERT_DOUBLE_EQ(app.dpi, 1600);  // the file was read
+        applyUnattendedResets(app);
+        EXPECT_DOUBLE_EQ(app.dpi, 800);
+        EXPECT_FALSE(app.fullscreen);
+        EXPECT_FLOAT_EQ(app.volume, 0.0f);
+        EXPECT_EQ(app.theme, "lab");
+        if (c.automationValues) {
+            EXPECT_DOUBLE_EQ(app.sens, 0.32);
+            EXPECT_EQ(app.fpsCap, 240);
+            EXPECT_EQ(app.xp, 5000);
+            EXPECT_TRUE(app.tutorialDone);
+        } else {
+            EXPECT_DOUBLE_EQ(app.sens, 0.4);
+            EXPECT_EQ(app.fpsCap, 1000);
+            EXPECT_EQ(app.xp, 0);
+        }
+        EXPECT_TRUE(isUnattended(app));
+    }
+}
+
+TEST_F(StartupTest, InteractiveRunsKeepTheProfile) {
+    App& app = startWith({});
+    chooseDataFolder(app);
+    std::ofstream(fs::path(app.dataDir) / "settings.ini") << "dpi=1600\nfullscreen=0\n";
+    app.loadSettings();
+    applyUnattendedResets(app);
+    EXPECT_DOUBLE_EQ(app.dpi, 1600);
+    EXPECT_FALSE(app.fullscreen);
+    EXPECT_FALSE(isUnattended(app));
+}
+
+TEST(ScanThread, HandsTheListOverAndRaisesTheFlag) {
+    App app;
+    startDetectionThread(app);
+    joinDetectionThread(app);
+    EXPECT_TRUE(app.detectionDone.load());
+    EXPECT_FALSE(app.detectionThread.joinable());
+}
+
+}  // namespace
