@@ -8,6 +8,7 @@
 #include "audio/output.h"
 #include "audio/wav_export.h"
 #include "core/app.h"
+#include "engine/mouse_capture.h"
 #include "imgui.h"
 #include "platform/input.h"
 #include "platform/message.h"
@@ -77,6 +78,7 @@ void shutDown(App& app) {
 
 int runTarvion(const std::vector<std::string>& args) {
     App app;
+    setMouseCaptureSink(&setMouseCaptured);
     CommandLine line = parseCommandLine(app, args);
     if (line.exportSounds) return runExportSounds(line.exportDir);
 

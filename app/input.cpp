@@ -5,6 +5,7 @@
 #include "audio/sound.h"
 #include "core/app.h"
 #include "core/armory.h"
+#include "engine/starters.h"
 #include "imgui.h"
 
 namespace {
@@ -134,8 +135,8 @@ void onKey(App& app, int32_t key) {
             }
             break;
         case plat::KeySpace:
-            if (app.screen == ScreenRound && app.roundPhase == RoundBetween) {
-            }
+            // The next round starts at once instead of after the countdown.
+            if (app.screen == ScreenRound && app.roundPhase == RoundBetween) startRound(app);
             break;
         case plat::KeyF12:
             requestCapture(app, "manual");
@@ -155,6 +156,7 @@ void resumeRound(App& app) {
     app.aiming = false;
     setMouseCaptured(app, true);
     if (app.phaseBeforePause != RoundPlaying) {
+        startRound(app);  // paused between rounds: on to the next one
         return;
     }
     // The interrupted round starts again from its beginning; the partial one is dropped.

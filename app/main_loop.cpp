@@ -111,6 +111,7 @@ void runMainLoop(App& app) {
         const double dt = clampedFrameTime(t, loop.prev);
         countFrame(app, loop, dt);
         advanceAppClock(app, t, dt);
+        app.updateFrame(dt);
         setRawInputSink(app, app.screen == ScreenCalibrate);
         applyDisplayChanges(app, loop);
         drawUiFrame(app);

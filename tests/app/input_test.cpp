@@ -60,6 +60,15 @@ void playingRound(App& app) {
 }
 
 // Degrees per count of that round: 914.4 / (cm/360 x DPI).
+// Between two practice rounds at 50 cm/360.
+void betweenPracticeRounds(App& app) {
+    playingRound(app);
+    app.sessionKind = SessionPractice;
+    app.practiceCm = 50;
+    app.roundPhase = RoundBetween;
+    app.mouseCaptured = false;
+}
+
 double perCount(const App&) { return 914.4 / (40.0 * 800.0); }
 
 struct Case {
@@ -247,7 +256,25 @@ TEST(EventHandler, KeysPauseResumeAndNavigate) {
         {"ESC anywhere else goes home", [](App& a) { a.screen = ScreenHistory; }, {key(plat::KeyEscape)},
          [](const App& a) { EXPECT_EQ(a.screen, ScreenHome); }},
         {"SPACE during a playing round does nothing", playingRound, {key(plat::KeySpace)},
-         [](const App& a) { EXPECT_EQ(a.roundPhase, RoundPlaying); }},
+         [](const App& a) {
+             EXPECT_EQ(a.roundPhase, RoundPlaying);
+             EXPECT_EQ(a.roundCounter, 0);
+         }},
+        {"SPACE between rounds starts the next one at once", betweenPracticeRounds, {key(plat::KeySpace)},
+         [](const App& a) {
+             EXPECT_EQ(a.roundPhase, RoundPlaying);
+             EXPECT_EQ(a.roundCounter, 1);
+             EXPECT_DOUBLE_EQ(a.round.config.cm360, 50);
+         }},
+        {"SPACE on another screen does nothing", [](App& a) { betweenPracticeRounds(a); a.screen = ScreenHome; },
+         {key(plat::KeySpace)}, [](const App& a) { EXPECT_EQ(a.roundCounter, 0); }},
+        {"resuming a pause taken between rounds starts the next round", betweenPracticeRounds,
+         {key(plat::KeyEscape), key(plat::KeyEscape)},
+         [](const App& a) {
+             EXPECT_EQ(a.roundPhase, RoundPlaying);
+             EXPECT_EQ(a.roundCounter, 1);
+             EXPECT_TRUE(a.mouseCaptured);
+         }},
         {"F12 asks for one capture named manual", [](App& a) { a.screen = ScreenConverter; },
          {key(plat::KeyF12), key(plat::KeyF12)}, [](const App& a) { EXPECT_EQ(a.pendingCapture, "manual"); }},
         {"other keys do nothing", playingRound, {key(plat::KeyA), key(plat::KeyEnter)},
