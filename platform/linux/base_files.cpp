@@ -1,0 +1,283 @@
+#include "platform/files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace plat {
+
+namespace {
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equalsIgnoreCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    return true;
+}
+
+std::string loweredCopy(const std::string& s) {
+    std::string out = s;
+    for (char& c : out) c = lowerAscii(c);
+    return out;
+}
+
+std::string appendComponent(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    if (folder.back() == '/') return folder + name;
+    return folder + '/' + name;
+}
+
+bool entryExists(const std::string& path) {
+    struct stat st{};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+// The entry of `folder` equal to `name` without regard to case; "" when there is none.
+std::string findEntryIgnoringCase(const std::string& folder, const std::string& name) {
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return std::string();
+    std::string best;
+    while (dirent* e = readdir(dir)) {
+        std::string entry = e->d_name;
+        if (equalsIgnoreCase(entry, name) && (best.empty() || entry < best)) best = entry;
+    }
+    closedir(dir);
+    return best;
+}
+
+int openRetrying(const char* path, int flags, mode_t mode = 0) {
+    int fd;
+    do {
+        fd = open(path, flags | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool writeAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// read() that retries interrupted calls; -1 on a failure.
+ssize_t readSome(int fd, char* buffer, size_t size) {
+    ssize_t n;
+    do {
+        n = read(fd, buffer, size);
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
+}  // namespace
+
+std::string resolvePath(const std::string& path) {
+    std::string p = path;
+    std::replace(p.begin(), p.end(), '\\', '/');
+    if (p.size() >= 2 && p[1] == ':' && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')))
+        return std::string();
+    if (p.empty() || entryExists(p)) return p;
+
+    std::string out = p[0] == '/' ? "/" : "";
+    bool lost = false;  // past a component that matched nothing: keep the rest as written
+    size_t start = 0;
+    while (start <= p.size()) {
+        size_t slash = p.find('/', start);
+        if (slash == std::string::npos) slash = p.size();
+        std::string comp = p.substr(start, slash - start);
+        start = slash + 1;
+        if (comp.empty()) continue;
+        std::string candidate = appendComponent(out, comp);
+        if (lost || comp == "." || comp == ".." || entryExists(candidate)) {
+            out = candidate;
+            continue;
+        }
+        std::string match = findEntryIgnoringCase(out, comp);
+        if (match.empty()) {
+            lost = true;
+            out = candidate;
+        } else {
+            out = appendComponent(out, match);
+        }
+    }
+    return out;
+}
+
+bool matchesPattern(const std::string& name, const std::string& pattern) {
+    size_t n = 0, p = 0;
+    size_t starP = std::string::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || lowerAscii(pattern[p]) == lowerAscii(name[n]))) {
+            ++n;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (starP != std::string::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+std::vector<FileEntry> findFiles(const std::string& pattern) {
+    std::vector<FileEntry> found;
+    std::string p = pattern;
+    std::replace(p.begin(), p.end(), '\\', '/');
+    size_t slash = p.find_last_of('/');
+    std::string folderPart = slash == std::string::npos ? "." : (slash == 0 ? "/" : p.substr(0, slash));
+    std::string namePattern = slash == std::string::npos ? p : p.substr(slash + 1);
+    if (p.size() >= 2 && p[1] == ':' && slash == std::string::npos) return found;  // "C:x*" has no host form
+    std::string folder = resolvePath(folderPart);
+    if (folder.empty() || namePattern.empty()) return found;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return found;
+    while (dirent* e = readdir(dir)) {
+        std::string name = e->d_name;
+        if (name == "." || name == ".." || !matchesPattern(name, namePattern)) continue;
+        FileEntry entry;
+        entry.name = name;
+        struct stat st{};
+        if (stat(appendComponent(folder, name).c_str(), &st) == 0) entry.isFolder = S_ISDIR(st.st_mode);
+        found.push_back(entry);
+    }
+    closedir(dir);
+    std::sort(found.begin(), found.end(), [](const FileEntry& a, const FileEntry& b) {
+        std::string la = loweredCopy(a.name), lb = loweredCopy(b.name);
+        return la != lb ? la < lb : a.name < b.name;
+    });
+    return found;
+}
+
+bool fileAttributes(const std::string& path, FileAttributes* out) {
+    std::string host = resolvePath(path);
+    struct stat st{};
+    if (host.empty() || stat(host.c_str(), &st) != 0) return false;
+    if (out) {
+        out->isFolder = S_ISDIR(st.st_mode);
+        out->size = static_cast<uint64_t>(st.st_size);
+        out->lastWriteTime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    }
+    return true;
+}
+
+bool copyFileNoOverwrite(const std::string& from, const std::string& to) {
+    std::string src = resolvePath(from), dst = resolvePath(to);
+    if (src.empty() || dst.empty()) return false;
+    int in = openRetrying(src.c_str(), O_RDONLY);
+    if (in < 0) return false;
+    struct stat st{};
+    if (fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(in);
+        return false;
+    }
+    // O_EXCL also refuses a link standing at the destination, dangling or not.
+    int out = openRetrying(dst.c_str(), O_WRONLY | O_CREAT | O_EXCL, st.st_mode & 0777);
+    if (out < 0) {
+        close(in);
+        return false;
+    }
+    bool ok = true;
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = readSome(in, buffer, sizeof buffer);
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        if (!writeAll(out, buffer, static_cast<size_t>(n))) {
+            ok = false;
+            break;
+        }
+    }
+    if (ok && fsync(out) != 0) ok = false;
+    if (close(out) != 0) ok = false;
+    close(in);
+    if (!ok) unlink(dst.c_str());
+    return ok;
+}
+
+bool deleteFile(const std::string& path) {
+    std::string host = resolvePath(path);
+    struct stat st{};
+    if (host.empty() || lstat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    return unlink(host.c_str()) == 0;
+}
+
+bool writeWholeFile(const std::string& path, const std::string& bytes) {
+    std::string host = resolvePath(path);
+    if (host.empty()) return false;
+    int fd = openRetrying(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return false;
+    bool ok = writeAll(fd, bytes.data(), bytes.size());
+    if (ok && fsync(fd) != 0) ok = false;
+    if (close(fd) != 0) ok = false;
+    return ok;
+}
+
+std::string makeTempFile(const std::string& folder, const std::string& prefix) {
+    std::string dir = folder;
+    if (dir.empty()) {
+        const char* tmp = std::getenv("TMPDIR");
+        dir = tmp && *tmp ? tmp : "/tmp";
+    } else {
+        dir = resolvePath(dir);
+        if (dir.empty()) return std::string();
+    }
+    std::string name = appendComponent(dir, prefix + "XXXXXX");
+    int fd = mkstemp(name.data());
+    if (fd < 0) return std::string();
+    if (close(fd) != 0) {
+        unlink(name.c_str());
+        return std::string();
+    }
+    return name;
+}
+
+ReadResult readFileCapped(const std::string& path, size_t maxBytes, std::string& text) {
+    text.clear();
+    std::string host = resolvePath(path);
+    if (host.empty()) return ReadResult::Failed;
+    int fd = openRetrying(host.c_str(), O_RDONLY);
+    if (fd < 0) return ReadResult::Failed;
+    ReadResult result = ReadResult::Ok;
+    char buffer[8192];
+    for (;;) {
+        size_t room = maxBytes - text.size();
+        if (room == 0) {
+            // Full: one more byte tells whether the file goes on.
+            char probe;
+            ssize_t n = readSome(fd, &probe, 1);
+            if (n < 0) result = ReadResult::Failed;
+            else if (n > 0) result = ReadResult::Truncated;
+            break;
+        }
+        ssize_t n = readSome(fd, buffer, std::min(room, sizeof buffer));
+        if (n < 0) {
+            result = ReadResult::Failed;
+            break;
+        }
+        if (n == 0) break;
+        text.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    if (result == ReadResult::Failed) text.clear();
+    return result;
+}
+
+}  // namespace plat

@@ -1,0 +1,18 @@
+#pragma once
+// The running processes and this process's environment.
+#include <string>
+#include <vector>
+
+namespace plat {
+
+// The executable names of the running processes (as Windows' process snapshot gives them:
+// the file name, e.g. "ArmaReforgerSteam.exe"). On Linux from /proc: the command name, or
+// the file name of argv[0] when the command name is the kernel's cut-off form of it.
+// False when the list cannot be taken at all.
+bool runningProcessNames(std::vector<std::string>& names);
+
+// Sets or removes an environment variable of this process; true on success.
+bool setEnv(const char* name, const std::string& value);
+bool unsetEnv(const char* name);
+
+}  // namespace plat
