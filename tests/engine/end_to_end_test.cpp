@@ -135,7 +135,7 @@ protected:
 
 TEST_F(EndToEnd, FinderThenSensCheckThenScopeCheckThenRestart) {
     double storedBest = 0;
-    size_t scoreRows = 0;
+    std::vector<ScoreRow> logged;
     {
         App app;
         prepare(app, dir);
@@ -216,9 +216,9 @@ TEST_F(EndToEnd, FinderThenSensCheckThenScopeCheckThenRestart) {
         EXPECT_EQ(app.history.size(), 2u);  // a Scope Check keeps no history
 
         // The files hold what memory holds.
-        scoreRows = app.scores.size();
-        EXPECT_EQ(scoreRows, 22u);
-        EXPECT_EQ(lines(readFile(dir / "scores.csv")).size(), scoreRows + 1);
+        logged = app.scores;
+        EXPECT_EQ(logged.size(), 22u);
+        EXPECT_EQ(lines(readFile(dir / "scores.csv")).size(), logged.size() + 1);
         EXPECT_EQ(lines(readFile(dir / "history.csv")).size(), 3u);
         EXPECT_GE(std::distance(fs::directory_iterator(dir / "reports"), fs::directory_iterator{}), 1);
     }
@@ -227,7 +227,15 @@ TEST_F(EndToEnd, FinderThenSensCheckThenScopeCheckThenRestart) {
     // best result of the game (as the file holds it, to two decimals).
     App again;
     prepare(again, dir);
-    ASSERT_EQ(again.scores.size(), scoreRows);
+    ASSERT_EQ(again.scores.size(), logged.size());
+    for (size_t k = 0; k < logged.size(); ++k) {
+        EXPECT_EQ(again.scores[k].day, logged[k].day);
+        EXPECT_EQ(again.scores[k].game, logged[k].game);
+        EXPECT_EQ(again.scores[k].drill, logged[k].drill);
+        EXPECT_EQ(again.scores[k].mode, logged[k].mode);
+        EXPECT_NEAR(again.scores[k].cm360, logged[k].cm360, 0.005 + 1e-9);
+        EXPECT_NEAR(again.scores[k].track_on_target, logged[k].track_on_target, 0.0005 + 1e-9);
+    }
     ASSERT_EQ(again.history.size(), 2u);
     EXPECT_FALSE(again.hasResult);
     const double stored = std::round(storedBest * 100) / 100;
