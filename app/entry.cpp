@@ -14,6 +14,7 @@
 #include "platform/message.h"
 #include "platform/ui_backend.h"
 #include "platform/window.h"
+#include "ui/kit.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ void createUiContext(App& app) {
     io.IniFilename = nullptr;
     plat::uiBackendInit(app.hwnd);
     app.uiScale = app.uiScaleOverride > 0 ? app.uiScaleOverride : std::max(1.0f, plat::uiDpiScale(app.hwnd));
+    loadFontsAndTheme(app);
 }
 
 void startRawInput(App& app) {

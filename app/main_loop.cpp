@@ -11,6 +11,7 @@
 #include "platform/paths.h"
 #include "platform/ui_backend.h"
 #include "platform/window.h"
+#include "ui/screens.h"
 
 double counterSeconds(const App& app, int64_t counter) {
     if (app.qpcFrequency <= 0) return 0;
@@ -79,9 +80,9 @@ void drawUiFrame(App& app) {
     if (!ImGui::GetCurrentContext()) return;
     plat::uiBackendNewFrame();
     ImGui::NewFrame();
+    drawUi(app);
     ImGui::Render();
     plat::uiBackendRenderDrawData();
-    (void)app;
 }
 
 void writePendingCapture(App& app) {

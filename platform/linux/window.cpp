@@ -139,8 +139,17 @@ void frameExtents(void* window, int32_t* left, int32_t* top, int32_t* right, int
 
 void setBorderlessFullscreen(void* window) {
     if (!window) return;
-    SDL_SetWindowFullscreen(sdl(window), SDL_WINDOW_FULLSCREEN_DESKTOP);
-    SDL_ShowWindow(sdl(window));
+    SDL_Window* win = sdl(window);
+    // The geometry by hand holds where no window manager acts on the full-screen state
+    // (a bare X server); where one does, the state takes over.
+    Rect monitor = monitorRect(window);
+    SDL_SetWindowBordered(win, SDL_FALSE);
+    if (monitor.w > 0 && monitor.h > 0) {
+        SDL_SetWindowPosition(win, monitor.x, monitor.y);
+        SDL_SetWindowSize(win, monitor.w, monitor.h);
+    }
+    SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_ShowWindow(win);
 }
 
 void setWindowed(void* window, Rect client) {
