@@ -31,6 +31,10 @@ Dir unitDirection(double yaw, double pitch) {
 
 double signOf(double v) { return v < 0 ? -1.0 : 1.0; }
 
+// Round times sit on a microsecond grid; comparing whole microseconds keeps a threshold
+// from flipping on the last bit of a difference or of a summed duration.
+int64_t micros(double seconds) { return std::llround(seconds * 1e6); }
+
 }  // namespace
 
 double wrapYaw(double yaw) {
@@ -59,7 +63,7 @@ double angleBetween(double yaw1, double pitch1, double yaw2, double pitch2) {
 double DrillRound::roundTime(double now) const {
     // The microsecond grid absorbs the rounding of absolute clock values, so a round started
     // at 0 and one started hours later see the very same offsets.
-    return static_cast<double>(std::llround((now - roundStart) * 1e6)) / 1e6;
+    return static_cast<double>(micros(now - roundStart)) / 1e6;
 }
 
 void DrillRound::setupRound(RoundConfig cfg, double now) {
@@ -301,9 +305,19 @@ void DrillRound::spawnNextTarget(double t) {
             r = std::max(r, 5.0);
         }
         double step = std::min(r, spot.distance);
-        if (scope > 0) step = std::min(step, 0.8 * scope);  // scoped targets stay inside the scope
         targetYaw = yaw + step * dirX;
         targetPitch = std::clamp(pitch + step * dirY, -60.0, 60.0);
+        if (scope > 0) {
+            // Scoped targets stay inside the scope like the planned placement, even when the
+            // pitch limit pulled the target further from a view beyond it.
+            double ox = targetYaw - yaw, oy = targetPitch - pitch;
+            double len = std::sqrt(ox * ox + oy * oy);
+            if (len > 0.8 * scope) {
+                double f = 0.8 * scope / len;
+                targetYaw = yaw + ox * f;
+                targetPitch = pitch + oy * f;
+            }
+        }
     }
 
     targetRadius = spot.radius;
@@ -376,9 +390,9 @@ void DrillRound::finishTarget(double t, bool killed) {
         // Speed over a window of at least 6 ms, so single jittery samples do not spike it.
         std::size_t j = 0;
         for (std::size_t i = 1; i < count; ++i) {
-            while (j + 1 < i && trace[i].time - trace[j + 1].time >= 0.006) ++j;
+            while (j + 1 < i && micros(trace[i].time - trace[j + 1].time) >= micros(0.006)) ++j;
             double span = trace[i].time - trace[j].time;
-            vel[i] = span > 1e-6 ? (prog[i] - prog[j]) / span : vel[i - 1];
+            vel[i] = micros(span) > 1 ? (prog[i] - prog[j]) / span : vel[i - 1];
         }
 
         std::size_t from = reactIdx < count ? reactIdx : 0;
@@ -438,7 +452,7 @@ void DrillRound::updateRound(double now) {
 
     switch (phase) {
         case DrillIntro:
-            if (t - phaseAt >= config.introSeconds) {
+            if (micros(t - phaseAt) >= micros(config.introSeconds)) {
                 phase = DrillFlick;
                 phaseAt = t;
                 phaseStart = roundStart + t;
@@ -448,7 +462,7 @@ void DrillRound::updateRound(double now) {
             break;
         case DrillFlick:
             trace.push_back({t, yaw, pitch});
-            if (t - current.spawnTime > config.targetTimeout) {
+            if (micros(t - current.spawnTime) > micros(config.targetTimeout)) {
                 events.push_back({RoundEventGivenUp, aimDirection(targetYaw, targetPitch)});
                 finishTarget(t, false);
             }
@@ -457,7 +471,7 @@ void DrillRound::updateRound(double now) {
             const double pt = t - phaseAt;
             PathPoint orb = samplePath(pt);
             onOrb = angleBetween(yaw, pitch, orb.x, orb.y) <= orbRadius;
-            if (pt >= kRevealSeconds) {
+            if (micros(pt) >= micros(kRevealSeconds)) {
                 phase = DrillTracking;
                 phaseAt = t;
                 phaseStart = roundStart + t;
@@ -469,7 +483,7 @@ void DrillRound::updateRound(double now) {
             PathPoint orb = samplePath(pt + kRevealSeconds);
             const double err = angleBetween(yaw, pitch, orb.x, orb.y);
             onOrb = err <= orbRadius;
-            if (pt > config.leadIn) {
+            if (micros(pt) > micros(config.leadIn)) {
                 segment.duration += dt;
                 if (onOrb) segment.onTarget += dt;
                 segment.errorIntegral += err * dt;
@@ -477,12 +491,12 @@ void DrillRound::updateRound(double now) {
                 totalTracked += dt;
                 if (onOrb) totalOnTarget += dt;
             }
-            if (segment.duration >= kSegmentSeconds) {
+            if (micros(segment.duration) >= micros(kSegmentSeconds)) {
                 result.segments.push_back(segment);
                 segment = TrackSegment{};
             }
-            if (pt >= config.leadIn + config.trackSeconds) {
-                if (segment.duration > kRemnantSeconds) result.segments.push_back(segment);
+            if (micros(pt) >= micros(config.leadIn + config.trackSeconds)) {
+                if (micros(segment.duration) > micros(kRemnantSeconds)) result.segments.push_back(segment);
                 phase = DrillDone;
                 segment = TrackSegment{};
                 computeRoundStats();

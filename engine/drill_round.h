@@ -32,6 +32,8 @@ enum RoundEventType : int32_t {
 
 struct Float3 {
     float x = 0, y = 0, z = 0;
+
+    bool operator==(const Float3&) const = default;
 };
 
 struct PathPoint {
@@ -48,6 +50,8 @@ struct FlickSpot {
     double radius = 0;    // degrees, target scale applied
     double angle = 0;     // direction of the offset: 0 right, 90 up
     bool scored = true;   // false for the warm-up targets played first
+
+    bool operator==(const FlickSpot&) const = default;
 };
 
 struct TargetRecord {
@@ -64,12 +68,16 @@ struct TargetRecord {
     bool far = false;          // distance >= 8 and the primary movement was measured
     bool overshot = false;
     bool undershot = false;
+
+    bool operator==(const TargetRecord&) const = default;
 };
 
 struct AimSample {
     double time = 0;  // round time
     double yaw = 0;
     double pitch = 0;
+
+    bool operator==(const AimSample&) const = default;
 };
 
 struct TrackSegment {
@@ -77,6 +85,8 @@ struct TrackSegment {
     double onTarget = 0;
     double errorIntegral = 0;  // degree-seconds
     double nearCredit = 0;
+
+    bool operator==(const TrackSegment&) const = default;
 };
 
 struct RoundResult {
@@ -91,11 +101,15 @@ struct RoundResult {
     double onTargetRatio = 0;
     double meanErrorDeg = 0;
     double nearRatio = 0;
+
+    bool operator==(const RoundResult&) const = default;
 };
 
 struct RoundEvent {
     int32_t type = RoundEventHit;  // RoundEventType
     Float3 pos;                    // the target's point at distance 10 (types 0-3), else zero
+
+    bool operator==(const RoundEvent&) const = default;
 };
 
 // One sphere of the scene's draw list.
@@ -104,6 +118,8 @@ struct RenderSphere {
     float radius = 0;
     int32_t kind = 0;  // 0 flick target, 1 orb
     float lit = 0;     // 1 while the aim is on the orb
+
+    bool operator==(const RenderSphere&) const = default;
 };
 
 struct DrillRound {

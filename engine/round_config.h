@@ -49,6 +49,8 @@ struct RoundConfig {
     uint64_t roundSeed = 1;    // flick order, mirroring, extra targets, orb side
     double introSeconds = 2.4;
     double targetTimeout = 3.5;
+
+    bool operator==(const RoundConfig&) const = default;
 };
 
 // Orb speed multiplier of the trackSpeed setting: <= 0 -> 1.0, 1 -> 1.3, else 1.6.
