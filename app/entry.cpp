@@ -10,6 +10,7 @@
 #include "core/app.h"
 #include "engine/mouse_capture.h"
 #include "imgui.h"
+#include "integration/reforger.h"
 #include "platform/input.h"
 #include "platform/message.h"
 #include "platform/ui_backend.h"
@@ -42,6 +43,9 @@ const char* windowFailureText(plat::WindowFailure failure) {
 void loadProfile(App& app) {
     app.loadSettings();
     applyUnattendedResets(app);
+    app.loadHistory();
+    app.loadScores();
+    app.reforger = locateReforgerSettings();
 }
 
 void createUiContext(App& app) {

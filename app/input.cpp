@@ -7,6 +7,7 @@
 #include "core/armory.h"
 #include "engine/starters.h"
 #include "imgui.h"
+#include "integration/calibration.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ void handleEvent(App& app, const plat::Event& event) {
             break;
         }
         case plat::EventKind::Hotkey:
+            if (event.hotkeyId == plat::kHotkeyF8) onCalibrateHotkey(app);
             break;
     }
 }

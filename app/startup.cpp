@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "core/app.h"
+#include "integration/detection.h"
 #include "platform/paths.h"
 
 bool isUnattended(const App& app) { return app.automation || !app.inputTestFile.empty(); }
@@ -22,12 +23,6 @@ bool chooseDataFolder(App& app) {
 void applyUnattendedResets(App& app) {
     if (!app.inputTestFile.empty()) app.applyInputTestReset();
     if (app.automation) app.applyAutomationReset();
-}
-
-void detectionThreadMain(App& app) {
-    std::vector<DetectedGame> found;
-    app.detectedGames = std::move(found);
-    app.detectionDone.exchange(true);
 }
 
 void startDetectionThread(App& app) {

@@ -18,8 +18,6 @@ bool chooseDataFolder(App& app);
 // back to its default and the mode's own values are forced.
 void applyUnattendedResets(App& app);
 
-// The scan thread's body: detects the installed games, hands the list over, then raises
-// App.detectionDone.
-void detectionThreadMain(App& app);
+// The scan thread (its body is detectionThreadMain) and its end.
 void startDetectionThread(App& app);
 void joinDetectionThread(App& app);

@@ -32,6 +32,7 @@ plat::Event raw(int32_t dx, int32_t dy, uint16_t buttons = 0, bool absolute = fa
 plat::Event simple(plat::EventKind kind) {
     plat::Event e;
     e.kind = kind;
+    if (kind == plat::EventKind::Hotkey) e.hotkeyId = plat::kHotkeyF8;
     return e;
 }
 
@@ -125,6 +126,16 @@ TEST(EventHandler, RawCountsRouteByScreen) {
         {"the calibrator sums dx only, on its screen",
          [](App& a) { a.screen = ScreenCalibrate; a.calCounting = true; }, {raw(-400, 9), raw(12400, 0)},
          [](const App& a) { EXPECT_EQ(a.calCounts, 12000); }},
+        {"F8 starts and stops a calibration count on its screen",
+         [](App& a) { a.screen = ScreenCalibrate; a.calTurns = 1; },
+         {simple(plat::EventKind::Hotkey), raw(6000, 0), raw(6400, 5), simple(plat::EventKind::Hotkey)},
+         [](const App& a) {
+             EXPECT_FALSE(a.calCounting);
+             ASSERT_EQ(a.calTries.size(), 1u);
+             EXPECT_DOUBLE_EQ(a.calTries[0], 12400);
+         }},
+        {"F8 away from the calibrate screen does nothing", playingRound, {simple(plat::EventKind::Hotkey)},
+         [](const App& a) { EXPECT_FALSE(a.calCounting); }},
         {"calibration counting elsewhere counts nothing",
          [](App& a) { playingRound(a); a.calCounting = true; }, {raw(10, 0)},
          [](const App& a) {
