@@ -100,10 +100,15 @@ inline RoundResult playRound(const Player& p, double cm360, Rng& rng, int target
     return buildRound(spec);
 }
 
+struct TestOutcome {
+    AnalysisResult analysis;
+    double stageTwoCentre = 0;  // what stage 1 alone picked
+};
+
 // A whole Standard test centred at `startCm360`: stage 1, stage 2 around pickStageOneBest,
 // then the analysis.
-inline AnalysisResult runTest(const Player& p, double startCm360, uint64_t seed, double curvaturePull,
-                              int resamples = 400) {
+inline TestOutcome runTest(const Player& p, double startCm360, uint64_t seed, double curvaturePull,
+                           int resamples = 400) {
     SessionConfig cfg;
     cfg.startCm360 = startCm360;
     cfg.length = TestStandard;
@@ -116,7 +121,7 @@ inline AnalysisResult runTest(const Player& p, double startCm360, uint64_t seed,
         const double cm = session.rounds[static_cast<std::size_t>(session.nextRound)].cm360;
         recordRound(session, playRound(p, cm, rng), curvaturePull);
     }
-    return runAnalysis(session, resamples, curvaturePull);
+    return {runAnalysis(session, resamples, curvaturePull), session.stageTwoCentre};
 }
 
 inline double median(std::vector<double> v) {
@@ -124,6 +129,46 @@ inline double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     const std::size_t n = v.size();
     return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
+}
+
+// The recovery study: players with known bests inside and near the edges of a test centred
+// at 40 cm/360 (stage 1 spans 24..66.8), steep and shallow, each through a whole test.
+inline constexpr double kStudyCentre = 40;
+inline const std::vector<double> kStudyBests = {26, 32, 40, 50, 62};
+inline const std::vector<double> kStudyCurvatures = {1.5, 0.3};  // steep, shallow
+
+struct RecoveryStats {
+    std::vector<double> errors;          // |ln(recommended / best)|
+    std::vector<double> stageOneErrors;  // |ln(stage-2 centre / best)|
+    int inRange = 0;                     // likely range holds the best
+    int runs() const { return static_cast<int>(errors.size()); }
+};
+
+inline RecoveryStats recoveryStudy(double curvaturePull, bool noisy, int seedsPerPlayer,
+                                   const std::vector<double>& curvatures = kStudyCurvatures) {
+    RecoveryStats out;
+    uint64_t player = 0;
+    for (double k : curvatures) {
+        for (double best : kStudyBests) {
+            ++player;
+            Player p;
+            p.bestCm360 = best;
+            p.curvature = k;
+            if (noisy) {
+                p.targetNoise = 0.25;
+                p.segmentNoise = 0.15;
+            }
+            for (int s = 0; s < seedsPerPlayer; ++s) {
+                // Every player and run draws its own noise and shuffles.
+                const uint64_t seed = player * 1000003 + static_cast<uint64_t>(s) * 7919 + 1;
+                const TestOutcome t = runTest(p, kStudyCentre, seed, curvaturePull);
+                out.errors.push_back(std::fabs(std::log(t.analysis.recommendedCm360 / best)));
+                out.stageOneErrors.push_back(std::fabs(std::log(t.stageTwoCentre / best)));
+                if (t.analysis.lowCm360 <= best && best <= t.analysis.highCm360) out.inRange += 1;
+            }
+        }
+    }
+    return out;
 }
 
 }  // namespace synth
