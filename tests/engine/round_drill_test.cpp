@@ -1,4 +1,4 @@
-// The pieces of a drill round: view, flick plan, target placement, shots, movement
+// The building blocks of a drill round: view, flick plan, target placement, shots, movement
 // analysis, round statistics.
 #include <gtest/gtest.h>
 
