@@ -89,6 +89,12 @@ std::string resolvePath(const std::string& path) {
     std::replace(p.begin(), p.end(), '\\', '/');
     if (p.size() >= 2 && p[1] == ':' && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')))
         return std::string();
+    // One slash between components and none at the end, as Windows reads such paths.
+    std::string tidy;
+    for (char c : p)
+        if (c != '/' || tidy.empty() || tidy.back() != '/') tidy += c;
+    if (tidy.size() > 1 && tidy.back() == '/') tidy.pop_back();
+    p = tidy;
     if (p.empty() || entryExists(p)) return p;
 
     std::string out = p[0] == '/' ? "/" : "";

@@ -1,0 +1,241 @@
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/process.h"
+#include "platform/registry.h"
+#include "platform/text.h"
+#include "tests/integration/test_support.h"
+
+namespace {
+
+using testing_support::readBytes;
+using testing_support::ScopedEnv;
+using testing_support::ScratchDir;
+using testing_support::writeBytes;
+namespace fs = std::filesystem;
+
+TEST(ResolvePath, WindowsFormPathsReachTheRealFile) {
+    ScratchDir dir;
+    writeBytes(dir.path() / "Games" / "Steam" / "steamapps" / "a.acf", "x");
+    fs::create_directories(dir.path() / "Mixed" / "sub");
+    fs::create_directories(dir.path() / "mixed" / "other");
+    const std::string root = dir.str();
+    struct Case {
+        std::string in;
+        std::string out;
+    };
+    const Case cases[] = {
+        {root + "/Games/Steam/steamapps/a.acf", root + "/Games/Steam/steamapps/a.acf"},
+        {root + "\\games\\STEAM\\SteamApps\\A.ACF", root + "/Games/Steam/steamapps/a.acf"},
+        {root + "\\\\Games//Steam\\", root + "/Games/Steam"},
+        // An exact match wins over one that differs in case.
+        {root + "/mixed/other", root + "/mixed/other"},
+        {root + "/MIXED/sub", root + "/Mixed/sub"},
+        // Past the first missing component the rest stays as written.
+        {root + "\\Games\\Nope\\Deeper", root + "/Games/Nope/Deeper"},
+        {"C:\\ProgramData", ""},
+        {"d:", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(plat::resolvePath(c.in), c.out) << c.in;
+}
+
+TEST(MatchesPattern, WildcardsWithoutRegardToCase) {
+    struct Case {
+        const char* name;
+        const char* pattern;
+        bool match;
+    };
+    const Case cases[] = {
+        {"appmanifest_730.acf", "appmanifest_*.acf", true},
+        {"APPMANIFEST_730.ACF", "appmanifest_*.acf", true},
+        {"appmanifest_.acf", "appmanifest_*.acf", true},
+        {"appmanifest_730.acf.bak", "appmanifest_*.acf", false},
+        {"x.item", "*.item", true},
+        {"x.items", "*.item", false},
+        {"app1874880_user42", "app1874880_user*", true},
+        {"app1874880_use", "app1874880_user*", false},
+        {"abc", "a?c", true},
+        {"ac", "a?c", false},
+        {"aXbXc", "*b*c", true},
+        {"", "*", true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(plat::matchesPattern(c.name, c.pattern), c.match) << c.name << " " << c.pattern;
+}
+
+TEST(FindFiles, MatchesInCaseInsensitiveOrderWithFolderFlags) {
+    ScratchDir dir;
+    writeBytes(dir.path() / "b.item", "");
+    writeBytes(dir.path() / "A.ITEM", "");
+    writeBytes(dir.path() / "c.txt", "");
+    fs::create_directories(dir.path() / "d.item");
+    const std::vector<plat::FileEntry> found = plat::findFiles(dir.str() + "\\*.item");
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].name, "A.ITEM");
+    EXPECT_EQ(found[1].name, "b.item");
+    EXPECT_EQ(found[2].name, "d.item");
+    EXPECT_FALSE(found[0].isFolder);
+    EXPECT_TRUE(found[2].isFolder);
+    EXPECT_TRUE(plat::findFiles(dir.str() + "/missing/*.item").empty());
+    EXPECT_TRUE(plat::findFiles("C:\\ProgramData\\*.item").empty());
+}
+
+TEST(FileAttributes, SizeFolderAndWriteTime) {
+    ScratchDir dir;
+    const fs::path file = dir.path() / "f.conf";
+    writeBytes(file, "12345");
+    fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::hours(2));
+    plat::FileAttributes old;
+    ASSERT_TRUE(plat::fileAttributes(file.string(), &old));
+    EXPECT_EQ(old.size, 5u);
+    EXPECT_FALSE(old.isFolder);
+    writeBytes(dir.path() / "g.conf", "");
+    plat::FileAttributes fresh;
+    ASSERT_TRUE(plat::fileAttributes((dir.path() / "G.CONF").string(), &fresh));
+    EXPECT_GT(fresh.lastWriteTime, old.lastWriteTime);
+    plat::FileAttributes folder;
+    ASSERT_TRUE(plat::fileAttributes(dir.str(), &folder));
+    EXPECT_TRUE(folder.isFolder);
+    EXPECT_FALSE(plat::fileAttributes((dir.path() / "none").string()));
+}
+
+TEST(CopyFileNoOverwrite, NeverReplacesWhatIsThere) {
+    ScratchDir dir;
+    const fs::path from = dir.path() / "from.conf", to = dir.path() / "to.conf";
+    writeBytes(from, std::string("a\r\nb\0", 5));
+    ASSERT_TRUE(plat::copyFileNoOverwrite(from.string(), to.string()));
+    EXPECT_EQ(readBytes(to), std::string("a\r\nb\0", 5));
+
+    writeBytes(from, "changed");
+    EXPECT_FALSE(plat::copyFileNoOverwrite(from.string(), to.string()));
+    EXPECT_EQ(readBytes(to), std::string("a\r\nb\0", 5));
+
+    // A dangling link at the destination is not followed.
+    const fs::path link = dir.path() / "link.conf";
+    fs::create_symlink(dir.path() / "nowhere", link);
+    EXPECT_FALSE(plat::copyFileNoOverwrite(from.string(), link.string()));
+    EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
+
+    EXPECT_FALSE(plat::copyFileNoOverwrite((dir.path() / "missing").string(), (dir.path() / "x").string()));
+    EXPECT_FALSE(fs::exists(dir.path() / "x"));
+}
+
+TEST(WriteWholeFile, ReplacesContentAndReportsFailures) {
+    ScratchDir dir;
+    const fs::path file = dir.path() / "out.bin";
+    writeBytes(file, "a much longer old content");
+    ASSERT_TRUE(plat::writeWholeFile(file.string(), "new"));
+    EXPECT_EQ(readBytes(file), "new");
+    fs::create_symlink("/dev/full", dir.path() / "full");
+    EXPECT_FALSE(plat::writeWholeFile((dir.path() / "full").string(), "no room"));
+    EXPECT_FALSE(plat::writeWholeFile((dir.path() / "missing" / "f").string(), "x"));
+}
+
+TEST(DeleteAndTempFiles, Basics) {
+    ScratchDir dir;
+    const std::string temp = plat::makeTempFile(dir.str(), "tarvion-");
+    ASSERT_FALSE(temp.empty());
+    EXPECT_EQ(fs::path(temp).parent_path(), dir.path());
+    EXPECT_EQ(fs::path(temp).filename().string().rfind("tarvion-", 0), 0u);
+    EXPECT_NE(plat::makeTempFile(dir.str(), "tarvion-"), temp);
+    EXPECT_TRUE(plat::deleteFile(temp));
+    EXPECT_FALSE(fs::exists(temp));
+    EXPECT_FALSE(plat::deleteFile(temp));
+    EXPECT_FALSE(plat::deleteFile(dir.str()));  // never a folder
+    EXPECT_TRUE(fs::exists(dir.path()));
+}
+
+TEST(ReadFileCapped, OkTruncatedFailed) {
+    ScratchDir dir;
+    writeBytes(dir.path() / "ten", "0123456789");
+    std::string text;
+    EXPECT_EQ(plat::readFileCapped((dir.path() / "ten").string(), 10, text), plat::ReadResult::Ok);
+    EXPECT_EQ(text, "0123456789");
+    EXPECT_EQ(plat::readFileCapped((dir.path() / "ten").string(), 4, text), plat::ReadResult::Truncated);
+    EXPECT_EQ(text, "0123");
+    EXPECT_EQ(plat::readFileCapped((dir.path() / "none").string(), 4, text), plat::ReadResult::Failed);
+    EXPECT_EQ(plat::readFileCapped(dir.str(), 4, text), plat::ReadResult::Failed);
+    EXPECT_EQ(text, "");
+}
+
+TEST(UserDirFromConfig, XdgFileRules) {
+    const std::string text =
+        "# written by xdg-user-dirs-update\n"
+        "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\r\n"
+        "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n"
+        "  XDG_PICTURES_DIR=\"/data/Bilder/\"\n"
+        "XDG_MUSIC_DIR=relative\n"
+        "XDG_VIDEOS_DIR=\"Videos\"\n"
+        "XDG_DOCUMENTS_DIRX=\"$HOME/Wrong\"\n";
+    EXPECT_EQ(plat::userDirFromConfig(text, "XDG_DOCUMENTS_DIR", "/home/p"), "/home/p/Dokumente");
+    EXPECT_EQ(plat::userDirFromConfig(text, "XDG_DESKTOP_DIR", "/home/p"), "/home/p/Desktop");
+    EXPECT_EQ(plat::userDirFromConfig(text, "XDG_PICTURES_DIR", "/home/p"), "/data/Bilder");
+    EXPECT_EQ(plat::userDirFromConfig(text, "XDG_MUSIC_DIR", "/home/p"), "");
+    EXPECT_EQ(plat::userDirFromConfig(text, "XDG_VIDEOS_DIR", "/home/p"), "");
+    EXPECT_EQ(plat::userDirFromConfig(text, "XDG_DOWNLOAD_DIR", "/home/p"), "");
+}
+
+TEST(DocumentsAndPictures, FromUserDirsElseHomeFolders) {
+    ScratchDir home;
+    ScopedEnv homeVar("HOME", home.str());
+    ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
+    std::string docs, pics;
+    ASSERT_TRUE(plat::documentsFolder(docs));
+    ASSERT_TRUE(plat::picturesFolder(pics));
+    EXPECT_EQ(docs, home.str() + "/Documents");
+    EXPECT_EQ(pics, home.str() + "/Pictures");
+
+    writeBytes(home.path() / ".config" / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
+    ASSERT_TRUE(plat::documentsFolder(docs));
+    EXPECT_EQ(docs, home.str() + "/Docs");
+    ASSERT_TRUE(plat::picturesFolder(pics));
+    EXPECT_EQ(pics, home.str() + "/Pictures");
+
+    ScopedEnv noHome("HOME", std::nullopt);
+    EXPECT_FALSE(plat::documentsFolder(docs));
+}
+
+TEST(LinuxRegistry, AnswersOnlyTheSteamFolder) {
+    ScratchDir home;
+    ScopedEnv homeVar("HOME", home.str());
+    plat::RegKey key;
+    EXPECT_FALSE(plat::regOpenKey(plat::RegCurrentUser, "Software\\Valve\\Steam", 0, key));  // no Steam yet
+
+    for (const char* folder : {"/.steam/steam", "/.local/share/Steam"}) {
+        fs::create_directories(home.str() + folder);
+        ASSERT_TRUE(plat::regOpenKey(plat::RegCurrentUser, "software\\valve\\steam", 0, key));
+        plat::RegValue value;
+        ASSERT_TRUE(plat::regQueryValue(key, "SteamPath", value));
+        EXPECT_EQ(value.type, plat::kRegSz);
+        // The native folder is preferred to the older link.
+        EXPECT_EQ(plat::utf16ToUtf8(value.data.substr(0, value.data.find(u'\0'))), home.str() + folder);
+        EXPECT_FALSE(plat::regQueryValue(key, "InstallPath", value));
+        std::string name;
+        EXPECT_FALSE(plat::regEnumSubKey(key, 0, name));
+        plat::regCloseKey(key);
+    }
+    EXPECT_FALSE(plat::regOpenKey(plat::RegLocalMachine, "SOFTWARE\\Valve\\Steam", 0, key));
+    EXPECT_FALSE(plat::regOpenKey(plat::RegLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                                  plat::kRegView64, key));
+}
+
+TEST(RunningProcessNames, IncludesThisTestProgram) {
+    std::vector<std::string> names;
+    ASSERT_TRUE(plat::runningProcessNames(names));
+    // The command name is cut at 15 characters; the full file name is recovered.
+    EXPECT_NE(std::find(names.begin(), names.end(), "integration_tests"), names.end());
+}
+
+TEST(SetEnv, SetsAndRemoves) {
+    ASSERT_TRUE(plat::setEnv("TARVION_TEST_VAR", "v"));
+    bool set = false;
+    EXPECT_EQ(plat::getEnv("TARVION_TEST_VAR", &set), "v");
+    EXPECT_TRUE(set);
+    ASSERT_TRUE(plat::unsetEnv("TARVION_TEST_VAR"));
+    plat::getEnv("TARVION_TEST_VAR", &set);
+    EXPECT_FALSE(set);
+}
+
+}  // namespace

@@ -1,0 +1,298 @@
+#include <cmath>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <limits>
+
+#include "core/app.h"
+#include "core/catalog.h"
+#include "integration/reforger.h"
+#include "tests/integration/test_support.h"
+
+namespace {
+
+using testing_support::readBytes;
+using testing_support::ScratchDir;
+using testing_support::writeBytes;
+namespace fs = std::filesystem;
+
+const char* const kUnexpected = "Reforger's settings file has an unexpected format - nothing was changed.";
+const char* const kSlider = "That sens is outside Reforger's slider (0.1 - 2.0). Change your DPI so it fits (see Perfect DPI).";
+
+TEST(FindNumberAfterKey, WhatCountsAsTheKeysNumber) {
+    const std::string key = "m_fMouseSensitivity";
+    struct Case {
+        std::string text;
+        bool found;
+        std::string number;  // the characters at pos, len
+        double value;
+    };
+    const Case cases[] = {
+        {" m_fMouseSensitivity 0.75\r\n", true, "0.75", 0.75},
+        {"m_fMouseSensitivity 1.5", true, "1.5", 1.5},  // at the start, the run reaching the end
+        {"\tm_fMouseSensitivity 2\n", true, "2", 2},
+        {"\nm_fMouseSensitivity -0.5}", true, "-0.5", -0.5},
+        {"\rm_fMouseSensitivity 0.75", false, "", 0},  // a carriage return does not qualify
+        {"xm_fMouseSensitivity 0.75", false, "", 0},
+        {" m_fMouseSensitivity  0.75", false, "", 0},  // two blanks
+        {" m_fMouseSensitivity: 0.75", false, "", 0},
+        {" m_fMouseSensitivity\t0.75", false, "", 0},
+        {" m_fMouseSensitivity ", false, "", 0},  // nothing after the blank
+        {" m_fMouseSensitivity 1e-05\n", false, "", 0},  // exponent form
+        {" m_fMouseSensitivity 2E3\n", false, "", 0},
+        {" m_fMouseSensitivity -.\n", false, "", 0},  // no digit
+        {" m_fMouseSensitivity nan\n", false, "", 0},
+        // A failing occurrence moves the search on to the next one.
+        {" m_fMouseSensitivityADS 0.4\n m_fMouseSensitivity 0.8\n", true, "0.8", 0.8},
+        {" m_fMouseSensitivity 1e-05\n m_fMouseSensitivity 0.3\n", true, "0.3", 0.3},
+        {" m_fMouseSensitivity 1.2.3 ", true, "1.2.3", 1.2},  // the longest run; its leading number
+    };
+    for (const Case& c : cases) {
+        size_t pos = 99, len = 99;
+        double value = -1;
+        ASSERT_EQ(findNumberAfterKey(c.text, key, pos, len, value), c.found) << c.text;
+        if (!c.found) continue;
+        EXPECT_EQ(c.text.substr(pos, len), c.number) << c.text;
+        EXPECT_DOUBLE_EQ(value, c.value) << c.text;
+    }
+}
+
+TEST(ReforgerNumberText, ThreeDecimalsWithoutTrailingZeros) {
+    const std::pair<double, const char*> cases[] = {
+        {0.45, "0.45"}, {1.2, "1.2"}, {1.0, "1.0"}, {0.123, "0.123"}, {0.1, "0.1"},
+        {2.0, "2.0"},   {0.46, "0.46"}, {0.1004, "0.1"},
+    };
+    for (const auto& [sens, text] : cases) EXPECT_EQ(reforgerNumberText(sens), text) << sens;
+}
+
+TEST(IsReforgerProcess, TheGameButNotItsServerOrTools) {
+    EXPECT_TRUE(isReforgerProcess("ArmaReforgerSteam.exe"));
+    EXPECT_TRUE(isReforgerProcess("armareforger.exe"));
+    EXPECT_FALSE(isReforgerProcess("ArmaReforgerServer.exe"));
+    EXPECT_FALSE(isReforgerProcess("ArmaReforgerWorkbenchTools.exe"));
+    EXPECT_FALSE(isReforgerProcess("Arma3.exe"));
+}
+
+// A scratch copy of the fixture Documents folder with two profiles.
+class ReforgerFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        docs = dir.copyFixture("reforger") / "Documents";
+        save = docs / "My Games" / "ArmaReforger" / "profile" / ".save";
+        profileA = save / "app1874880_user1111" / "settings" / "ReforgerGameSettings.conf";
+        profileB = save / "app1874880_user2222" / "settings" / "ReforgerGameSettings.conf";
+        setAge(profileA, 3);
+        setAge(profileB, 2);
+        host.documentsKnown = true;
+        host.documents = docs.string();
+        host.processesKnown = true;
+        host.processNames = {"systemd", "ArmaReforgerServer.exe"};
+        savedOps = reforgerFileOps();
+    }
+    void TearDown() override {
+        reforgerFileOps() = savedOps;
+        setCalibratedYaw("reforger", 0);
+    }
+
+    static void setAge(const fs::path& file, int hours) {
+        fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::hours(hours));
+    }
+
+    static bool exists(const fs::path& p) { return fs::exists(fs::symlink_status(p)); }
+
+    fs::path backupOf(const fs::path& p) const { return p.string() + ".tarvion-backup"; }
+    fs::path tempOf(const fs::path& p) const { return p.string() + ".tarvion-tmp"; }
+
+    ScratchDir dir;
+    fs::path docs, save, profileA, profileB;
+    ReforgerHost host;
+    ReforgerFileOps savedOps{};
+};
+
+TEST_F(ReforgerFiles, LocateTakesTheNewestProfileWithASettingsFile) {
+    ReforgerSettings s = locateReforgerSettings(docs.string());
+    ASSERT_TRUE(s.found);
+    EXPECT_EQ(s.path, profileB.string());
+    EXPECT_DOUBLE_EQ(s.mouseSensitivity, 0.5);
+    EXPECT_DOUBLE_EQ(s.firstPersonFov, 90);
+
+    setAge(profileA, 1);
+    // A profile folder without a settings file never wins, however new.
+    fs::last_write_time(save / "app1874880_user3333", fs::file_time_type::clock::now());
+    s = locateReforgerSettings(docs.string());
+    ASSERT_TRUE(s.found);
+    EXPECT_EQ(s.path, profileA.string());
+    EXPECT_DOUBLE_EQ(s.mouseSensitivity, 0.75);
+    EXPECT_DOUBLE_EQ(s.firstPersonFov, 74);
+
+    // Equal times: the one listed first stays.
+    const auto t = fs::last_write_time(profileA);
+    fs::last_write_time(profileB, t);
+    EXPECT_EQ(locateReforgerSettings(docs.string()).path, profileA.string());
+}
+
+TEST_F(ReforgerFiles, LocateFallsBackToTheSharedSettingsAndReportsMissingFiles) {
+    fs::remove_all(save / "app1874880_user1111");
+    fs::remove_all(save / "app1874880_user2222");
+    ReforgerSettings s = locateReforgerSettings(docs.string());
+    ASSERT_TRUE(s.found);
+    EXPECT_EQ(s.path, (save / "settings" / "ReforgerGameSettings.conf").string());
+    EXPECT_DOUBLE_EQ(s.mouseSensitivity, 1.25);
+    EXPECT_DOUBLE_EQ(s.firstPersonFov, 0);  // no FOV key
+
+    writeBytes(save / "settings" / "ReforgerGameSettings.conf", " m_fFirstPersonFOV 80\n");
+    s = locateReforgerSettings(docs.string());
+    EXPECT_FALSE(s.found);
+    EXPECT_EQ(s.path, "");
+    EXPECT_EQ(s.firstPersonFov, 0);
+    EXPECT_FALSE(locateReforgerSettings((dir.path() / "no-documents").string()).found);
+}
+
+TEST_F(ReforgerFiles, WriteChangesOnlyTheNumberAndKeepsTheFirstBackup) {
+    const std::string original = readBytes(profileA);
+    std::string message;
+    ASSERT_TRUE(writeReforgerSens(profileA.string(), 0.8, message));
+    EXPECT_EQ(message, "Done - Reforger mouse sensitivity set to 0.8 (was 0.75). A backup of the original is next to the file.");
+    std::string expected = original;
+    expected.replace(expected.find("0.75\r\n"), 4, "0.8");
+    EXPECT_EQ(readBytes(profileA), expected);
+    EXPECT_EQ(readBytes(backupOf(profileA)), original);
+    EXPECT_FALSE(exists(tempOf(profileA)));
+
+    ASSERT_TRUE(writeReforgerSens(profileA.string(), 1.234, message));
+    EXPECT_EQ(message, "Done - Reforger mouse sensitivity set to 1.234 (was 0.80). A backup of the original is next to the file.");
+    EXPECT_EQ(readBytes(backupOf(profileA)), original);
+    expected.replace(expected.find("0.8\r\n"), 3, "1.234");
+    EXPECT_EQ(readBytes(profileA), expected);
+}
+
+bool refuse(const std::string&, const std::string&) { return false; }
+
+TEST_F(ReforgerFiles, EveryFailedWriteLeavesTheFileAsItWas) {
+    const fs::path file = profileA;
+    const std::string original = readBytes(file);
+    struct Case {
+        const char* label;
+        std::function<void()> arrange;
+        std::string path;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {"missing file", [] {}, (save / "nope.conf").string(),
+         "Couldn't read Reforger's settings file - nothing was changed."},
+        {"a folder", [] {}, save.string(), "Couldn't read Reforger's settings file - nothing was changed."},
+        {"missing key", [&] { writeBytes(file, " m_fStickSensitivity 0.5\r\n"); }, file.string(), kUnexpected},
+        {"key glued", [&] { writeBytes(file, "xm_fMouseSensitivity 0.5\r\n"); }, file.string(), kUnexpected},
+        {"exponent", [&] { writeBytes(file, " m_fMouseSensitivity 1e-05\r\n"); }, file.string(), kUnexpected},
+        {"no digits", [&] { writeBytes(file, " m_fMouseSensitivity -\r\n"); }, file.string(), kUnexpected},
+        {"backup cannot be made", [&] { fs::create_symlink(dir.path() / "nowhere", backupOf(file)); },
+         file.string(), "Couldn't back up Reforger's settings file - nothing was changed."},
+        {"temporary file cannot be written", [&] { fs::create_symlink("/dev/full", tempOf(file)); }, file.string(),
+         "Couldn't write Reforger's settings file."},
+        {"temporary path is a folder", [&] { fs::create_directory(tempOf(file)); }, file.string(),
+         "Couldn't write Reforger's settings file."},
+        {"rename refused", [] { reforgerFileOps().replaceFile = refuse; }, file.string(),
+         "Couldn't replace Reforger's settings file (is it read-only?)."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        writeBytes(file, original);
+        std::error_code ignored;
+        fs::remove_all(backupOf(file), ignored);
+        fs::remove_all(tempOf(file), ignored);
+        reforgerFileOps() = savedOps;
+        c.arrange();
+        const std::string before = readBytes(file);
+        const bool backupBefore = exists(backupOf(file));
+        const bool tempWasFolder = fs::is_directory(tempOf(file));
+
+        std::string message;
+        EXPECT_FALSE(writeReforgerSens(c.path, 0.9, message));
+        EXPECT_EQ(message, c.message);
+        EXPECT_EQ(readBytes(file), before);
+        // The temporary file never outlives a failed write (a folder in its place is not ours).
+        EXPECT_EQ(exists(tempOf(file)), tempWasFolder);
+        // A backup is made only past the format check, and is the original.
+        if (!backupBefore && exists(backupOf(file))) {
+            EXPECT_EQ(readBytes(backupOf(file)), before);
+        }
+        if (std::string(c.message) == kUnexpected || c.path != file.string()) {
+            EXPECT_FALSE(exists(backupOf(file)));
+        }
+    }
+}
+
+TEST_F(ReforgerFiles, ApplyChecksSliderRunningGameAndFile) {
+    const std::string original = readBytes(profileB);
+    struct Case {
+        double sens;
+        bool ok;
+        const char* message;  // nullptr: the success text
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const Case cases[] = {
+        {2.01, false, kSlider}, {0.09, false, kSlider}, {nan, false, kSlider}, {inf, false, kSlider},
+        {-inf, false, kSlider}, {2.0, true, nullptr},   {0.1, true, nullptr},
+    };
+    for (const Case& c : cases) {
+        std::string message;
+        EXPECT_EQ(applyReforgerSens(c.sens, message, host), c.ok) << c.sens;
+        if (c.message) {
+            EXPECT_EQ(message, c.message) << c.sens;
+            EXPECT_EQ(readBytes(profileB), original) << c.sens;
+        } else {
+            EXPECT_EQ(message.rfind("Done - Reforger mouse sensitivity set to " + reforgerNumberText(c.sens), 0), 0u);
+            EXPECT_EQ(locateReforgerSettings(docs.string()).mouseSensitivity, c.sens);
+        }
+    }
+
+    const std::string now = readBytes(profileB);
+    std::string message;
+    ReforgerHost running = host;
+    running.processNames.push_back("ArmaReforgerSteam.exe");
+    EXPECT_FALSE(applyReforgerSens(1.0, message, running));
+    EXPECT_EQ(message, "Close Arma Reforger first - it rewrites its settings file when it exits.");
+    EXPECT_EQ(readBytes(profileB), now);
+
+    ReforgerHost nowhere = host;
+    nowhere.documents = (dir.path() / "empty").string();
+    EXPECT_FALSE(applyReforgerSens(1.0, message, nowhere));
+    EXPECT_EQ(message, "Couldn't find Reforger's settings file. Launch Reforger once, then try again.");
+    ReforgerHost noDocuments = host;
+    noDocuments.documentsKnown = false;
+    EXPECT_FALSE(applyReforgerSens(1.0, message, noDocuments));
+    EXPECT_EQ(message, "Couldn't find Reforger's settings file. Launch Reforger once, then try again.");
+}
+
+TEST_F(ReforgerFiles, ApplyToReforgerOnlyForACalibratedReforger) {
+    App app;
+    app.resultConfig.dpi = 800;
+    const std::string original = readBytes(profileB);
+    for (const char* id : {"cs2", "reforger"}) {  // reforger before its calibration: yaw 0
+        app.reforgerStatus.clear();
+        app.reforgerStatusOk = true;
+        applyToReforger(app, gameIndexById(id), 40, host);
+        EXPECT_EQ(app.reforgerStatus, "Only Arma Reforger can be set automatically.") << id;
+        EXPECT_FALSE(app.reforgerStatusOk);
+        EXPECT_FALSE(app.reforger.found);  // untouched
+    }
+    EXPECT_EQ(readBytes(profileB), original);
+
+    // A yaw at which 40 cm/360 and 800 DPI is a sensitivity of 0.456: written as 0.46.
+    setCalibratedYaw("reforger", kCm360Factor / (0.456 * 40 * 800));
+    applyToReforger(app, gameIndexById("reforger"), 40, host);
+    EXPECT_TRUE(app.reforgerStatusOk);
+    EXPECT_EQ(app.reforgerStatus,
+              "Done - Reforger mouse sensitivity set to 0.46 (was 0.50). A backup of the original is next to the file.");
+    ASSERT_TRUE(app.reforger.found);
+    EXPECT_DOUBLE_EQ(app.reforger.mouseSensitivity, 0.46);
+
+    // A failed attempt still refreshes App.reforger.
+    app.reforger = ReforgerSettings{};
+    applyToReforger(app, gameIndexById("reforger"), 4, host);  // 4.56: beyond the slider
+    EXPECT_FALSE(app.reforgerStatusOk);
+    EXPECT_EQ(app.reforgerStatus, kSlider);
+    EXPECT_TRUE(app.reforger.found);
+}
+
+}  // namespace
