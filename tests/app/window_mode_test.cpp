@@ -1,0 +1,70 @@
+// Under an X server: the window modes give the client sizes the rest of the program expects.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <vector>
+
+#include "app/input.h"
+#include "core/app.h"
+#include "platform/input.h"
+#include "platform/window.h"
+
+namespace {
+
+class WindowModeOnScreen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server";
+        app_.hwnd = plat::createGlWindow("window mode test", 1600, 900, nullptr);
+        if (!app_.hwnd) GTEST_SKIP() << "no window";
+    }
+    void TearDown() override { plat::destroyGlWindow(app_.hwnd); }
+    // Lets the server settle the new geometry, then reads the drawable size.
+    void settle(int32_t wantW, int32_t wantH) {
+        std::vector<plat::Event> events;
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (std::chrono::steady_clock::now() < until) {
+            events.clear();
+            plat::pumpEvents(app_.hwnd, events);
+            for (const plat::Event& e : events) handleEvent(app_, e);
+            plat::drawableSize(app_.hwnd, &w_, &h_);
+            if (w_ == wantW && h_ == wantH) break;
+        }
+    }
+    App app_;
+    int32_t w_ = 0, h_ = 0;
+};
+
+TEST_F(WindowModeOnScreen, WindowedFullScreenAndBack) {
+    const plat::Rect monitor = plat::monitorRect(app_.hwnd);
+    ASSERT_GT(monitor.w, 1640) << "run under a screen of at least 1920x1080";
+
+    app_.fullscreen = false;
+    applyWindowMode(app_);
+    plat::showAndFocus(app_.hwnd);
+    settle(1600, 900);
+    EXPECT_EQ(w_, 1600);
+    EXPECT_EQ(h_, 900);
+    EXPECT_EQ(app_.width, 1600);
+    EXPECT_EQ(app_.height, 900);
+
+    app_.fullscreen = true;
+    applyWindowMode(app_);
+    settle(monitor.w, monitor.h);
+    EXPECT_EQ(w_, monitor.w);
+    EXPECT_EQ(h_, monitor.h);
+    EXPECT_EQ(app_.width, monitor.w);
+
+    // Automation is always windowed, at the size asked for.
+    app_.automation = true;
+    app_.sizeOverride[0] = 1280;
+    app_.sizeOverride[1] = 720;
+    applyWindowMode(app_);
+    settle(1280, 720);
+    EXPECT_EQ(w_, 1280);
+    EXPECT_EQ(h_, 720);
+    EXPECT_EQ(app_.height, 720);
+}
+
+}  // namespace
