@@ -15,6 +15,7 @@
 #include "platform/message.h"
 #include "platform/ui_backend.h"
 #include "platform/window.h"
+#include "render/renderer.h"
 #include "ui/kit.h"
 
 namespace {
@@ -25,6 +26,10 @@ const char* const kWindowTitle = "Tarvion - Sensitivity Finder";
 // the scan thread joined. The exit code is 1.
 int startupFailure(App& app, const char* text) {
     plat::reportError(text, !isUnattended(app));
+    if (ImGui::GetCurrentContext()) {
+        plat::uiBackendShutdown();
+        ImGui::DestroyContext();
+    }
     plat::stopRawMouse();
     plat::destroyGlWindow(app.hwnd);
     app.hwnd = nullptr;
@@ -72,6 +77,7 @@ void shutDown(App& app) {
     joinDetectionThread(app);
     app.saveSettings();
     shutdownAudio();
+    releaseMsaaTarget(app.renderer.msaa);
     if (ImGui::GetCurrentContext()) {
         plat::uiBackendShutdown();
         ImGui::DestroyContext();
@@ -104,11 +110,13 @@ int runTarvion(const std::vector<std::string>& args) {
         joinDetectionThread(app);
         return 1;
     }
-    plat::glSetSwapInterval(app.vsync ? 1 : 0);
+    if (!loadGlFunctions()) return startupFailure(app, "Your graphics driver does not support OpenGL 3.3.");
+    setSwapInterval(app.vsync ? 1 : 0);
     applyWindowMode(app);
     plat::showAndFocus(app.hwnd);
     startRawInput(app);
     createUiContext(app);
+    if (!initRenderer(app.renderer)) return startupFailure(app, "Shader compilation failed.");
     initAudio();
     setMasterVolume(app.volume);
 

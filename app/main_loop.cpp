@@ -2,6 +2,7 @@
 
 #include "app/frame_pacing.h"
 #include "app/input.h"
+#include "app/scene.h"
 #include "app/shell.h"
 #include "core/app.h"
 #include "imgui.h"
@@ -11,6 +12,7 @@
 #include "platform/paths.h"
 #include "platform/ui_backend.h"
 #include "platform/window.h"
+#include "render/renderer.h"
 #include "ui/screens.h"
 
 double counterSeconds(const App& app, int64_t counter) {
@@ -67,13 +69,19 @@ void countFrame(App& app, LoopState& loop, double dt) {
 
 void applyDisplayChanges(App& app, LoopState& loop) {
     if (app.vsync != loop.appliedVsync) {
-        plat::glSetSwapInterval(app.vsync ? 1 : 0);
+        setSwapInterval(app.vsync ? 1 : 0);
         loop.appliedVsync = app.vsync;
     }
     if (app.fullscreen != loop.appliedFullscreen) {
         applyWindowMode(app);
         loop.appliedFullscreen = app.fullscreen;
     }
+}
+
+void drawSceneFrame(App& app) {
+    const SceneView view = buildSceneView(app);
+    ensureMsaaTarget(app.renderer.msaa, app.width, app.height, app.msaa ? 4 : 0);
+    drawScene(app.renderer, view);
 }
 
 void drawUiFrame(App& app) {
@@ -87,6 +95,8 @@ void drawUiFrame(App& app) {
 
 void writePendingCapture(App& app) {
     if (app.pendingCapture.empty()) return;
+    // The back buffer, UI included: the capture shows what the frame shows.
+    saveFrameBmp(app.renderer, capturePath(app, app.pendingCapture).c_str(), app.width, app.height);
     app.pendingCapture.clear();
 }
 
@@ -115,6 +125,7 @@ void runMainLoop(App& app) {
         app.updateFrame(dt);
         setRawInputSink(app, app.screen == ScreenCalibrate);
         applyDisplayChanges(app, loop);
+        drawSceneFrame(app);
         drawUiFrame(app);
         writePendingCapture(app);
         plat::swapWindow(app.hwnd);
