@@ -7,6 +7,7 @@
 #include "platform/folders.h"
 #include "platform/paths.h"
 #include "platform/timefmt.h"
+#include "render/renderer.h"
 
 namespace {
 
@@ -100,4 +101,18 @@ void storeResultImage(App& app, const std::vector<uint8_t>& rgb, int32_t width, 
     }
     const bool copied = !app.automation && copyImageToClipboard(app.hwnd, rgb, width, height, path);
     app.toast = savedImageToast(folder.label, copied);
+}
+
+void App::saveShareImage() {
+    const int32_t x = shareCaptureRect[0], y = shareCaptureRect[1];
+    const int32_t w = shareCaptureRect[2], h = shareCaptureRect[3];
+    // Once per request, whatever happens below.
+    shareCapturePending = false;
+    shareRequested = false;
+    std::vector<uint8_t> rgb;
+    if (!readFrameRegion(x, y, w, h, height, rgb, width)) {
+        toast = kCaptureFailedToast;
+        return;
+    }
+    storeResultImage(*this, rgb, w, h, plat::formatLocalTime("%Y%m%d_%H%M%S"));
 }

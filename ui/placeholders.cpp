@@ -16,7 +16,6 @@ void placeholder(App& app, const char* title) {
 void drawHomeScreen(App& app) { placeholder(app, "Tarvion"); }
 void drawSetupWizard(App& app) { placeholder(app, "Setup"); }
 void drawPauseOverlay(App&) {}
-void drawResultsScreen(App& app) { placeholder(app, "Results"); }
 void drawMeasureDpiScreen(App& app) { placeholder(app, "Measure DPI"); }
 void drawConverterScreen(App& app) { placeholder(app, "Converter"); }
 void drawHistoryScreen(App& app) { placeholder(app, "History"); }
@@ -26,4 +25,3 @@ void drawArmory(App& app) { placeholder(app, "Armory"); }
 void drawToolsScreen(App& app) { placeholder(app, "Tools"); }
 void drawScopeResultScreen(App& app) { placeholder(app, "Scope Check result"); }
 void drawQuickTour(App&) {}
-void drawShareCard(App&) {}

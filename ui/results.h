@@ -1,0 +1,55 @@
+#pragma once
+// The results screen's parts: the chart, the Sens Check verdict card and the share card,
+// with the pure pieces of their layout and wording that tests check directly.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/metrics.h"
+
+struct App;
+struct GameInfo;
+
+// ---- Shared wording --------------------------------------------------------
+// The result game's row (the default game when the index is out of range).
+const GameInfo& resultGameRow(const App& app);
+// formatGameSens for the result game at App.resultYaw and the result DPI.
+std::string resultSensText(const App& app, double cm360);
+// Whether a cm/360 can be turned into the result game's own value: games with a typed yaw
+// or no in-game value always, the others only once the yaw the result uses is known.
+bool canSetResultSens(const App& app);
+// "same", or "+12% faster" / "-8% slower" for the recommendation against the start.
+std::string versusCurrentText(double startCm360, double recommendedCm360);
+// The findings of the insights card, in order, with the colour of each bullet.
+struct Insight {
+    int32_t tone = 0;  // 0 accent, 1 good, 2 warn, 3 dim
+    std::string text;
+};
+std::vector<Insight> resultInsights(const App& app);
+
+// ---- Results chart ---------------------------------------------------------
+void drawResultsChart(App& app, float width, float height);
+
+// ---- Sens Check verdict ----------------------------------------------------
+struct CheckGroup {
+    double cm360 = 0;  // the key: the cm/360 of the group's first round
+    double performance = 0;
+    double accuracy = 0;
+    double trackOnTarget = 0;
+    double avgKillMs = 0;
+    int32_t count = 0;
+};
+// The latest check rounds (stage 3, at most six, from the end) grouped by cm/360 within 1 %,
+// sorted by cm/360 ascending, as means.
+std::vector<CheckGroup> latestCheckGroups(const std::vector<RoundMetrics>& rounds);
+// Index of the group with the highest mean performance (the first on a tie); -1 when empty.
+int32_t bestCheckGroup(const std::vector<CheckGroup>& groups);
+// The verdict card; drawn only after a Sens Check with at least one entry.
+void drawSensCheckVerdict(App& app);
+
+// ---- Share card ------------------------------------------------------------
+struct ShareCardRect {
+    float x = 0, y = 0, w = 0, h = 0;
+};
+// The card centred on a W x H display at UI scale s; no area on a display under 20 px.
+ShareCardRect shareCardRect(float displayWidth, float displayHeight, float scale);
