@@ -234,6 +234,7 @@ TEST(DetectionThreadMain, HandsTheListOverThenSetsTheFlag) {
     ScratchDir home;
     writeBytes(home.str() + "/.steam/steam/steamapps/appmanifest_440.acf", "\"appid\" \"440\" \"name\" \"TF2\"");
     ScopedEnv homeVar("HOME", home.str());
+    ScopedEnv programData("ProgramData", std::nullopt);
     App app;
     app.detectionThread = std::thread(detectionThreadMain, std::ref(app));
     app.detectionThread.join();
