@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <cstring>
+
 namespace plat {
 
 namespace {
@@ -22,6 +24,13 @@ void askForGl33Core() {
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
 }
 
+bool headlessFallback() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0)) return false;
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    return !asked || std::strstr(asked, driver) == nullptr;
+}
+
 }  // namespace
 
 void* createGlWindow(const char* title, int32_t w, int32_t h, WindowFailure* failure) {
@@ -31,6 +40,13 @@ void* createGlWindow(const char* title, int32_t w, int32_t h, WindowFailure* fai
     // A borderless full-screen window stays put when another window takes the focus.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        *failure = WindowFailure::Window;
+        return nullptr;
+    }
+    // With no display SDL falls back to an invisible window; only take one when asked for
+    // by name (SDL_VIDEODRIVER=offscreen), never as a silent stand-in for a real screen.
+    if (headlessFallback()) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         *failure = WindowFailure::Window;
         return nullptr;
     }

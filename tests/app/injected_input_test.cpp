@@ -79,7 +79,7 @@ TEST_F(InjectedInput, F8ReachesTheCalibratorWhileBackgroundInputIsOn) {
     app_.screen = ScreenCalibrate;
     app_.calTurns = 2;
     setRawInputSink(app_, true);
-    ASSERT_TRUE(app_.f8HotkeyOk);
+    ASSERT_TRUE(app_.f8HotkeyOk) << "another client of this X server holds F8";
 
     ASSERT_TRUE(plat::injectKeyTap(plat::KeyF8));
     pumpUntil([&] { return app_.calCounting; });

@@ -1,0 +1,83 @@
+// The built program as a subprocess: start-up failures end it with exit code 1 and the
+// message on stderr, never with a box that an unattended run would wait on; the sound
+// export acts before any data folder exists.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    std::string err;
+};
+
+class ProgramRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        binary_ = fs::path(TARVION_BINARY_DIR) / "tarvion";
+        if (!fs::exists(binary_)) GTEST_SKIP() << "tarvion is not built";
+        dir_ = fs::temp_directory_path() /
+               ("tarvion_run_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "home");
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // Runs tarvion in dir_ with APPDATA = dir_/home, the env(1) options in `env` (settings,
+    // or "-u NAME" to drop a variable) and these arguments; 60 s at most.
+    Outcome run(const std::string& env, const std::string& args) {
+        const fs::path errFile = dir_ / "stderr.txt", codeFile = dir_ / "code.txt";
+        std::string command = "cd '" + dir_.string() + "' && env " + env + " APPDATA='" + (dir_ / "home").string() +
+                              "' timeout 60 '" + binary_.string() + "' " + args + " >/dev/null 2>'" +
+                              errFile.string() + "'; echo $? >'" + codeFile.string() + "'";
+        std::system(command.c_str());
+        Outcome r;
+        std::ifstream(codeFile) >> r.exitCode;
+        std::stringstream text;
+        text << std::ifstream(errFile).rdbuf();
+        r.err = text.str();
+        return r;
+    }
+    fs::path binary_, dir_;
+};
+
+TEST_F(ProgramRun, OpenGlBelow33EndsWithExitCode1AndTheMessage) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server";
+    for (const char* mode : {"--selftest --shots out", "--inputtest report.txt", "--gif gif"}) {
+        SCOPED_TRACE(mode);
+        Outcome r = run("MESA_GL_VERSION_OVERRIDE=3.2", mode);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find("Tarvion: Your graphics driver does not support OpenGL 3.3."), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(ProgramRun, NoDisplayEndsWithExitCode1WithoutABox) {
+    // Interactive, but with nothing to show a window (or a box) on.
+    Outcome r = run("-u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER", "");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Tarvion: "), std::string::npos) << r.err;
+    // The data folder came first, and the run still ended cleanly.
+    EXPECT_TRUE(fs::is_directory(dir_ / "home" / "Tarvion"));
+}
+
+TEST_F(ProgramRun, SoundExportActsBeforeAnyDataFolder) {
+    fs::create_directories(dir_ / "sounds");
+    Outcome r = run("-u DISPLAY", "--export-sounds sounds --selftest");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    int wavs = 0;
+    for (const auto& entry : fs::directory_iterator(dir_ / "sounds"))
+        if (entry.path().extension() == ".wav") ++wavs;
+    EXPECT_EQ(wavs, 15);
+    EXPECT_FALSE(fs::exists(dir_ / "home" / "Tarvion"));
+    EXPECT_FALSE(fs::exists(dir_ / "data"));  // --selftest after it was never read
+}
+
+}  // namespace
