@@ -128,6 +128,7 @@ void runMainLoop(App& app) {
         drawSceneFrame(app);
         drawUiFrame(app);
         writePendingCapture(app);
+        if (app.shareCapturePending) app.saveShareImage();  // after the UI: the card is on screen
         plat::swapWindow(app.hwnd);
         waitForFrameCap(frameCapFor(app), frameStart, app.qpcFrequency, loop.haveTimer);
         loop.prev = t;
