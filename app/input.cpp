@@ -187,7 +187,8 @@ void setRawInputSink(App& app, bool on) {
     if (on) {
         // The counts must arrive while the game being calibrated has the focus.
         plat::setBackgroundRawMouse(true);
-        app.f8HotkeyOk = plat::registerHotkeyF8();
+        // Without a window there is nothing to deliver the hotkey to.
+        app.f8HotkeyOk = app.hwnd != nullptr && plat::registerHotkeyF8();
     } else {
         plat::setBackgroundRawMouse(!app.inputTestFile.empty());
         plat::unregisterHotkeyF8();
