@@ -209,7 +209,7 @@ bool beginCard(const char* id, ImVec2 size, const ImVec4& background) {
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(20 * s, 16 * s));
     ImGuiChildFlags childFlags = ImGuiChildFlags_AlwaysUseWindowPadding;
     if (size.y == 0) childFlags |= ImGuiChildFlags_AutoResizeY;
-    return ImGui::BeginChild(id, size, childFlags, ImGuiWindowFlags_NoScrollbar);
+    return ImGui::BeginChild(id, size, childFlags, ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NavFlattened);
 }
 
 void endCard() {

@@ -5,7 +5,9 @@
 #include "core/app.h"
 #include "core/armory.h"
 #include "core/format.h"
+#include "app/input.h"
 #include "engine/session.h"
+#include "engine/starters.h"
 #include "ui/kit.h"
 #include "ui/screens.h"
 
@@ -140,4 +142,35 @@ void drawLevelUpToast(App& app) {
     dl->AddRect(ImVec2(W / 2 - h, 80 * s), ImVec2(W / 2 + h, 180 * s), withAlpha(colGood, a), 16 * s, 0, 2 * s);
     drawShadowText(dl, titleFont, ImVec2(W / 2, 114 * s), withAlpha(colGood, a), title.c_str());
     drawShadowText(dl, body, ImVec2(W / 2, 154 * s), packColour(ImVec4(0.93f, 0.95f, 0.98f, a)), line.c_str());
+}
+
+void drawPauseOverlay(App& app) {
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    ImGui::GetBackgroundDrawList()->AddRectFilled(ImVec2(0, 0), display, IM_COL32(0, 0, 0, 90));
+    ImGui::SetNextWindowPos(ImVec2(display.x / 2, display.y / 2), ImGuiCond_Always, ImVec2(0.5f, 0.5f));
+    ImGui::SetNextWindowSize(ImVec2(520 * s, 0), ImGuiCond_Always);
+    ImGui::PushStyleColor(ImGuiCol_WindowBg, ImVec4(0.06f, 0.07f, 0.095f, 0.97f));
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 16 * s);
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(28 * s, 24 * s));
+    ImGui::Begin("##pause", nullptr, kOverlayFlags);
+    ImGui::PushFont(fontTitle());
+    coloredText(colText, "%s", "Paused");
+    ImGui::PopFont();
+    if (app.phaseBeforePause == RoundPlaying) {
+        ImGui::PushTextWrapPos(0.0f);
+        dimText("%s", "The round you were in will restart from the beginning so every round is measured fully.");
+        ImGui::PopTextWrapPos();
+    }
+    ImGui::Spacing();
+    ImGui::Spacing();
+    const float w = ImGui::GetContentRegionAvail().x;
+    if (primaryButton("RESUME", ImVec2(w, 52 * s))) resumeRound(app);
+    ImGui::Spacing();
+    const char* leave = app.sessionKind == SessionPractice ? "Back to menu" : "Quit test (this test's rounds are lost)";
+    if (plainButton(leave, ImVec2(w, 42 * s))) leaveRound(app);
+    ImGui::Spacing();
+    dimText("%s", "ESC also resumes.");
+    ImGui::End();
+    ImGui::PopStyleVar(2);
+    ImGui::PopStyleColor();
 }

@@ -13,9 +13,6 @@ void placeholder(App& app, const char* title) {
 }
 }  // namespace
 
-void drawHomeScreen(App& app) { placeholder(app, "Tarvion"); }
-void drawSetupWizard(App& app) { placeholder(app, "Setup"); }
-void drawPauseOverlay(App&) {}
 void drawMeasureDpiScreen(App& app) { placeholder(app, "Measure DPI"); }
 void drawConverterScreen(App& app) { placeholder(app, "Converter"); }
 void drawHistoryScreen(App& app) { placeholder(app, "History"); }
@@ -24,4 +21,3 @@ void drawCalibrateScreen(App& app) { placeholder(app, "Calibrate a game"); }
 void drawArmory(App& app) { placeholder(app, "Armory"); }
 void drawToolsScreen(App& app) { placeholder(app, "Tools"); }
 void drawScopeResultScreen(App& app) { placeholder(app, "Scope Check result"); }
-void drawQuickTour(App&) {}

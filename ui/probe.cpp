@@ -23,13 +23,12 @@ std::string visibleLabel(const char* label) {
 }
 
 // Every labelled Dear ImGui widget reports here right after it was laid out.
-void onItemInfo(ImGuiID, const char* label, int) {
+void onItemInfo(ImGuiID id, const char* label, int) {
     Probe& p = probe();
     if (!p.on || !label) return;
     ImGuiContext* g = ImGui::GetCurrentContext();
-    std::string text = visibleLabel(label);
-    if (text.empty()) return;
-    p.items.push_back({text, g->LastItemData.Rect.Min, g->LastItemData.Rect.Max});
+    if (!label[0]) return;
+    p.items.push_back({visibleLabel(label), label, g->LastItemData.Rect.Min, g->LastItemData.Rect.Max, id});
 }
 
 }  // namespace
@@ -56,7 +55,7 @@ void probeText(const char* text) {
 
 void probeButton(const char* label, ImVec2 min, ImVec2 max) {
     Probe& p = probe();
-    if (p.on && label) p.items.push_back({visibleLabel(label), min, max});
+    if (p.on && label) p.items.push_back({visibleLabel(label), label, min, max, ImGui::GetItemID()});
 }
 
 const std::vector<std::string>& probeTexts() { return probe().texts; }
@@ -64,7 +63,7 @@ const std::vector<ProbeItem>& probeItems() { return probe().items; }
 
 const ProbeItem* probeFindItem(const std::string& label) {
     for (const ProbeItem& item : probe().items)
-        if (item.label == label) return &item;
+        if (item.label == label || item.fullLabel == label) return &item;
     return nullptr;
 }
 

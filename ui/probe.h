@@ -7,9 +7,11 @@
 #include "imgui.h"
 
 struct ProbeItem {
-    std::string label;  // without any "##" suffix
+    std::string label;     // without any "##" suffix
+    std::string fullLabel;  // as the widget was given it, e.g. "##dpi"
     ImVec2 min;
     ImVec2 max;
+    ImGuiID id = 0;
 };
 
 void probeEnable(bool on);
@@ -22,7 +24,7 @@ void probeButton(const char* label, ImVec2 min, ImVec2 max);
 
 const std::vector<std::string>& probeTexts();
 const std::vector<ProbeItem>& probeItems();
-// The first item whose label is exactly this; null when none was drawn.
+// The first item whose visible or full label is exactly this; null when none was drawn.
 const ProbeItem* probeFindItem(const std::string& label);
 // True when some text of the frame contains this.
 bool probeHasText(const std::string& fragment);

@@ -191,7 +191,7 @@ void drawDpiCard(App& app, float width) {
         if (!cmOnly) ImGui::TableSetupColumn("In-game sens");
         ImGui::TableSetupColumn("Pixels / count");
         ImGui::TableSetupColumn("Verdict");
-        ImGui::TableHeadersRow();
+        tableHeadersRow();
         for (const DpiOption& o : advice.options) {
             ImGui::TableNextRow();
             ImGui::TableNextColumn();
@@ -283,7 +283,7 @@ void drawGamesCard(App& app) {
         ImGui::TableSetupColumn(sensHeader.c_str(), ImGuiTableColumnFlags_WidthStretch, 1.2f);
         if (perfectColumn) ImGui::TableSetupColumn(perfectHeader.c_str(), ImGuiTableColumnFlags_WidthStretch, 1.4f);
         ImGui::TableSetupColumn("", ImGuiTableColumnFlags_WidthFixed, 200 * s);
-        ImGui::TableHeadersRow();
+        tableHeadersRow();
         const int32_t main = std::clamp(app.resultGame, 0, static_cast<int32_t>(catalog.size()) - 1);
         for (int32_t index : gameTableOrder(app)) {
             const GameInfo& row = catalog[static_cast<size_t>(index)];
@@ -365,7 +365,7 @@ void drawRoundsCard(App& app) {
             for (const char* h : {"Round", "Sens", "cm/360", "Stage", "Flick (bits/s)", "Accuracy", "Kill time",
                                   "Tracking", "Performance"})
                 ImGui::TableSetupColumn(h);
-            ImGui::TableHeadersRow();
+            tableHeadersRow();
             for (size_t k = 0; k < rounds.size(); ++k) {
                 const RoundMetrics& m = rounds[k];
                 ImGui::TableNextRow();
@@ -434,6 +434,11 @@ void drawButtonRow(App& app) {
 }
 
 }  // namespace
+
+void tableHeadersRow() {
+    ImGui::TableHeadersRow();
+    for (int c = 0; c < ImGui::TableGetColumnCount(); ++c) probeText(ImGui::TableGetColumnName(c));
+}
 
 const GameInfo& resultGameRow(const App& app) {
     const std::vector<GameInfo>& catalog = gameCatalog();

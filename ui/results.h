@@ -11,6 +11,8 @@ struct App;
 struct GameInfo;
 
 // ---- Shared wording --------------------------------------------------------
+// The current table's header row, its column names also recorded by the UI probe.
+void tableHeadersRow();
 // The result game's row (the default game when the index is out of range).
 const GameInfo& resultGameRow(const App& app);
 // formatGameSens for the result game at App.resultYaw and the result DPI.
@@ -28,6 +30,21 @@ struct Insight {
 std::vector<Insight> resultInsights(const App& app);
 
 // ---- Results chart ---------------------------------------------------------
+// The chart's plot area and scales for a chart at origin with this size: x is ln(cm/360)
+// running backwards (slower on the left), y the performance in percent.
+struct ChartFrame {
+    bool ok = false;  // false when nothing has a place on the x axis
+    float left = 0, right = 0, top = 0, bottom = 0;
+    double lo = 0, hi = 0;         // ln(cm/360) at the right and left ends
+    double ymin = 0, ymax = 0;     // performance at the bottom and top
+    double gridStep = 5;
+    bool curve = false;            // the fitted curve is drawn
+    float x(double cm360) const;
+    float y(double performance) const;
+};
+ChartFrame chartFrame(const App& app, float originX, float originY, float width, float height);
+// Index of the point nearest to (mx, my) within radius, earlier points winning ties; -1 when none.
+int32_t nearestPoint(const std::vector<float>& xs, const std::vector<float>& ys, float mx, float my, float radius);
 void drawResultsChart(App& app, float width, float height);
 
 // ---- Sens Check verdict ----------------------------------------------------

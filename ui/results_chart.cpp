@@ -26,6 +26,73 @@ ImU32 dimAt(float alpha) { return withAlpha(colTextDim, alpha); }
 
 }  // namespace
 
+float ChartFrame::x(double cm360) const {
+    return left + static_cast<float>((hi - std::log(cm360)) / (hi - lo)) * (right - left);
+}
+
+float ChartFrame::y(double performance) const {
+    return bottom - static_cast<float>((performance - ymin) / (ymax - ymin)) * (bottom - top);
+}
+
+ChartFrame chartFrame(const App& app, float originX, float originY, float width, float height) {
+    const AnalysisResult& a = app.analysis;
+    ChartFrame f;
+    f.left = originX + 62 * s;
+    f.right = originX + width - 18 * s;
+    f.top = originY + 26 * s;
+    f.bottom = originY + height - 46 * s;
+
+    // X range over everything that has a place on the axis.
+    double lo = 1e300, hi = -1e300;
+    auto widen = [&](double c) {
+        if (!(c > 0)) return;
+        lo = std::min(lo, std::log(c));
+        hi = std::max(hi, std::log(c));
+    };
+    for (const RoundMetrics& m : a.rounds) widen(m.cm360);
+    widen(a.lowCm360);
+    widen(a.highCm360);
+    widen(app.resultCm);
+    if (lo > hi) return f;
+    f.ok = true;
+    f.lo = lo - 0.08;
+    f.hi = hi + 0.08;
+
+    // Y range: the rounds and the fitted curve (without a fit there is no curve to show).
+    f.curve = a.fit.ok;
+    double pMin = 1e300, pMax = -1e300;
+    for (const RoundMetrics& m : a.rounds) {
+        pMin = std::min(pMin, m.performance);
+        pMax = std::max(pMax, m.performance);
+    }
+    if (f.curve) {
+        const double span = f.hi - f.lo;
+        for (int k = 0; k <= 100; ++k) {
+            const double v = curveAt(a.fit, f.lo + k * span / 100);
+            pMin = std::min(pMin, v);
+            pMax = std::max(pMax, v);
+        }
+    }
+    if (pMin > pMax) pMin = pMax = 100;
+    f.ymin = std::floor(pMin - 3);
+    f.ymax = std::ceil(pMax + 3);
+    f.gridStep = f.ymax - f.ymin > 30 ? 10 : 5;
+    return f;
+}
+
+int32_t nearestPoint(const std::vector<float>& xs, const std::vector<float>& ys, float mx, float my, float radius) {
+    int32_t best = -1;
+    float bestDist = radius;
+    for (size_t k = 0; k < xs.size() && k < ys.size(); ++k) {
+        const float d = std::hypot(mx - xs[k], my - ys[k]);
+        if (d <= radius && (best < 0 || d < bestDist)) {
+            best = static_cast<int32_t>(k);
+            bestDist = d;
+        }
+    }
+    return best;
+}
+
 void drawResultsChart(App& app, float width, float height) {
     const AnalysisResult& a = app.analysis;
     const std::vector<RoundMetrics>& rounds = a.rounds;
@@ -39,53 +106,21 @@ void drawResultsChart(App& app, float width, float height) {
 
     dl->AddRectFilled(P, ImVec2(P.x + size.x, P.y + size.y), packColour(ImVec4(0.05f, 0.06f, 0.08f, 0.90f)), 10 * s);
 
-    const float left = P.x + 62 * s, right = P.x + size.x - 18 * s;
-    const float top = P.y + 26 * s, bottom = P.y + size.y - 46 * s;
-
-    // X range over everything that has a place on the axis.
-    double lo = 1e300, hi = -1e300;
-    auto widen = [&](double c) {
-        if (!(c > 0)) return;
-        lo = std::min(lo, std::log(c));
-        hi = std::max(hi, std::log(c));
-    };
-    for (const RoundMetrics& m : rounds) widen(m.cm360);
-    widen(a.lowCm360);
-    widen(a.highCm360);
-    widen(app.resultCm);
-    if (lo > hi) {
+    const ChartFrame f = chartFrame(app, P.x, P.y, size.x, size.y);
+    const float left = f.left, right = f.right, top = f.top, bottom = f.bottom;
+    if (!f.ok) {
         // Nothing to place: no rounds, no range and no starting point.
         drawListText(dl, font, fontSize, ImVec2(left, P.y + size.y * 0.5f - fontSize * 0.5f), dimAt(1.0f),
                      "No rounds to show.");
         return;
     }
-    lo -= 0.08;
-    hi += 0.08;
-    const double span = hi - lo;
-    auto xOf = [&](double c) { return left + static_cast<float>((hi - std::log(c)) / span) * (right - left); };
-
-    // Y range: the rounds and the fitted curve.
-    const bool haveCurve = a.fit.ok;
-    double pMin = 1e300, pMax = -1e300;
-    for (const RoundMetrics& m : rounds) {
-        pMin = std::min(pMin, m.performance);
-        pMax = std::max(pMax, m.performance);
-    }
-    std::vector<double> curve;
-    if (haveCurve) {
-        for (int k = 0; k <= 100; ++k) {
-            const double v = curveAt(a.fit, lo + k * span / 100);
-            curve.push_back(v);
-            pMin = std::min(pMin, v);
-            pMax = std::max(pMax, v);
-        }
-    }
-    if (pMin > pMax) pMin = pMax = 100;
-    const double ymin = std::floor(pMin - 3), ymax = std::ceil(pMax + 3);
-    auto yOf = [&](double p) { return bottom - static_cast<float>((p - ymin) / (ymax - ymin)) * (bottom - top); };
+    const double lo = f.lo, span = f.hi - f.lo;
+    const double ymin = f.ymin, ymax = f.ymax;
+    auto xOf = [&](double c) { return f.x(c); };
+    auto yOf = [&](double p) { return f.y(p); };
 
     // Grid and its labels.
-    const double step = ymax - ymin > 30 ? 10 : 5;
+    const double step = f.gridStep;
     for (double v = std::ceil(ymin / step) * step; v <= ymax + 1e-9; v += step) {
         const float y = yOf(v);
         dl->AddLine(ImVec2(left, y), ImVec2(right, y), IM_COL32(255, 255, 255, 0x12), 1.0f);
@@ -127,11 +162,12 @@ void drawResultsChart(App& app, float width, float height) {
     }
 
     // Fitted curve.
-    if (haveCurve) {
+    if (f.curve) {
         std::vector<ImVec2> points;
-        points.reserve(curve.size());
-        for (int k = 0; k <= 100; ++k)
-            points.emplace_back(xOf(std::exp(lo + k * span / 100)), yOf(curve[static_cast<size_t>(k)]));
+        for (int k = 0; k <= 100; ++k) {
+            const double t = lo + k * span / 100;
+            points.emplace_back(xOf(std::exp(t)), yOf(curveAt(a.fit, t)));
+        }
         dl->AddPolyline(points.data(), static_cast<int>(points.size()), withAlpha(colAccent, 0.85f), 0, 2.5f * s);
     }
 
@@ -143,9 +179,8 @@ void drawResultsChart(App& app, float width, float height) {
     }
 
     // One dot per round; the nearest one to the mouse (within 12) is the hovered one.
-    int hoveredDot = -1;
-    float hoveredDist = 12 * s;
-    const ImVec2 mouse = ImGui::GetIO().MousePos;
+    std::vector<float> dotX, dotY;
+    std::vector<size_t> dotRound;
     for (size_t k = 0; k < rounds.size(); ++k) {
         const RoundMetrics& m = rounds[k];
         if (!(m.cm360 > 0)) continue;
@@ -155,13 +190,15 @@ void drawResultsChart(App& app, float width, float height) {
                                           : kStageOneColour;
         dl->AddCircleFilled(c, 6 * s, fill, 20);
         dl->AddCircle(c, 6 * s, IM_COL32(0, 0, 0, 180), 20, 1.5f * s);
-        if (hovered) {
-            const float d = std::hypot(mouse.x - c.x, mouse.y - c.y);
-            if (d <= 12 * s && (hoveredDot < 0 || d < hoveredDist)) {
-                hoveredDot = static_cast<int>(k);
-                hoveredDist = d;
-            }
-        }
+        dotX.push_back(c.x);
+        dotY.push_back(c.y);
+        dotRound.push_back(k);
+    }
+    int hoveredDot = -1;
+    if (hovered) {
+        const ImVec2 mouse = ImGui::GetIO().MousePos;
+        const int32_t near = nearestPoint(dotX, dotY, mouse.x, mouse.y, 12 * s);
+        if (near >= 0) hoveredDot = static_cast<int>(dotRound[static_cast<size_t>(near)]);
     }
 
     // Legend.

@@ -7,6 +7,10 @@
 
 namespace {
 
+// The screen the root frame drew last; a new screen takes the keyboard focus, so Tab starts
+// on it instead of staying with a widget that is gone.
+int32_t gLastRootScreen = -1;
+
 void drawRootFrame(App& app, float W, float H) {
     ImGui::GetBackgroundDrawList()->AddRectFilledMultiColor(ImVec2(0, 0), ImVec2(W, H), IM_COL32(5, 8, 12, 120),
                                                             IM_COL32(5, 8, 12, 120), IM_COL32(5, 8, 12, 200),
@@ -22,15 +26,22 @@ void drawRootFrame(App& app, float W, float H) {
                      ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus);
     ImGui::PopStyleVar();
     ImGui::SetCursorPos(ImVec2(0, 0));
-    ImGui::BeginChild("##screen", ImVec2(W, H), 0, ImGuiWindowFlags_NoBackground);
+    // Flattened so that keyboard navigation reaches the widgets of the screen and its cards;
+    // one child per screen, so the focus of a screen left behind does not carry over.
+    ImGui::PushID(app.screen);
+    ImGui::BeginChild("##screen", ImVec2(W, H), 0, ImGuiWindowFlags_NoBackground | ImGuiWindowFlags_NavFlattened);
+    const bool newScreen = app.screen != gLastRootScreen;
+    gLastRootScreen = app.screen;
     ImGui::SetCursorPos(ImVec2((W - contentWidth) * 0.5f, 28 * s));
     ImGui::BeginGroup();
+    // A keyboard player lands on the first widget of a new screen.
+    if (newScreen && ImGui::GetIO().NavVisible) ImGui::SetKeyboardFocusHere();
     switch (app.screen) {
         case ScreenHome: drawHomeScreen(app); break;
         case ScreenSetup:
             ImGui::BeginChild("##setupWrap", ImVec2(contentWidth, H - 56 * s), 0,
                               ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse |
-                                  ImGuiWindowFlags_NoBackground);
+                                  ImGuiWindowFlags_NoBackground | ImGuiWindowFlags_NavFlattened);
             drawSetupWizard(app);
             ImGui::EndChild();
             break;
@@ -47,6 +58,7 @@ void drawRootFrame(App& app, float W, float H) {
     ImGui::EndGroup();
     ImGui::Dummy(ImVec2(0, 24 * s));
     ImGui::EndChild();
+    ImGui::PopID();
     ImGui::End();
 }
 

@@ -34,7 +34,7 @@ void drawCheckTable(const App& app) {
         for (const char* h :
              {"Tested (blind)", "Sens", "Performance", "Flick accuracy", "Kill time", "Tracking on target"})
             ImGui::TableSetupColumn(h);
-        ImGui::TableHeadersRow();
+        tableHeadersRow();
         for (size_t k = 0; k < groups.size(); ++k) {
             const CheckGroup& g = groups[k];
             const bool isBest = static_cast<int32_t>(k) == best;

@@ -19,3 +19,15 @@ enum UpdateState : int { UpdateIdle = 0, UpdateInstalling = 1, UpdateInstalled =
 inline constexpr const char* kVersion = "2.1.1";
 
 }  // namespace updater
+
+namespace updater {
+
+// The update check and install, as the home screen polls them. The check itself is not
+// built yet: it never runs, so it never reports finished and no offer is shown.
+bool updateCheckFinished();
+UpdateInfo getUpdateInfo();
+int updateState();
+std::string updateMessage();
+void installAsync();
+
+}  // namespace updater

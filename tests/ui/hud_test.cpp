@@ -187,3 +187,35 @@ TEST(Glyphs, EveryHudAndOverlayTextRenders) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PauseOverlay, ResumeRestartsThePausedRound) {
+    RoundFixture f;
+    f.toFlick();
+    f.app.phaseBeforePause = RoundPlaying;
+    f.app.roundPhase = RoundPaused;
+    f.ui.frame(0);
+    f.ui.frame(0);  // an auto-sized window lays its buttons out from its second frame
+    EXPECT_TRUE(f.ui.hasText("The round you were in will restart from the beginning"));
+    EXPECT_TRUE(f.ui.hasText("Quit test (this test's rounds are lost)"));
+    ASSERT_TRUE(f.ui.click("RESUME"));
+    EXPECT_EQ(f.app.roundPhase, RoundPlaying);
+    EXPECT_EQ(f.app.round.phase, DrillIntro);  // from the beginning
+    EXPECT_EQ(f.app.lastCountdownTick, 99);
+}
+
+TEST(PauseOverlay, LeavingPracticeGoesBackToTheMenu) {
+    RoundFixture f;
+    f.app.sessionKind = SessionPractice;
+    f.app.practiceReturnScreen = ScreenHome;
+    f.app.phaseBeforePause = RoundBetween;
+    f.app.roundPhase = RoundPaused;
+    f.ui.frame(0);
+    f.ui.frame(0);
+    EXPECT_FALSE(f.ui.hasText("will restart from the beginning"));
+    ASSERT_TRUE(f.ui.click("Back to menu"));
+    EXPECT_EQ(f.app.screen, ScreenHome);
+}
+
+}  // namespace

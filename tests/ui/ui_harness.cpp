@@ -60,6 +60,32 @@ bool UiHarness::click(const std::string& label) {
     return clickIn(label, [this] { drawUi(app); });
 }
 
+bool UiHarness::typeInto(const std::string& label, const std::string& text) {
+    const ProbeItem* item = probeFindItem(label);
+    if (!item) return false;
+    ImGuiIO& io = ImGui::GetIO();
+    // Aim left of centre: an input with step buttons keeps its text box on the left.
+    ImVec2 at(item->min.x + (item->max.x - item->min.x) * 0.25f, (item->min.y + item->max.y) * 0.5f);
+    io.AddMousePosEvent(at.x, at.y);
+    frame();
+    io.AddMouseButtonEvent(0, true);
+    frame();
+    io.AddMouseButtonEvent(0, false);
+    frame();
+    io.AddKeyEvent(ImGuiMod_Ctrl, true);
+    io.AddKeyEvent(ImGuiKey_A, true);
+    frame();
+    io.AddKeyEvent(ImGuiKey_A, false);
+    io.AddKeyEvent(ImGuiMod_Ctrl, false);
+    frame();
+    io.AddInputCharactersUTF8(text.c_str());
+    frame();
+    pressKey(ImGuiKey_Enter);
+    moveMouseAway();
+    frame();
+    return true;
+}
+
 bool UiHarness::hasText(const std::string& fragment) const { return probeHasText(fragment); }
 
 void UiHarness::pressKey(ImGuiKey key) {

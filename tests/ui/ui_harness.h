@@ -22,6 +22,8 @@ public:
     bool click(const std::string& label);
     bool clickIn(const std::string& label, const std::function<void()>& body);
     bool hasText(const std::string& fragment) const;
+    // Clicks a text field (its text is selected on activation), types and presses Enter.
+    bool typeInto(const std::string& label, const std::string& text);
     void pressKey(ImGuiKey key);
 
     App& app;
