@@ -79,7 +79,8 @@ void enterRoundScreen(App& app, int32_t kind) {
 }  // namespace
 
 double bestKnownCm360(const App& app) {
-    if (resultForCurrentGame(app)) return app.analysis.recommendedCm360;
+    // Every derived cm/360 is held to 6..200; a fitted top may sit just past the tested range.
+    if (resultForCurrentGame(app)) return std::clamp(app.analysis.recommendedCm360, 6.0, 200.0);
     // The history names games by display name (commas blanked), not by catalogue id.
     const std::string key = historyGameKey(app.currentGame());
     for (auto it = app.history.rbegin(); it != app.history.rend(); ++it) {

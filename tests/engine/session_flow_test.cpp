@@ -286,6 +286,8 @@ TEST_F(FlowTest, BestKnownCm360) {
     app.analysis = validAnalysis(44, 40, 48);
     app.session.results = {roundAt(44)};
     EXPECT_DOUBLE_EQ(bestKnownCm360(app), 44);
+    app.analysis.recommendedCm360 = 221;  // a fitted top just past the tested range
+    EXPECT_DOUBLE_EQ(bestKnownCm360(app), 200);
     app.resultGame = 2;
     EXPECT_DOUBLE_EQ(bestKnownCm360(app), 30);
 }
