@@ -13,11 +13,8 @@ void placeholder(App& app, const char* title) {
 }
 }  // namespace
 
-void drawMeasureDpiScreen(App& app) { placeholder(app, "Measure DPI"); }
 void drawConverterScreen(App& app) { placeholder(app, "Converter"); }
 void drawHistoryScreen(App& app) { placeholder(app, "History"); }
-void drawSettingsScreen(App& app) { placeholder(app, "Settings"); }
-void drawCalibrateScreen(App& app) { placeholder(app, "Calibrate a game"); }
 void drawArmory(App& app) { placeholder(app, "Armory"); }
 void drawToolsScreen(App& app) { placeholder(app, "Tools"); }
 void drawScopeResultScreen(App& app) { placeholder(app, "Scope Check result"); }
