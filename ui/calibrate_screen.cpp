@@ -100,7 +100,7 @@ void drawSetupCard(App& app, bool reforgerMode, float width) {
         }
         ImGui::PopTextWrapPos();
     }
-    // A yaw needs a positive, finite sensitivity (the field also takes "inf" and "nan").
+    // A yaw needs a positive, finite sensitivity (the field takes 1e999 as infinity).
     if (!(app.calSens > 0) || !std::isfinite(app.calSens)) app.calSens = 0.01;
 
     smallLabel("FULL TURNS PER MEASUREMENT");
