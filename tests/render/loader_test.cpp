@@ -2,6 +2,10 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "platform/resources.h"
+#include "render/model_pack.h"
 #include "tests/render/gl_harness.h"
 
 namespace {
@@ -25,6 +29,29 @@ TEST_F(Loader, ShaderFailuresYieldNoProgram) {
     EXPECT_EQ(linkProgram(kVertex, kBroken), 0u) << "a compile error fails the program";
     EXPECT_EQ(linkProgram(kBroken, kFragment), 0u);
     EXPECT_EQ(linkProgram(kUnlinked, kFragment), 0u) << "a link error fails the program";
+    EXPECT_EQ(GlHarness::get().glError(), unsigned(GL_NO_ERROR));
+}
+
+TEST_F(Loader, DamagedPackUploadsTheModelsBeforeTheDamage) {
+    const plat::ResourceBytes pack = plat::modelPackBytes();
+    // Cut inside the fourth model's vertices.
+    size_t cut = 8;
+    for (const PackModel& m : parseModelPack(pack.data, pack.size)) {
+        if (std::string(m.name) == "halberd") break;
+        cut += kPackModelHeaderBytes + size_t(m.vertexCount) * kPackVertexBytes;
+    }
+    cut += kPackModelHeaderBytes + 100;
+    Renderer r;
+    EXPECT_TRUE(loadModelPack(r, pack.data, cut));
+    ASSERT_EQ(r.models.size(), 3u);
+    EXPECT_EQ(r.models[2].vertexCount, 3492);
+    EXPECT_NE(r.models[2].vertexArray, 0u);
+    EXPECT_FLOAT_EQ(r.models[2].muzzleZ, -0.31f);
+    EXPECT_FLOAT_EQ(r.models[2].sightHeight, 0.048599f);
+
+    Renderer none;
+    EXPECT_FALSE(loadModelPack(none, pack.data + 1, pack.size - 1)) << "no magic, no models";
+    EXPECT_TRUE(none.models.empty());
     EXPECT_EQ(GlHarness::get().glError(), unsigned(GL_NO_ERROR));
 }
 
