@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/input.h"
 #include "core/catalog.h"
 #include "integration/calibration.h"
 #include "tests/ui/ui_harness.h"
@@ -217,6 +218,17 @@ TEST(CalibrateScreen, TurnsStatusClearAndBack) {
     EXPECT_TRUE(f.ui.hasText("No measurements yet."));
     ASSERT_TRUE(f.ui.click("Back"));
     EXPECT_EQ(f.app.screen, ScreenConverter);
+}
+
+TEST(CalibrateScreen, EscapeGoesHomeAndSavesNothing) {
+    CalibrateScreen f("tarvion_cal_escape");
+    f.app.calReturnScreen = ScreenResults;
+    f.measure({800});
+    f.show();
+    onKey(f.app, plat::KeyEscape);
+    EXPECT_EQ(f.app.screen, ScreenHome);
+    EXPECT_FALSE(std::filesystem::exists(f.dir + "/settings.ini"));
+    EXPECT_DOUBLE_EQ(gameCatalog()[static_cast<size_t>(reforger())].yaw, 0);
 }
 
 TEST(CalibrateScreen, ReforgerSettingsFileAndSavedYaw) {
