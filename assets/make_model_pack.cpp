@@ -449,9 +449,10 @@ void buildBulldog(Mesh& m, const GunSpec& g, int n, int k, int j) {
     m.profile({{R - 0.034, 0.002}, {R - 0.022, 0.0135}, {R - 0.013, 0.0155}, {R - 0.015, 0.009}, {R - 0.025, -0.006}},
               0, 0.003, 0.0008, kSteel, Metal);
     // Wooden grip, its heel at the very rear.
-    m.profile({{R - 0.041, -0.028}, {R - 0.022, -0.026}, {R - 0.009, -0.045}, {R - 0.001, -0.075}, {R, -0.094},
+    // Its top tucks up under the frame so no gap shows between them.
+    m.profile({{R - 0.041, -0.02}, {R - 0.024, -0.018}, {R - 0.009, -0.045}, {R - 0.001, -0.075}, {R, -0.094},
                {R - 0.008, -0.108}, {R - 0.03, -0.111}, {R - 0.041, -0.101}, {R - 0.047, -0.072},
-               {R - 0.052, -0.046}, {R - 0.055, -0.034}},
+               {R - 0.052, -0.046}, {R - 0.056, -0.024}},
               0, 0.0158, 0.0032, kWood, Paint);
     // Grip medallion and the frame screw.
     m.disc({0.0159, -0.07, R - 0.028}, {1, 0, 0}, {0, 1, 0}, 0.0045, j, kBrass, Metal);
@@ -737,7 +738,7 @@ void buildKingfisher(Mesh& m, const GunSpec& g, int n, int k, int j) {
     m.profile({{R - 0.018, 0.022}, {R - 0.004, 0.022}, {R, 0.016}, {R, -0.1}, {R - 0.004, -0.106},
                {R - 0.018, -0.106}},
               0, 0.021, 0.0025, kRubber, Metal);
-    m.lathe({0, -0.104, R - 0.085}, {0, -1, 0}, {1, 0, 0},
+    m.lathe({0, -0.1, R - 0.038}, {0, -1, 0}, {1, 0, 0},
             {{0, 0}, {0, 0.006}, {0.04, 0.006}, {0.046, 0.012}, {0.046, 0}}, j, kBlued, Metal);
     // Folded bipod legs along the barrel.
     for (int side = -1; side <= 1; side += 2)
