@@ -204,6 +204,16 @@ struct App {
     bool rawInputSink = false;
     bool f8HotkeyOk = false;
 
+    // Converter tool: its own copy of the numbers, taken from the settings on the first
+    // visit and kept across visits (convReady says it was taken)
+    bool convReady = false;
+    int32_t convGame = 1;
+    double convSens = 0.4;
+    double convYaw = 0.022;
+    double convCm = 35;
+    int32_t convDpi = 800;
+    int32_t convToDpi = 800;
+
     // Progression
     int32_t lastXpGain = 0;
     int32_t newLevel = 0;

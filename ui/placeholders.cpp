@@ -4,7 +4,7 @@
 #include "ui/screens.h"
 
 namespace {
-void placeholder(App& app, const char* title) {
+[[maybe_unused]] void placeholder(App& app, const char* title) {
     sectionHeading(title, "This screen is not available in this build yet.");
     if (plainButton("Back to home")) {
         app.screen = ScreenHome;
@@ -13,8 +13,3 @@ void placeholder(App& app, const char* title) {
 }
 }  // namespace
 
-void drawConverterScreen(App& app) { placeholder(app, "Converter"); }
-void drawHistoryScreen(App& app) { placeholder(app, "History"); }
-void drawArmory(App& app) { placeholder(app, "Armory"); }
-void drawToolsScreen(App& app) { placeholder(app, "Tools"); }
-void drawScopeResultScreen(App& app) { placeholder(app, "Scope Check result"); }

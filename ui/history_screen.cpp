@@ -1,0 +1,230 @@
+// The History screen: the pooled best sensitivity of the current game, a per-day chart of
+// flick speed and tracking at the current sensitivity, and every stored result.
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "core/app.h"
+#include "core/catalog.h"
+#include "core/format.h"
+#include "core/history.h"
+#include "platform/shell_open.h"
+#include "ui/day_chart.h"
+#include "ui/kit.h"
+#include "ui/screens.h"
+
+namespace {
+
+// Score rows within this distance of ln(current cm/360) count as "your current sens".
+constexpr double kSameSensLog = 0.08;
+
+void verticalGap(float gap) { ImGui::SetCursorPosY(ImGui::GetCursorPosY() - ImGui::GetStyle().ItemSpacing.y + gap); }
+
+void smallLabel(const char* text) {
+    ImGui::PushFont(fontSmall());
+    dimText("%s", text);
+    ImGui::PopFont();
+}
+
+// Daily means of the rounds played at about the current sensitivity.
+struct DaySeries {
+    std::vector<std::string> days;
+    std::vector<double> flick;
+    std::vector<double> tracking;
+    std::vector<int32_t> count;
+};
+
+DaySeries progressSeries(const App& app, const GameInfo& game) {
+    DaySeries series;
+    const double cur = app.currentCm360();
+    const int32_t drill = gameStyle(game, app.style);
+    for (const ScoreRow& row : app.scores) {
+        if (row.game != game.id || row.drill != drill) continue;
+        if (!(row.cm360 > 0) || !(std::fabs(std::log(row.cm360 / cur)) <= kSameSensLog)) continue;
+        // A hand-edited "nan" or "inf" would poison the whole day's mean.
+        if (!std::isfinite(row.flick_bits_per_s) || !std::isfinite(row.track_on_target)) continue;
+        if (series.days.empty() || series.days.back() != row.day) {
+            series.days.push_back(row.day);
+            series.flick.push_back(0);
+            series.tracking.push_back(0);
+            series.count.push_back(0);
+        }
+        series.flick.back() += row.flick_bits_per_s;
+        series.tracking.back() += 100 * row.track_on_target;
+        series.count.back() += 1;
+    }
+    for (size_t i = 0; i < series.days.size(); ++i) {
+        series.flick[i] /= series.count[i];
+        series.tracking[i] /= series.count[i];
+    }
+    return series;
+}
+
+void drawCombinedCard(const App& app, const GameInfo& game, float width) {
+    beginCard("combined", ImVec2(width, 214 * s), ImVec4(0.06f, 0.2f, 0.24f, 0.94f));
+    smallLabel(formatString("%s  \xC2\xB7  COMBINED BEST", game.name).c_str());
+    const HistoryEstimate est = app.historyEstimate(historyGameKey(game));
+    if (est.count == 0) {
+        dimText("%s", "No results for this game yet.");
+    } else {
+        ImGui::PushFont(fontTitle());
+        if (game.kind == GameKindCm360)
+            coloredText(colAccent, "%.1f cm", est.centre);
+        else
+            coloredText(colAccent, "%s", formatGameSens(game, app.gameYaw(), est.centre, app.dpi).c_str());
+        ImGui::PopFont();
+        textLine(formatString("%.1f cm/360 at %.0f DPI", est.centre, app.dpi).c_str());
+        ImGui::PushTextWrapPos(0.0f);
+        dimText("From %d test%s. Likely range %.1f\xE2\x80\x93%.1f cm/360.", static_cast<int>(est.count),
+                est.count >= 2 ? "s" : "", est.low, est.high);
+        if (est.count <= 2)
+            dimText("%s", "Run it again on another day to make this more solid.");
+        else
+            dimText("%s", "Several tests agree \xE2\x80\x94 this is a solid number.");
+        ImGui::PopTextWrapPos();
+    }
+    endCard();
+}
+
+std::string flickLabel(double v) { return formatString("%.2f", v); }
+std::string trackingLabel(double v) { return formatString("%.0f%%", v); }
+
+void drawProgressCard(const App& app, const GameInfo& game, float width) {
+    beginCard("progress", ImVec2(width, 214 * s), colCard);
+    smallLabel("YOUR PROGRESS AT YOUR CURRENT SENS");
+    const DaySeries series = progressSeries(app, game);
+    if (series.days.size() >= 2) {
+        const float a = ImGui::GetContentRegionAvail().x - 12 * s;
+        const ImVec2 size(0.5f * a, 156 * s);
+        drawDayChart("Flick speed (bits/s)", series.days, series.flick, &flickLabel, size);
+        ImGui::SameLine(0, 12 * s);
+        drawDayChart("Tracking on target (%)", series.days, series.tracking, &trackingLabel, size);
+    } else {
+        ImGui::PushTextWrapPos(0.0f);
+        dimText("%s", "Play Practice or a Sens Check at your sens on a few different days and your flick speed and "
+                      "tracking will be charted here.");
+        ImGui::PopTextWrapPos();
+    }
+    endCard();
+}
+
+bool isCmOnlyRow(const HistoryEntry& e) { return e.game.find("cm/360") != std::string::npos; }
+
+void cellText(const std::string& text) {
+    ImGui::TableNextColumn();
+    textLine(text.c_str());
+}
+
+void drawHistoryTable(const App& app, float width) {
+    beginCard("histCard", ImVec2(width, 0), colCard);
+    if (ImGui::BeginTable("##hist", 7,
+                          ImGuiTableFlags_RowBg | ImGuiTableFlags_SizingStretchProp | ImGuiTableFlags_PadOuterX)) {
+        for (const char* h : {"When", "Game", "DPI", "Started at", "Recommended", "Likely range (cm/360)",
+                              "Perfect DPI"})
+            ImGui::TableSetupColumn(h);
+        ImGui::TableHeadersRow();
+        for (auto it = app.history.rbegin(); it != app.history.rend(); ++it) {
+            const HistoryEntry& e = *it;
+            const bool cmOnly = isCmOnlyRow(e);
+            ImGui::TableNextRow();
+            ImGui::TableNextColumn();
+            if (e.type == "check") coloredText(colGood, "%s  check", e.when.c_str());
+            else textLine(e.when.c_str());
+            cellText(e.game);
+            cellText(formatString("%.0f", e.dpi));
+            cellText(cmOnly ? formatString("%.1f cm", e.current_cm360)
+                            : formatString("%.3f  (%.1f cm)", e.current_sens, e.current_cm360));
+            ImGui::TableNextColumn();
+            if (cmOnly) coloredText(colAccent, "%.1f cm", e.recommended_cm360);
+            else coloredText(colAccent, "%.3f  (%.1f cm)", e.recommended_sens, e.recommended_cm360);
+            cellText(formatString("%.1f\xE2\x80\x93%.1f  (%s)", e.range_low_cm, e.range_high_cm, e.confidence.c_str()));
+            cellText(formatString("%d", static_cast<int>(e.recommended_dpi)));
+        }
+        ImGui::EndTable();
+    }
+    endCard();
+}
+
+}  // namespace
+
+std::vector<ImVec2> dayChartPoints(const std::vector<double>& values, ImVec2 p, ImVec2 size) {
+    std::vector<ImVec2> points;
+    std::vector<double> finite;
+    for (double v : values)
+        if (std::isfinite(v)) finite.push_back(v);
+    if (finite.empty()) return points;
+    const double lo = *std::min_element(finite.begin(), finite.end());
+    const double hi = *std::max_element(finite.begin(), finite.end());
+    const double m = std::max((hi - lo) * 0.25 + std::fabs(hi) * 0.02, 0.000001);
+    const double span = hi - lo + 2 * m;
+    const float left = p.x + 16 * s, right = p.x + size.x - 16 * s;
+    const float bottom = p.y + size.y - 30 * s, top = p.y + 34 * s;
+    const size_t n = finite.size();
+    points.reserve(n);
+    for (size_t k = 0; k < n; ++k) {
+        const float x = n == 1 ? (left + right) * 0.5f
+                               : left + (right - left) * static_cast<float>(k) / static_cast<float>(n - 1);
+        const float y = bottom - static_cast<float>((finite[k] - (lo - m)) / span) * (bottom - top);
+        points.emplace_back(x, y);
+    }
+    return points;
+}
+
+void drawDayChart(const char* title, const std::vector<std::string>& days, const std::vector<double>& values,
+                  std::string (*valueLabel)(double), ImVec2 size) {
+    const ImVec2 p = ImGui::GetCursorScreenPos();
+    ImGui::Dummy(size);
+    ImDrawList* dl = ImGui::GetWindowDrawList();
+    dl->AddRectFilled(p, ImVec2(p.x + size.x, p.y + size.y), packColour(ImVec4(0.05f, 0.06f, 0.08f, 0.9f)), 10 * s);
+    ImFont* small = fontSmall();
+    drawListText(dl, small, small->FontSize, ImVec2(p.x + 12 * s, p.y + 8 * s), packColour(colTextDim), title);
+
+    // A day without a value (or a value without a day) is not plotted.
+    const std::vector<double> used(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(
+                                                                         std::min(values.size(), days.size())));
+    std::vector<size_t> shown;  // indices of the plotted (finite) values, in order
+    for (size_t i = 0; i < used.size(); ++i)
+        if (std::isfinite(used[i])) shown.push_back(i);
+    const std::vector<ImVec2> points = dayChartPoints(used, p, size);
+    if (points.empty()) return;
+    const size_t n = points.size();
+    const ImU32 accent = packColour(colAccent);
+    if (n > 1) dl->AddPolyline(points.data(), static_cast<int>(n), accent, 0, 2.5f * s);
+    for (const ImVec2& pt : points) dl->AddCircleFilled(pt, 4.5f * s, accent);
+
+    const float bottom = p.y + size.y - 30 * s;
+    const size_t ends[2] = {0, n - 1};
+    for (size_t e = 0; e < (n > 1 ? 2u : 1u); ++e) {
+        const size_t k = ends[e];
+        const ImVec2 pt = points[k];
+        drawListText(dl, small, small->FontSize, ImVec2(pt.x - 10 * s, pt.y - 22 * s), packColour(colText),
+                     valueLabel(used[shown[k]]).c_str());
+        const std::string& day = days[shown[k]];
+        // A "%Y-%m-%d" day shows as month-day.
+        const std::string shortDay = day.size() >= 10 ? day.substr(5) : day;
+        drawListText(dl, small, small->FontSize, ImVec2(pt.x - 16 * s, bottom + 8 * s), packColour(colTextDim),
+                     shortDay.c_str());
+    }
+}
+
+void drawHistoryScreen(App& app) {
+    ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + contentWidth);
+    sectionHeading("History",
+                   "Every Sensitivity Finder and Sens Check result. If they agree with each other, you can trust them.");
+    ImGui::PopTextWrapPos();
+    const float W = contentWidth;
+    const GameInfo& game = app.currentGame();
+    drawCombinedCard(app, game, 0.36f * W);
+    ImGui::SameLine(0, 18 * s);
+    drawProgressCard(app, game, 0.64f * W - 18 * s);
+
+    verticalGap(6 * s);
+    if (app.history.empty()) dimText("%s", "No results yet.");
+    else drawHistoryTable(app, W);
+
+    verticalGap(8 * s);
+    if (plainButton("Back", ImVec2(140 * s, 46 * s))) app.screen = ScreenHome;
+    ImGui::SameLine();
+    if (plainButton("Open data folder", ImVec2(200 * s, 46 * s))) plat::openFolder(app.dataDir);
+}
