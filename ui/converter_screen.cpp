@@ -10,6 +10,7 @@
 #include "core/format.h"
 #include "integration/calibration.h"
 #include "ui/kit.h"
+#include "ui/probe.h"
 #include "ui/screens.h"
 
 namespace {
@@ -84,8 +85,13 @@ void drawInputCard(App& app, const GameInfo& row, float width) {
     const std::vector<GameInfo>& games = gameCatalog();
     beginCard("convIn", ImVec2(width, 330 * s), colCard);
     cardTitle("From");
-    ImGui::SetNextItemWidth(-1);
-    if (ImGui::BeginCombo("##game", row.name)) {
+    const ImVec2 comboAt = ImGui::GetCursorScreenPos();
+    const float comboWidth = ImGui::GetContentRegionAvail().x;
+    ImGui::SetNextItemWidth(comboWidth);
+    const bool open = ImGui::BeginCombo("##game", row.name);
+    // This version of the library does not report combos to the probe.
+    probeButton("##game", comboAt, ImVec2(comboAt.x + comboWidth, comboAt.y + ImGui::GetFrameHeight()));
+    if (open) {
         for (size_t i = 0; i < games.size(); ++i) {
             const bool selected = static_cast<size_t>(app.convGame) == i;
             if (ImGui::Selectable(games[i].name, selected)) app.convGame = static_cast<int32_t>(i);
