@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/catalog.h"
+#include "core/format.h"
+#include "core/history.h"
+#include "core/score_log.h"
+#include "platform/process.h"
+#include "tests/ui/ui_harness.h"
+#include "ui/day_chart.h"
+#include "ui/kit.h"
+#include "ui/probe.h"
+
+namespace {
+
+const GameInfo& gameRow(const char* id) { return gameCatalog()[static_cast<size_t>(gameIndexById(id))]; }
+
+bool shownExactly(const std::string& text) {
+    for (const std::string& t : probeTexts())
+        if (t == text) return true;
+    return false;
+}
+
+int textIndex(const std::string& text) {
+    const std::vector<std::string>& texts = probeTexts();
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (texts[i] == text) return static_cast<int>(i);
+    return -1;
+}
+
+HistoryEntry result(const std::string& when, const std::string& game, double rec, double lo, double hi,
+                    const char* type = "finder") {
+    HistoryEntry e;
+    e.when = when;
+    e.game = game;
+    e.dpi = 800;
+    e.current_sens = 1.25;
+    e.current_cm360 = 36.5;
+    e.recommended_sens = 1.375;
+    e.recommended_cm360 = rec;
+    e.range_low_cm = lo;
+    e.range_high_cm = hi;
+    e.confidence = "High";
+    e.recommended_dpi = 1600;
+    e.type = type;
+    return e;
+}
+
+// The History screen on a headless UI; the player's game is the cm/360-only row at
+// 35 cm/360, so "the current sens" is exactly 35.
+struct HistoryScreen {
+    App app;
+    UiHarness ui{app, 1600, 1200};
+    std::string dir;
+
+    explicit HistoryScreen(const char* name) {
+        dir = testing::TempDir() + name;
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        app.dataDir = dir + "/";
+        app.game = gameIndexById("cm360");
+        app.cmDirect = 35;
+        app.dpi = 800;
+        app.screen = ScreenHistory;
+        show();
+    }
+
+    void show() {
+        ui.frame();
+        ui.frame();
+    }
+
+    int32_t drill() const { return gameStyle(app.currentGame(), app.style); }
+
+    void score(const char* day, double cm360, double flick, double tracking, const char* game = "cm360") {
+        ScoreRow r;
+        r.day = day;
+        r.game = game;
+        r.drill = drill();
+        r.cm360 = cm360;
+        r.flick_bits_per_s = flick;
+        r.track_on_target = tracking;
+        r.mode = "practice";
+        app.scores.push_back(r);
+    }
+};
+
+constexpr const char* kChartHint =
+    "Play Practice or a Sens Check at your sens on a few different days and your flick speed and tracking will be "
+    "charted here.";
+
+TEST(HistoryScreen, NothingStoredYet) {
+    HistoryScreen f("tarvion_history_empty");
+    EXPECT_TRUE(f.ui.hasText("No game - just give me cm/360  \xC2\xB7  COMBINED BEST"));
+    EXPECT_TRUE(f.ui.hasText("No results for this game yet."));
+    EXPECT_TRUE(f.ui.hasText("No results yet."));
+    EXPECT_TRUE(f.ui.hasText(kChartHint));
+    EXPECT_FALSE(f.ui.hasText("Flick speed (bits/s)"));
+    ASSERT_TRUE(f.ui.click("Back"));
+    EXPECT_EQ(f.app.screen, ScreenHome);
+}
+
+TEST(HistoryScreen, CombinedBestWordsFollowTheCount) {
+    const std::string key = historyGameKey(gameRow("cm360"));
+    const struct {
+        size_t count;
+        const char* plural;
+        const char* advice;
+    } cases[] = {{1, "", "Run it again on another day to make this more solid."},
+                 {2, "s", "Run it again on another day to make this more solid."},
+                 {3, "s", "Several tests agree \xE2\x80\x94 this is a solid number."}};
+    const double recs[3] = {33, 35, 37};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.count);
+        HistoryScreen f("tarvion_history_count");
+        for (size_t i = 0; i < c.count; ++i)
+            f.app.history.push_back(result("2026-12-0" + std::to_string(i + 1) + " 10:00", key, recs[i], recs[i] - 3,
+                                           recs[i] + 3));
+        // Another game's rows and a hand-edited "nan" row of this game are not pooled.
+        f.app.history.push_back(result("2026-12-08 10:00", historyGameKey(gameRow("cs2")), 50, 45, 55));
+        f.app.history.push_back(result("2026-12-09 10:00", key, std::nan(""), 30, 40));
+        f.show();
+        const HistoryEstimate est = estimateFromHistory(f.app.history, key);
+        ASSERT_EQ(est.count, static_cast<int32_t>(c.count));
+        EXPECT_TRUE(shownExactly(formatString("%.1f cm", est.centre)));
+        EXPECT_TRUE(shownExactly(formatString("%.1f cm/360 at 800 DPI", est.centre)));
+        EXPECT_TRUE(shownExactly(formatString("From %d test%s. Likely range %.1f\xE2\x80\x93%.1f cm/360.",
+                                              static_cast<int>(c.count), c.plural, est.low, est.high)));
+        EXPECT_TRUE(shownExactly(c.advice));
+        EXPECT_FALSE(f.ui.hasText("nan cm/360 at"));
+    }
+}
+
+TEST(HistoryScreen, OtherGamesResultsFillOnlyTheTable) {
+    HistoryScreen f("tarvion_history_other");
+    f.app.game = gameIndexById("cs2");
+    f.app.sens = 1.5;
+    f.app.history.push_back(result("2026-11-30 21:05", historyGameKey(gameRow("valorant")), 31.2, 28.4, 34.1));
+    f.app.history.push_back(result("2026-12-01 09:15", historyGameKey(gameRow("cm360")), 29.0, 27.0, 31.5, "check"));
+    f.show();
+    EXPECT_TRUE(f.ui.hasText("No results for this game yet."));
+    EXPECT_FALSE(f.ui.hasText("No results yet."));
+
+    // Newest first; a check is marked; the cm/360-only row shows centimetres only.
+    const int newest = textIndex("2026-12-01 09:15  check");
+    const int older = textIndex("2026-11-30 21:05");
+    ASSERT_GE(newest, 0);
+    ASSERT_GE(older, 0);
+    EXPECT_LT(newest, older);
+    const std::vector<std::string>& t = probeTexts();
+    const std::vector<std::string> cmRow(t.begin() + newest, t.begin() + newest + 7);
+    EXPECT_EQ(cmRow, (std::vector<std::string>{"2026-12-01 09:15  check", "No game - just give me cm/360", "800",
+                                               "36.5 cm", "29.0 cm", "27.0\xE2\x80\x93" "31.5  (High)", "1600"}));
+    const std::vector<std::string> sensRow(t.begin() + older, t.begin() + older + 7);
+    EXPECT_EQ(sensRow, (std::vector<std::string>{"2026-11-30 21:05", "VALORANT", "800", "1.250  (36.5 cm)",
+                                                 "1.375  (31.2 cm)", "28.4\xE2\x80\x93" "34.1  (High)", "1600"}));
+}
+
+TEST(HistoryScreen, ProgressChartOfDailyMeans) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        const char* name;
+        std::vector<ScoreRow> rows;
+        bool chart;
+        std::vector<std::string> labels;  // first and last value labels, then their days
+    } cases[] = {
+        {"one day only", {{"2026-12-01", "cm360", 0, 35, 2, 0, 0, 0.5, ""}, {"2026-12-01", "cm360", 0, 35, 3, 0, 0, 0.5, ""}},
+         false, {}},
+        // 33 is within 8% of 35 (|ln| 0.059); 32 is not (0.0896).
+        {"33 counts", {{"2026-12-01", "cm360", 0, 35, 2, 0, 0, 0.5, ""}, {"2026-12-02", "cm360", 0, 33, 3, 0, 0, 0.6, ""}},
+         true, {"2.00", "3.00", "12-01", "12-02"}},
+        {"32 does not", {{"2026-12-01", "cm360", 0, 35, 2, 0, 0, 0.5, ""}, {"2026-12-02", "cm360", 0, 32, 3, 0, 0, 0.6, ""}},
+         false, {}},
+        {"other game", {{"2026-12-01", "cm360", 0, 35, 2, 0, 0, 0.5, ""}, {"2026-12-02", "cs2", 0, 35, 3, 0, 0, 0.6, ""}},
+         false, {}},
+        {"daily means",
+         {{"2026-12-01", "cm360", 0, 35, 2, 0, 0, 0.4, ""},
+          {"2026-12-01", "cm360", 0, 36, 3, 0, 0, 0.5, ""},
+          {"2026-12-03", "cm360", 0, 34, 4, 0, 0, 0.7, ""}},
+         true, {"2.50", "4.00", "45%", "70%", "12-01", "12-03"}},
+        // A counting row of another day between two of one day splits it; a row that does
+        // not count does not.
+        {"split day",
+         {{"2026-12-01", "cm360", 0, 35, 1, 0, 0, 0.5, ""},
+          {"2026-12-02", "cm360", 0, 35, 2, 0, 0, 0.5, ""},
+          {"2026-12-01", "cm360", 0, 35, 4, 0, 0, 0.5, ""}},
+         true, {"1.00", "4.00"}},
+        {"no split",
+         {{"2026-12-01", "cm360", 0, 35, 1, 0, 0, 0.5, ""},
+          {"2026-12-02", "cs2", 0, 35, 9, 0, 0, 0.5, ""},
+          {"2026-12-01", "cm360", 0, 35, 3, 0, 0, 0.5, ""},
+          {"2026-12-02", "cm360", 0, 35, 5, 0, 0, 0.5, ""}},
+         true, {"2.00", "5.00", "12-01", "12-02"}},
+        // Hand-edited values that are not numbers are left out instead of spoiling a day.
+        {"nan rows",
+         {{"2026-12-01", "cm360", 0, 35, 2, 0, 0, 0.5, ""},
+          {"2026-12-01", "cm360", 0, 35, nan, 0, 0, 0.5, ""},
+          {"2026-12-02", "cm360", 0, 35, 3, 0, 0, inf, ""},
+          {"2026-12-02", "cm360", 0, nan, 3, 0, 0, 0.5, ""},
+          {"2026-12-03", "cm360", 0, 35, 4, 0, 0, 0.6, ""}},
+         true, {"2.00", "4.00", "50%", "60%", "12-01", "12-03"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HistoryScreen f("tarvion_history_chart");
+        for (ScoreRow r : c.rows) {
+            r.drill = f.drill();
+            r.mode = "practice";
+            f.app.scores.push_back(r);
+        }
+        f.show();
+        EXPECT_EQ(f.ui.hasText("Flick speed (bits/s)"), c.chart);
+        EXPECT_EQ(f.ui.hasText("Tracking on target (%)"), c.chart);
+        EXPECT_EQ(f.ui.hasText(kChartHint), !c.chart);
+        for (const std::string& label : c.labels) EXPECT_TRUE(shownExactly(label)) << label;
+        EXPECT_FALSE(f.ui.hasText("nan"));
+        EXPECT_FALSE(f.ui.hasText("inf"));
+    }
+}
+
+TEST(HistoryScreen, ReadsANanScoreLineFromAnEditedFile) {
+    HistoryScreen f("tarvion_history_nanfile");
+    const int32_t d = f.drill();
+    std::ofstream(f.dir + "/scores.csv") << kScoresHeader << "\n"
+                                         << "2026-12-01,cm360," << d << ",35.00,2.000,0.9,500,0.500,practice\n"
+                                         << "2026-12-01,cm360," << d << ",35.00,nan,0.9,500,nan,practice\n"
+                                         << "2026-12-02,cm360," << d << ",35.00,3.000,0.9,500,0.600,practice\n";
+    f.app.loadScores();
+    ASSERT_EQ(f.app.scores.size(), 3u);
+    ASSERT_TRUE(std::isnan(f.app.scores[1].flick_bits_per_s));
+    f.show();
+    EXPECT_TRUE(shownExactly("2.00"));
+    EXPECT_TRUE(shownExactly("3.00"));
+    EXPECT_TRUE(shownExactly("50%"));
+    EXPECT_TRUE(shownExactly("60%"));
+    EXPECT_FALSE(f.ui.hasText("nan"));
+}
+
+TEST(DayChart, PointsSpreadOverThePlot) {
+    s = 1;
+    const ImVec2 p(100, 200), size(400, 156);
+    const float left = 116, right = 484, bottom = 326, top = 234;
+    {
+        // All values equal: the range still has a height and every point sits in its middle.
+        const std::vector<ImVec2> pts = dayChartPoints({2.5, 2.5, 2.5}, p, size);
+        ASSERT_EQ(pts.size(), 3u);
+        for (const ImVec2& q : pts) EXPECT_NEAR(q.y, (bottom + top) / 2, 1e-3);
+        EXPECT_FLOAT_EQ(pts[0].x, left);
+        EXPECT_FLOAT_EQ(pts[1].x, (left + right) / 2);
+        EXPECT_FLOAT_EQ(pts[2].x, right);
+        // Zero everywhere: the smallest margin keeps the scale finite.
+        for (const ImVec2& q : dayChartPoints({0, 0}, p, size)) EXPECT_NEAR(q.y, (bottom + top) / 2, 1e-3);
+    }
+    {
+        const std::vector<ImVec2> pts = dayChartPoints({7}, p, size);
+        ASSERT_EQ(pts.size(), 1u);
+        EXPECT_FLOAT_EQ(pts[0].x, (left + right) / 2);
+    }
+    {
+        // lo 10, hi 20: margin 2.5 + 0.4 = 2.9, so 10 sits 2.9 / 15.8 of the height above the bottom.
+        const std::vector<ImVec2> pts = dayChartPoints({10, 20}, p, size);
+        ASSERT_EQ(pts.size(), 2u);
+        EXPECT_NEAR(pts[0].y, bottom - 2.9 / 15.8 * (bottom - top), 1e-3);
+        EXPECT_NEAR(pts[1].y, top + 2.9 / 15.8 * (bottom - top), 1e-3);
+        EXPECT_GT(pts[0].y, pts[1].y);  // larger values higher up
+    }
+    EXPECT_TRUE(dayChartPoints({}, p, size).empty());
+    EXPECT_EQ(dayChartPoints({1, std::nan(""), 3}, p, size).size(), 2u);
+}
+
+TEST(HistoryScreen, OpenDataFolderStartsTheOpener) {
+    HistoryScreen f("tarvion_history_open");
+    // A stand-in opener first on the search path writes down what it was asked to open.
+    const std::string bin = f.dir + "/bin";
+    std::filesystem::create_directories(bin);
+    const std::string record = f.dir + "/opened.txt";
+    {
+        std::ofstream script(bin + "/xdg-open");
+        script << "#!/bin/sh\necho \"$1\" > '" << record << "'\n";
+    }
+    std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
+    const char* oldPath = std::getenv("PATH");
+    const std::string savedPath = oldPath ? oldPath : "";
+    ASSERT_TRUE(plat::setEnv("PATH", bin + ":" + savedPath));
+    const bool clicked = f.ui.click("Open data folder");
+    plat::setEnv("PATH", savedPath);
+    ASSERT_TRUE(clicked);
+    EXPECT_EQ(f.app.screen, ScreenHistory);
+    // The opener runs on its own; give it up to five seconds to write its line.
+    std::error_code ec;
+    for (int i = 0; i < 500 && !(std::filesystem::file_size(record, ec) > 0 && !ec); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in(record);
+    std::string opened;
+    std::getline(in, opened);
+    EXPECT_EQ(opened, f.app.dataDir);
+}
+
+}  // namespace
