@@ -1,0 +1,191 @@
+// Under an X server: the results screen, its chart, the Sens Check verdict and the share
+// image drawn by the real renderer and UI backends into a window, read back and saved as
+// PNG files with our own encoder (in the build tree's "captures" folder) for a person to
+// look at; the share image is checked for its size and its card colours.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/png.h"
+#include "app/scene.h"
+#include "core/app.h"
+#include "engine/starters.h"
+#include "imgui.h"
+#include "imgui_internal.h"
+#include "platform/input.h"
+#include "platform/ui_backend.h"
+#include "platform/window.h"
+#include "render/renderer.h"
+#include "tests/ui/results_fixture.h"
+#include "ui/kit.h"
+#include "ui/results.h"
+#include "ui/screens.h"
+
+using namespace results_test;
+
+namespace {
+
+constexpr double kFrame = 1.0 / 60;
+
+class ResultsOnScreen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server";
+        app_.applyAutomationReset();
+        app_.automation = true;
+        app_.dataDir = dir_.path.string();
+        app_.shotsDir = (dir_.path / "shots").string();
+        app_.hwnd = plat::createGlWindow("results capture", 1280, 720, nullptr);
+        if (!app_.hwnd) GTEST_SKIP() << "no window";
+        plat::showAndFocus(app_.hwnd);
+        if (!loadGlFunctions() || !initRenderer(app_.renderer)) GTEST_SKIP() << "no OpenGL 3.3";
+        ImGui::CreateContext();
+        ImGui::GetIO().IniFilename = nullptr;
+        plat::uiBackendInit(app_.hwnd);
+        app_.uiScale = 1;
+        loadFontsAndTheme(app_);
+        uiUp_ = true;
+        out_ = std::filesystem::path(TARVION_BINARY_DIR) / "captures";
+        std::filesystem::create_directories(out_);
+    }
+    void TearDown() override {
+        if (uiUp_) {
+            plat::uiBackendShutdown();
+            ImGui::DestroyContext();
+        }
+        releaseMsaaTarget(app_.renderer.msaa);
+        if (app_.hwnd) plat::destroyGlWindow(app_.hwnd);
+        app_.hwnd = nullptr;
+    }
+
+    // One frame as the main loop draws it: scene, UI, then what is read back before the swap.
+    void frame(const std::string& capture = "") {
+        std::vector<plat::Event> events;
+        plat::pumpEvents(app_.hwnd, events);
+        plat::drawableSize(app_.hwnd, &app_.width, &app_.height);
+        ensureMsaaTarget(app_.renderer.msaa, app_.width, app_.height, 4);
+        drawScene(app_.renderer, buildSceneView(app_));
+        plat::uiBackendNewFrame();
+        ImGui::NewFrame();
+        drawUi(app_);
+        ImGui::Render();
+        plat::uiBackendRenderDrawData();
+        if (!capture.empty()) {
+            std::vector<uint8_t> rgb;
+            ASSERT_TRUE(readFrameRegion(0, 0, app_.width, app_.height, app_.height, rgb, app_.width));
+            ASSERT_TRUE(writePng((out_ / (capture + ".png")).string(), rgb.data(), app_.width, app_.height));
+        }
+        if (app_.shareCapturePending) app_.saveShareImage();
+        plat::swapWindow(app_.hwnd);
+    }
+    void frames(int n) {
+        for (int k = 0; k < n; ++k) frame();
+    }
+    void play() {
+        for (int k = 0; k < 100000 && app_.screen == ScreenRound; ++k) {
+            if (app_.roundPhase != RoundPlaying) app_.now += app_.automationSpeed * kFrame;
+            app_.updateFrame(kFrame);
+        }
+    }
+
+    TempDir dir_;
+    App app_;
+    bool uiUp_ = false;
+    std::filesystem::path out_;
+};
+
+std::vector<uint8_t> fileBytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
+    return (uint32_t(b[at]) << 24) | (uint32_t(b[at + 1]) << 16) | (uint32_t(b[at + 2]) << 8) | b[at + 3];
+}
+
+TEST_F(ResultsOnScreen, ResultsChartVerdictAndShareImage) {
+    startFinder(app_);
+    play();
+    ASSERT_EQ(app_.screen, ScreenResults);
+    ASSERT_TRUE(app_.hasResult);
+    frames(3);
+    frame("results_top");
+
+    app_.resultsScrollY = 420;
+    frames(3);
+    frame("results_middle");
+    app_.resultsScrollY = 100000;
+    frames(3);
+    frame("results_bottom");
+
+    // Every round, with the collapsing header opened through its stored state.
+    for (ImGuiWindow* w : ImGui::GetCurrentContext()->Windows)
+        if (std::string(w->Name).find("/rounds_") != std::string::npos)
+            w->StateStorage.SetInt(w->GetID("Every round, sensitivities revealed"), 1);
+    frames(2);
+    app_.resultsScrollY = 100000;  // to the end of the now taller screen
+    frames(3);
+    frame("results_rounds");
+
+    // The share image: the card read back and written by the image writer.
+    app_.resultsScrollY = 0;
+    frames(2);
+    app_.shareRequested = true;
+    frame("share_on_screen");
+    EXPECT_FALSE(app_.shareRequested);
+    EXPECT_EQ(app_.toast, "Saved in " + app_.shotsDir + ".");
+    std::filesystem::path image;
+    for (const auto& e : std::filesystem::directory_iterator(app_.shotsDir))
+        if (e.path().extension() == ".png") image = e.path();
+    ASSERT_FALSE(image.empty());
+    const std::vector<uint8_t> png = fileBytes(image);
+    ASSERT_GT(png.size(), 33u);
+    EXPECT_EQ(be32(png, 16), 1000u);
+    EXPECT_EQ(be32(png, 20), 540u);
+    std::filesystem::copy_file(image, out_ / "share_image.png", std::filesystem::copy_options::overwrite_existing);
+
+    // The verdict after a pooled Sens Check.
+    startSensCheck(app_);
+    play();
+    ASSERT_EQ(app_.screen, ScreenResults);
+    ASSERT_TRUE(app_.isSensCheckResult);
+    app_.resultsScrollY = 0;
+    frames(3);
+    frame("verdict");
+}
+
+TEST_F(ResultsOnScreen, ShareCardPixelsComeBackAsDrawn) {
+    fillResult(app_);
+    app_.screen = ScreenResults;
+    frames(2);
+    app_.shareRequested = true;
+    frame();
+    std::filesystem::path image;
+    for (const auto& e : std::filesystem::directory_iterator(app_.shotsDir)) image = e.path();
+    ASSERT_FALSE(image.empty());
+    const std::vector<uint8_t> png = fileBytes(image);
+    // Stored blocks: the pixels can be read straight out of the file. Row y, column x sits
+    // after the 41 bytes before the zlib data, the 2-byte zlib header and 5 bytes per block.
+    const size_t rowBytes = 3 * 1000 + 1;
+    auto pixel = [&](size_t x, size_t y) {
+        const size_t raw = y * rowBytes + 1 + 3 * x;
+        const size_t at = 41 + 2 + 5 * (raw / 65535 + 1) + raw;
+        return std::vector<int>{png[at], png[at + 1], png[at + 2]};
+    };
+    // Left edge, half-way down, inside the border: between the top-left (10, 40, 48) and
+    // bottom-left (8, 28, 34) corners of the card's gradient.
+    const std::vector<int> left = pixel(6, 270);
+    EXPECT_NEAR(left[0], 9, 4);
+    EXPECT_NEAR(left[1], 34, 4);
+    EXPECT_NEAR(left[2], 41, 4);
+    // The border: accent at 0.6 over the card.
+    const std::vector<int> border = pixel(0, 270);
+    EXPECT_GT(border[1], 100);
+    EXPECT_GT(border[2], 100);
+}
+
+}  // namespace
