@@ -25,6 +25,7 @@ constexpr float kPlainGun[3][3] = {{0.16f, 0.17f, 0.18f}, {0.30f, 0.22f, 0.17f},
 
 ImU32 rgb(const float* c) { return packColour(ImVec4(c[0], c[1], c[2], 1.0f)); }
 
+// Taken at the start of a list: after SameLine the available width is only what is left of the line.
 ImVec2 cardSize(bool fullWidth) {
     const float avail = ImGui::GetContentRegionAvail().x;
     return ImVec2(fullWidth ? avail : (avail - 12 * s) / 2, 64 * s);
@@ -37,10 +38,11 @@ void placeCard(size_t index, bool fullWidth) {
 
 void drawGuns(App& app) {
     const std::vector<GunInfo>& guns = gunCatalog();
+    const ImVec2 size = cardSize(false);
     for (size_t i = 0; i < guns.size(); ++i) {
         placeCard(i, false);
         const GunInfo& g = guns[i];
-        if (armoryCard(g.id, g.name, g.gunClass, app.gun == g.id, false, 0, cardSize(false), nullptr, nullptr,
+        if (armoryCard(g.id, g.name, g.gunClass, app.gun == g.id, false, 0, size, nullptr, nullptr,
                        nullptr)) {
             app.gun = g.id;
             app.saveSettings();
@@ -56,6 +58,7 @@ void drawGuns(App& app) {
 
 void drawSkins(App& app, int32_t level) {
     const std::vector<SkinInfo>& skins = skinCatalog();
+    const ImVec2 size = cardSize(false);
     for (size_t i = 0; i < skins.size(); ++i) {
         placeCard(i, false);
         const SkinInfo& k = skins[i];
@@ -64,7 +67,7 @@ void drawSkins(App& app, int32_t level) {
         const float* c1 = plain ? kPlainGun[1] : k.colors[1];
         const float* c2 = plain ? kPlainGun[2] : k.colors[2];
         if (armoryCard(k.id, k.name, k.category, app.skin == k.id, level < k.unlockLevel, k.unlockLevel,
-                       cardSize(false), c0, c1, c2)) {
+                       size, c0, c1, c2)) {
             app.skin = k.id;
             app.saveSettings();
         }
@@ -73,13 +76,14 @@ void drawSkins(App& app, int32_t level) {
 
 void drawMaps(App& app, int32_t level) {
     const std::vector<MapInfo>& maps = mapCatalog();
+    const ImVec2 size = cardSize(true);
     for (size_t i = 0; i < maps.size(); ++i) {
         const MapInfo& m = maps[i];
         const bool sky = m.sky != SkyIndoor;
         const float* c0 = sky ? m.skyColors[0] : m.roomColors[0];
         const float* c1 = sky ? m.skyColors[1] : m.roomColors[1];
         if (armoryCard(m.id, m.name, m.description, app.theme == m.id, level < m.unlockLevel, m.unlockLevel,
-                       cardSize(true), c0, c1, m.roomColors[4])) {
+                       size, c0, c1, m.roomColors[4])) {
             app.theme = m.id;
             app.saveSettings();
         }
