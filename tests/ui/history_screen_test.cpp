@@ -141,6 +141,21 @@ TEST(HistoryScreen, CombinedBestWordsFollowTheCount) {
     }
 }
 
+TEST(HistoryScreen, CombinedBestInTheGamesOwnUnits) {
+    HistoryScreen f("tarvion_history_units");
+    f.app.game = gameIndexById("cs2");
+    f.app.dpi = 1600;
+    const GameInfo& cs2 = gameRow("cs2");
+    f.app.history.push_back(result("2026-12-01 10:00", historyGameKey(cs2), 30, 27, 33));
+    f.app.history.push_back(result("2026-12-02 10:00", historyGameKey(cs2), 32, 29, 35));
+    f.show();
+    const HistoryEstimate est = estimateFromHistory(f.app.history, historyGameKey(cs2));
+    ASSERT_EQ(est.count, 2);
+    EXPECT_TRUE(f.ui.hasText("Counter-Strike 2  \xC2\xB7  COMBINED BEST"));
+    EXPECT_TRUE(shownExactly(formatGameSens(cs2, 0.022, est.centre, 1600)));
+    EXPECT_TRUE(shownExactly(formatString("%.1f cm/360 at 1600 DPI", est.centre)));
+}
+
 TEST(HistoryScreen, OtherGamesResultsFillOnlyTheTable) {
     HistoryScreen f("tarvion_history_other");
     f.app.game = gameIndexById("cs2");
