@@ -1,5 +1,6 @@
 #include <vector>
 
+#include "app/automation.h"
 #include "app/frame_pacing.h"
 #include "app/input.h"
 #include "app/scene.h"
@@ -130,6 +131,7 @@ void runMainLoop(App& app) {
         writePendingCapture(app);
         if (app.shareCapturePending) app.saveShareImage();  // after the UI: the card is on screen
         plat::swapWindow(app.hwnd);
+        runAutomationDrivers(app);
         waitForFrameCap(frameCapFor(app), frameStart, app.qpcFrequency, loop.haveTimer);
         loop.prev = t;
     }
