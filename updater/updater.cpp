@@ -1,11 +1,326 @@
 #include "updater/updater.h"
 
-namespace updater {
+#include <atomic>
+#include <cctype>
+#include <climits>
+#include <ctime>
+#include <exception>
+#include <mutex>
+#include <thread>
 
-bool updateCheckFinished() { return false; }
-UpdateInfo getUpdateInfo() { return {}; }
-int updateState() { return UpdateIdle; }
-std::string updateMessage() { return {}; }
-void installAsync() {}
+#include "platform/atomic_file.h"
+#include "platform/exe.h"
+#include "platform/files.h"
+#include "platform/hash.h"
+#include "platform/net.h"
+#include "updater/steps.h"
+
+namespace updater {
+namespace {
+
+const char* const kDefaultManifestUrl = "https://tarvion.app/download/latest.json";
+const char* const kFallbackManifestUrl =
+    "https://github.com/tarvion/tarvion/releases/latest/download/latest.json";
+
+const char* const kMsgDownloadFailed = "Download failed - check your internet connection and try again.";
+const char* const kMsgNotVerified = "The download didn't pass verification, so nothing was changed.";
+const char* const kMsgNoPermission =
+    "Couldn't replace Tarvion.exe (no permission in this folder?). Move Tarvion to your Desktop or "
+    "Documents and try again.";
+const char* const kMsgNotInstalled = "Couldn't install the update - your current version is unchanged.";
+const char* const kMsgNotNewer = "There is no newer version to install.";
+
+// Lives for the whole process and is never destroyed: the detached threads may still use it
+// while the program ends.
+struct State {
+    std::mutex updateMutex;
+    std::string statusMessage;
+    std::atomic<int> installState{UpdateIdle};
+    std::atomic<bool> checkFinished{false};
+    UpdateInfo latestInfo;
+    std::string manifestOverride;
+    std::string exePathForTesting;
+    bool launchAfterInstall = true;
+};
+
+State& state() {
+    static State* s = new State;
+    return *s;
+}
+
+void setUpdateFailed(const std::string& message) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.updateMutex);
+    s.statusMessage = message;
+    s.installState.store(UpdateFailed);
+}
+
+std::string executablePath() {
+    const State& s = state();
+    return s.exePathForTesting.empty() ? plat::runningExecutablePath() : s.exePathForTesting;
+}
+
+std::string lowered(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// One "%d" of scanf: leading white space, an optional sign, digits; false when no digit.
+// Values past the int range are held at its ends rather than wrapping.
+bool readInt(const std::string& text, size_t& pos, int& out) {
+    size_t i = pos;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i]))) return false;
+    long long value = 0;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
+        if (value <= INT_MAX) value = value * 10 + (text[i] - '0');
+        ++i;
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX) value = INT_MAX;
+    if (value < INT_MIN) value = INT_MIN;
+    out = static_cast<int>(value);
+    pos = i;
+    return true;
+}
+
+void checkThread(std::string overrideUrl) {
+    State& s = state();
+    try {
+        std::string text;
+        if (fetchManifest(overrideUrl, kDefaultManifestUrl, kFallbackManifestUrl,
+                          static_cast<int64_t>(std::time(nullptr)), text)) {
+            UpdateInfo info = parseManifest(text);
+            std::lock_guard<std::mutex> lock(s.updateMutex);
+            s.latestInfo = info;
+        }
+    } catch (const std::exception&) {
+        // Out of memory or the like: no offer, as for any other failed check.
+    }
+    s.checkFinished.store(true);
+}
+
+void installThread(UpdateInfo info, std::string exePath, bool launch) {
+    InstallOutcome outcome;
+    try {
+        outcome = installUpdate(info, exePath, launch);
+    } catch (const std::exception&) {
+        outcome.state = UpdateFailed;
+        outcome.message = kMsgNotInstalled;
+    }
+    if (outcome.state == UpdateInstalled) {
+        State& s = state();
+        {
+            std::lock_guard<std::mutex> lock(s.updateMutex);
+            s.statusMessage = outcome.message;
+        }
+        s.installState.store(UpdateInstalled);
+    } else {
+        setUpdateFailed(outcome.message);
+    }
+}
+
+}  // namespace
+
+// ---- check ----
+
+void setManifestUrl(const std::string& url) { state().manifestOverride = url; }
+
+bool hasManifestSource() {
+    return std::string(kDefaultManifestUrl).size() > 0 || !state().manifestOverride.empty();
+}
+
+void checkAsync() {
+    State& s = state();
+    if (!hasManifestSource()) {
+        s.checkFinished.store(true);
+        return;
+    }
+    try {
+        std::thread(checkThread, s.manifestOverride).detach();
+    } catch (const std::exception&) {
+        // No thread, no check: finished with nothing found.
+        s.checkFinished.store(true);
+    }
+}
+
+bool updateCheckFinished() { return state().checkFinished.load(); }
+
+UpdateInfo getUpdateInfo() {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.updateMutex);
+    return s.latestInfo;
+}
+
+std::string extractManifestValue(const std::string& text, const std::string& key) {
+    const std::string needle = "\"" + key + "\"";
+    size_t at = text.find(needle);
+    if (at == std::string::npos) return std::string();
+    size_t colon = text.find(':', at + needle.size());
+    if (colon == std::string::npos) return std::string();
+    size_t quote = text.find('"', colon);
+    if (quote == std::string::npos) return std::string();
+    std::string value;
+    for (size_t i = quote + 1; i < text.size() && text[i] != '"'; ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            ++i;
+            value += text[i] == 'n' ? '\n' : text[i];
+        } else {
+            value += text[i];
+        }
+    }
+    return value;
+}
+
+VersionTriple parseVersion(const std::string& text) {
+    VersionTriple v;
+    size_t pos = 0;
+    if (!readInt(text, pos, v.major)) return v;
+    if (pos >= text.size() || text[pos] != '.') return v;
+    ++pos;
+    if (!readInt(text, pos, v.minor)) return v;
+    if (pos >= text.size() || text[pos] != '.') return v;
+    ++pos;
+    readInt(text, pos, v.patch);
+    return v;
+}
+
+bool isNewerVersion(const std::string& remote, const std::string& current) {
+    VersionTriple r = parseVersion(remote), c = parseVersion(current);
+    if (r.major != c.major) return r.major > c.major;
+    if (r.minor != c.minor) return r.minor > c.minor;
+    return r.patch > c.patch;
+}
+
+std::string withCacheBuster(const std::string& location, int64_t now) {
+    if (location.compare(0, 5, "file:") == 0) return location;
+    return location + (location.find('?') == std::string::npos ? "?t=" : "&t=") + std::to_string(now);
+}
+
+UpdateInfo parseManifest(const std::string& text) {
+    UpdateInfo info;
+    info.version = extractManifestValue(text, "version");
+    info.url = extractManifestValue(text, "url");
+    info.sha256 = extractManifestValue(text, "sha256");
+    info.notes = extractManifestValue(text, "notes");
+    info.available = !info.version.empty() && !info.url.empty() && isNewerVersion(info.version, kVersion);
+    return info;
+}
+
+bool fetchManifest(const std::string& overrideUrl, const std::string& defaultUrl,
+                   const std::string& fallbackUrl, int64_t now, std::string& text) {
+    text.clear();
+    const std::string temp = plat::makeTempFile("", "qxu");
+    if (temp.empty()) return false;
+    const std::string location = overrideUrl.empty() ? defaultUrl : overrideUrl;
+    bool ok = plat::downloadToFile(withCacheBuster(location, now), temp, kManifestMaxBytes);
+    // The fallback stands in for the built-in location only, never for a given one.
+    if (!ok && overrideUrl.empty() && !fallbackUrl.empty())
+        ok = plat::downloadToFile(withCacheBuster(fallbackUrl, now), temp, kManifestMaxBytes);
+    if (ok) plat::readFileCapped(temp, kManifestMaxBytes, text);  // unreadable reads as empty
+    plat::deleteFile(temp);
+    return ok;
+}
+
+// ---- install ----
+
+int updateState() { return state().installState.load(); }
+
+std::string updateMessage() {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.updateMutex);
+    return s.statusMessage;
+}
+
+void installAsync() {
+    State& s = state();
+    if (s.installState.load() == UpdateInstalling) return;
+    s.installState.store(UpdateInstalling);
+    UpdateInfo info;
+    {
+        std::lock_guard<std::mutex> lock(s.updateMutex);
+        info = s.latestInfo;
+    }
+    try {
+        std::thread(installThread, info, executablePath(), s.launchAfterInstall).detach();
+    } catch (const std::exception&) {
+        setUpdateFailed(kMsgNotInstalled);
+    }
+}
+
+bool verifyDownload(const std::string& path, const std::string& sha256) {
+    plat::FileAttributes attributes;
+    if (!plat::fileAttributes(path, &attributes) || attributes.isFolder) return false;
+    if (attributes.size <= kExecutableMinBytes) return false;
+    const std::string magic = plat::executableMagic();
+    std::string head;
+    if (plat::readFileCapped(path, magic.size(), head) == plat::ReadResult::Failed) return false;
+    if (head != magic) return false;
+    // Without a published hash there is nothing to tell a good file from a tampered one.
+    if (sha256.empty()) return false;
+    const std::string digest = plat::sha256File(path);
+    return !digest.empty() && digest == lowered(sha256);
+}
+
+InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath, bool launch) {
+    InstallOutcome out;
+    out.state = UpdateFailed;
+    // Never install what the check did not offer: the same or an older version.
+    if (info.url.empty() || !isNewerVersion(info.version, kVersion)) {
+        out.message = kMsgNotNewer;
+        return out;
+    }
+    if (exePath.empty()) {
+        out.message = kMsgNotInstalled;
+        return out;
+    }
+    const std::string newFile = exePath + ".new";
+    const std::string oldFile = exePath + ".old";
+    plat::deleteFile(newFile);
+    if (!plat::downloadToFile(info.url, newFile, kExecutableMaxBytes)) {
+        plat::deleteFile(newFile);
+        out.message = kMsgDownloadFailed;
+        return out;
+    }
+    if (!verifyDownload(newFile, info.sha256)) {
+        plat::deleteFile(newFile);
+        out.message = kMsgNotVerified;
+        return out;
+    }
+    if (!plat::markExecutable(newFile)) {
+        plat::deleteFile(newFile);
+        out.message = kMsgNotInstalled;
+        return out;
+    }
+    plat::deleteFile(oldFile);
+    if (!plat::replaceFile(exePath, oldFile)) {
+        plat::deleteFile(newFile);
+        out.message = kMsgNoPermission;
+        return out;
+    }
+    if (!plat::replaceFile(newFile, exePath)) {
+        plat::replaceFile(oldFile, exePath);
+        out.message = kMsgNotInstalled;
+        return out;
+    }
+    if (launch) plat::launchExecutable(exePath);  // a failed start still leaves the update done
+    out.state = UpdateInstalled;
+    out.message = "Updated to " + info.version + " - restarting...";
+    return out;
+}
+
+void deleteOldExeAt(const std::string& exePath) {
+    if (!exePath.empty()) plat::deleteFile(exePath + ".old");
+}
+
+void deleteOldExe() { deleteOldExeAt(executablePath()); }
+
+void setExecutablePathForTesting(const std::string& path, bool launch) {
+    State& s = state();
+    s.exePathForTesting = path;
+    s.launchAfterInstall = launch;
+}
 
 }  // namespace updater

@@ -22,12 +22,36 @@ inline constexpr const char* kVersion = "2.1.1";
 
 namespace updater {
 
-// The update check and install, as the home screen polls them. The check itself is not
-// built yet: it never runs, so it never reports finished and no offer is shown.
+// The manifest location given on the command line; call before checkAsync.
+void setManifestUrl(const std::string& url);
+// True when there is any manifest location to ask (built-in or given).
+bool hasManifestSource();
+// Starts the background check of the manifest, once per run; returns at once.
+void checkAsync();
+
+// What the home screen polls. The check's result is final once updateCheckFinished is true.
 bool updateCheckFinished();
 UpdateInfo getUpdateInfo();
 int updateState();
 std::string updateMessage();
+// Starts downloading, verifying and swapping in the offered version; a no-op while one runs.
 void installAsync();
+
+// Deletes the previous executable an earlier update left beside this one.
+void deleteOldExe();
+
+// The string value of "key" in a manifest text, found by a text search rather than a JSON
+// parser; "" when the key or its value is missing.
+std::string extractManifestValue(const std::string& text, const std::string& key);
+
+// A version text read as "%d.%d.%d" would be: components not read are 0.
+struct VersionTriple {
+    int major = 0;
+    int minor = 0;
+    int patch = 0;
+};
+VersionTriple parseVersion(const std::string& text);
+// True when `remote` is a later version than `current` (an equal one is not).
+bool isNewerVersion(const std::string& remote, const std::string& current);
 
 }  // namespace updater
