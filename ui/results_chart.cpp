@@ -76,7 +76,12 @@ ChartFrame chartFrame(const App& app, float originX, float originY, float width,
     if (pMin > pMax) pMin = pMax = 100;
     f.ymin = std::floor(pMin - 3);
     f.ymax = std::ceil(pMax + 3);
-    f.gridStep = f.ymax - f.ymin > 30 ? 10 : 5;
+    const double spread = f.ymax - f.ymin;
+    f.gridStep = spread > 30 ? 10 : 5;
+    // A wild test (a spread of hundreds of points) would bury the plot under grid labels;
+    // coarser steps keep them at most eight apart.
+    for (double coarse : {20.0, 50.0, 100.0, 200.0, 500.0, 1000.0})
+        if (spread / f.gridStep > 8) f.gridStep = coarse;
     return f;
 }
 

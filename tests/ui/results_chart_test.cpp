@@ -62,6 +62,9 @@ TEST(ResultsChart, YRangeAndGridStep) {
         {73, 97, 70, 100, 5},      // a spread of exactly 30 keeps the fine grid
         {72.5, 97, 69, 100, 10},   // 31
         {99.2, 100.4, 96, 104, 5},
+        {33, 107, 30, 110, 10},    // eight lines of 10
+        {20, 110, 17, 113, 20},    // nine lines of 10 would be too many
+        {-77, 447, -80, 450, 100},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.low);
