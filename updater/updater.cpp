@@ -279,6 +279,13 @@ InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath,
     const std::string newFile = exePath + ".new";
     const std::string oldFile = exePath + ".old";
     plat::deleteFile(newFile);
+    // A folder we cannot write to is a permission problem, not a network one: say so
+    // before downloading anything.
+    if (!plat::writeWholeFile(newFile, std::string())) {
+        plat::deleteFile(newFile);
+        out.message = kMsgNoPermission;
+        return out;
+    }
     if (!plat::downloadToFile(info.url, newFile, kExecutableMaxBytes)) {
         plat::deleteFile(newFile);
         out.message = kMsgDownloadFailed;

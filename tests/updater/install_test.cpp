@@ -14,6 +14,9 @@ namespace {
 using namespace updater_test;
 
 const char* const kNotVerified = "The download didn't pass verification, so nothing was changed.";
+const char* const kNoPermission =
+    "Couldn't replace Tarvion.exe (no permission in this folder?). Move Tarvion to your Desktop or "
+    "Documents and try again.";
 const char* const kDownloadFailed = "Download failed - check your internet connection and try again.";
 
 std::string upper(std::string s) {
@@ -80,6 +83,8 @@ struct BadHashCase {
     const char* name;
     std::string (*make)(const std::string& good);
 };
+
+void PrintTo(const BadHashCase& c, std::ostream* os) { *os << c.name; }
 
 class BadHash : public InstallFixture, public ::testing::WithParamInterface<BadHashCase> {};
 
@@ -176,9 +181,7 @@ TEST_F(InstallFixture, ExecutableThatCannotBeMovedAsideStaysInPlace) {
     writeAll(fs::path(exe + ".old") / "keep", "x");
     const updater::InstallOutcome out = updater::installUpdate(info(digest), exe, false);
     EXPECT_EQ(out.state, updater::UpdateFailed);
-    EXPECT_EQ(out.message,
-              "Couldn't replace Tarvion.exe (no permission in this folder?). Move Tarvion to your Desktop or "
-              "Documents and try again.");
+    EXPECT_EQ(out.message, kNoPermission);
     expectUnchanged();
     EXPECT_TRUE(fs::exists(fs::path(exe + ".old") / "keep"));
 }
@@ -195,7 +198,20 @@ TEST_F(InstallFixture, ReadOnlyFolderEndsInFailureWithNothingChanged) {
     const updater::InstallOutcome out = updater::installUpdate(info(digest), exe, false);
     fs::permissions(dir.path(), fs::perms::owner_all);
     EXPECT_EQ(out.state, updater::UpdateFailed);
+    EXPECT_EQ(out.message, kNoPermission);
     expectUnchanged();
+    EXPECT_TRUE(server.requests().empty());
+}
+
+TEST_F(InstallFixture, NewFileThatCannotBeWrittenIsAPermissionProblem) {
+    // A folder in the new file's place cannot be deleted or written over.
+    fs::create_directory(exe + ".new");
+    const updater::InstallOutcome out = updater::installUpdate(info(digest), exe, false);
+    EXPECT_EQ(out.state, updater::UpdateFailed);
+    EXPECT_EQ(out.message, kNoPermission);
+    EXPECT_EQ(readAll(exe), oldBuild);
+    EXPECT_FALSE(fs::exists(exe + ".old"));
+    EXPECT_TRUE(server.requests().empty()) << "nothing should be downloaded that cannot be kept";
 }
 
 TEST(DeleteOldExe, RemovesOnlyTheOldCompanion) {
