@@ -17,6 +17,7 @@
 #include "platform/window.h"
 #include "render/renderer.h"
 #include "ui/kit.h"
+#include "updater/updater.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ void loadProfile(App& app) {
     app.loadHistory();
     app.loadScores();
     app.reforger = locateReforgerSettings();
+    updater::deleteOldExe();
 }
 
 void createUiContext(App& app) {
@@ -93,11 +95,13 @@ int runTarvion(const std::vector<std::string>& args) {
     setMouseCaptureSink(&setMouseCaptured);
     CommandLine line = parseCommandLine(app, args);
     if (line.exportSounds) return runExportSounds(line.exportDir);
+    if (line.manifestGiven) updater::setManifestUrl(line.manifestUrl);
 
     chooseDataFolder(app);
     loadProfile(app);
     if (!isUnattended(app)) {
         app.tourVisible = !app.tutorialDone;
+        if (app.checkUpdates) updater::checkAsync();
     }
     startDetectionThread(app);
 

@@ -15,6 +15,7 @@
 #include "platform/window.h"
 #include "render/renderer.h"
 #include "ui/screens.h"
+#include "updater/updater.h"
 
 double counterSeconds(const App& app, int64_t counter) {
     if (app.qpcFrequency <= 0) return 0;
@@ -131,6 +132,8 @@ void runMainLoop(App& app) {
         writePendingCapture(app);
         if (app.shareCapturePending) app.saveShareImage();  // after the UI: the card is on screen
         plat::swapWindow(app.hwnd);
+        // A new version is in place: end normally so the settings are saved.
+        if (updater::updateState() == updater::UpdateInstalled) app.quitRequested = true;
         runAutomationDrivers(app);
         waitForFrameCap(frameCapFor(app), frameStart, app.qpcFrequency, loop.haveTimer);
         loop.prev = t;
