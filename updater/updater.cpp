@@ -18,9 +18,11 @@
 namespace updater {
 namespace {
 
-const char* const kDefaultManifestUrl = "https://tarvion.app/download/latest.json";
-const char* const kFallbackManifestUrl =
-    "https://github.com/tarvion/tarvion/releases/latest/download/latest.json";
+// No update server is published for this build yet, so there are no built-in manifest
+// addresses: without --update-manifest the check ends at once and offers nothing, rather
+// than asking an address nobody here controls for an executable to run.
+const char* const kDefaultManifestUrl = "";
+const char* const kFallbackManifestUrl = "";
 
 const char* const kMsgDownloadFailed = "Download failed - check your internet connection and try again.";
 const char* const kMsgNotVerified = "The download didn't pass verification, so nothing was changed.";
