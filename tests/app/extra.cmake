@@ -16,3 +16,12 @@ if(Python3_Interpreter_FOUND)
       $<TARGET_FILE:png_fixture_writer>)
   set_tests_properties(png_independent_decode PROPERTIES LABELS app)
 endif()
+
+# The built program plays the whole self-test under its own X server: a few minutes on
+# llvmpipe, so it runs once, as its own test with its own limit, beside the others.
+if(TARGET app_tests AND TARGET tarvion)
+  add_test(NAME app_selftest_run
+    COMMAND app_tests --gtest_filter=SelfTestRun.*)
+  set_tests_properties(app_selftest_run PROPERTIES LABELS app TIMEOUT 600
+    ENVIRONMENT TARVION_SELFTEST_RUN=1)
+endif()
