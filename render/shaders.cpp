@@ -180,10 +180,10 @@ void main() {
     vec3 V = normalize(-vW);
     vec3 L = normalize(vec3(0.35, 0.85, 0.40));
     float diff = max(dot(N, L), 0.0);
-    float spec = pow(max(dot(N, normalize(L + V)), 0.0), 48.0);
+    float specular = pow(max(dot(N, normalize(L + V)), 0.0), 48.0);
     float rim = pow(1.0 - max(dot(N, V), 0.0), 2.5);
     float bounce = clamp(-N.y, 0.0, 1.0);
-    vec3 col = uColor * (0.30 + 0.74 * diff + 0.12 * bounce) + 0.6 * spec + 0.65 * rim * uColor;
+    vec3 col = uColor * (0.30 + 0.74 * diff + 0.12 * bounce) + 0.6 * specular + 0.65 * rim * uColor;
     col = mix(col, 1.35 * uColor + 0.6 * rim * uColor + 0.06, 0.7 * uGlow);
     fragColor = vec4(col * (1.0 - 0.55 * uDim), uAlpha);
 }
@@ -378,13 +378,13 @@ void main() {
     vec3 F0 = mix(vec3(0.04), base, metal);
     vec3 F = F0 + (1.0 - F0) * pow(1.0 - nv, 5.0);
     float shininess = mix(600.0, 6.0, rough);
-    float spec = pow(max(dot(N, normalize(L1 + V)), 0.0), shininess) * (shininess + 8.0) / 25.0;
+    float specular = pow(max(dot(N, normalize(L1 + V)), 0.0), shininess) * (shininess + 8.0) / 25.0;
     vec3 R = reflect(-V, N);
     vec3 env = 1.1 * mix(uEnvBot, uEnvTop, smoothstep(-0.4, 0.7, R.y))
              + 1.8 * (1.0 - rough) * smoothstep(0.65, 0.95, dot(R, normalize(vec3(0.3, 0.9, 0.3))))
              + vec3(0.9, 0.95, 1.0) * 0.8 * (1.0 - rough) * smoothstep(0.75, 0.98, dot(R, normalize(vec3(-0.8, 0.2, 0.4))));
     vec3 col = base * (1.0 - metal) * (0.75 * ambient + 1.25 * nl1 * vec3(1.0, 0.97, 0.92) + 0.45 * nl2 * vec3(0.75, 0.82, 1.0))
-             + 0.8 * F * spec * nl1 + F * env * mix(1.6, 0.15, rough) + 1.5 * base * emission
+             + 0.8 * F * specular * nl1 + F * env * mix(1.6, 0.15, rough) + 1.5 * base * emission
              + vec3(0.9, 0.92, 0.95) * bevel * (0.10 + 0.25 * nl1) * (mat == 3 ? 0.3 : 1.0);
     col = col / (1.0 + 0.25 * col);
     fragColor = vec4(col * (1.0 - 0.55 * uDim), 1.0);

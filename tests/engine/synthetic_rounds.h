@@ -24,29 +24,29 @@ struct RoundSpec {
     std::vector<double> landingRatios;  // optional, one per target (0 = not measured)
 };
 
-inline RoundResult buildRound(const RoundSpec& spec) {
+inline RoundResult buildRound(const RoundSpec& shape) {
     RoundResult r;
-    r.config.cm360 = spec.cm360;
+    r.config.cm360 = shape.cm360;
     double t = 3;
-    for (std::size_t i = 0; i < spec.moveSeconds.size(); ++i) {
+    for (std::size_t i = 0; i < shape.moveSeconds.size(); ++i) {
         TargetRecord rec;
         rec.scored = true;
         rec.distance = kTargetDistance;
         rec.radius = kTargetRadius;
         rec.spawnTime = t;
         rec.reactionTime = t + 0.2;
-        rec.killTime = rec.reactionTime + spec.moveSeconds[i];
+        rec.killTime = rec.reactionTime + shape.moveSeconds[i];
         rec.killed = true;
         rec.shots = 1;
         rec.firstShot = 0;
-        if (i < spec.landingRatios.size() && spec.landingRatios[i] > 0) {
-            rec.landingRatio = spec.landingRatios[i];
+        if (i < shape.landingRatios.size() && shape.landingRatios[i] > 0) {
+            rec.landingRatio = shape.landingRatios[i];
             rec.far = true;
         }
         r.targets.push_back(rec);
         t = rec.killTime;
     }
-    for (double on : spec.onRatios) {
+    for (double on : shape.onRatios) {
         TrackSegment s;
         s.duration = 0.5;
         s.onTarget = 0.5 * on;
@@ -61,11 +61,11 @@ inline RoundResult buildRound(const RoundSpec& spec) {
 // with `targets` identical targets and `segments` identical segments.
 inline RoundResult exactRound(double cm360, double flickScore, double trackScore, int targets = 8,
                               int segments = 8) {
-    RoundSpec spec;
-    spec.cm360 = cm360;
-    spec.moveSeconds.assign(static_cast<std::size_t>(targets), kTargetId / flickScore);
-    spec.onRatios.assign(static_cast<std::size_t>(segments), trackScore);
-    return buildRound(spec);
+    RoundSpec shape;
+    shape.cm360 = cm360;
+    shape.moveSeconds.assign(static_cast<std::size_t>(targets), kTargetId / flickScore);
+    shape.onRatios.assign(static_cast<std::size_t>(segments), trackScore);
+    return buildRound(shape);
 }
 
 // A player whose flick and tracking scores fall off as exp(-k d^2), d = ln(cm360 / best).
@@ -88,16 +88,16 @@ inline double gaussian(Rng& rng) {
 inline RoundResult playRound(const Player& p, double cm360, Rng& rng, int targets = 16, int segments = 24) {
     const double d = std::log(cm360 / p.bestCm360);
     const double factor = std::exp(-p.curvature * d * d);
-    RoundSpec spec;
-    spec.cm360 = cm360;
+    RoundSpec shape;
+    shape.cm360 = cm360;
     for (int i = 0; i < targets; ++i) {
-        spec.moveSeconds.push_back(0.6 / factor * std::exp(p.targetNoise * gaussian(rng)));
+        shape.moveSeconds.push_back(0.6 / factor * std::exp(p.targetNoise * gaussian(rng)));
         if (p.landingCm360 > 0)
-            spec.landingRatios.push_back(p.landingCm360 / cm360 * std::exp(p.landingNoise * gaussian(rng)));
+            shape.landingRatios.push_back(p.landingCm360 / cm360 * std::exp(p.landingNoise * gaussian(rng)));
     }
     for (int i = 0; i < segments; ++i)
-        spec.onRatios.push_back(std::min(1.0, 0.6 * factor * std::exp(p.segmentNoise * gaussian(rng))));
-    return buildRound(spec);
+        shape.onRatios.push_back(std::min(1.0, 0.6 * factor * std::exp(p.segmentNoise * gaussian(rng))));
+    return buildRound(shape);
 }
 
 struct TestOutcome {

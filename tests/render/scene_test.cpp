@@ -67,11 +67,11 @@ std::array<int, 3> sphereAt(const SceneView& v, int px, int py, const RenderSphe
     const D3 n = unit({p[0] - c[0], p[1] - c[1], p[2] - c[2]}), V = {-d[0], -d[1], -d[2]};
     const D3 L = unit({0.35, 0.85, 0.40});
     const double diff = std::max(0.0, dot3(n, L));
-    const double spec = std::pow(std::max(0.0, dot3(n, unit({L[0] + V[0], L[1] + V[1], L[2] + V[2]}))), 48);
+    const double specular = std::pow(std::max(0.0, dot3(n, unit({L[0] + V[0], L[1] + V[1], L[2] + V[2]}))), 48);
     const double rim = std::pow(1 - std::max(0.0, dot3(n, V)), 2.5), bounce = clamp01(-n[1]);
     std::array<int, 3> out{};
     for (int ch = 0; ch < 3; ++ch) {
-        double col = colour[ch] * (0.30 + 0.74 * diff + 0.12 * bounce) + 0.6 * spec + 0.65 * rim * colour[ch];
+        double col = colour[ch] * (0.30 + 0.74 * diff + 0.12 * bounce) + 0.6 * specular + 0.65 * rim * colour[ch];
         col = col + (1.35 * colour[ch] + 0.6 * rim * colour[ch] + 0.06 - col) * 0.7 * s.lit;
         out[size_t(ch)] = toByte(col * (1 - 0.55 * dim));
     }
