@@ -74,3 +74,12 @@ bool probeHasText(const std::string& fragment) {
         if (item.label.find(fragment) != std::string::npos) return true;
     return false;
 }
+
+bool probeShowsExactly(const std::string& text) { return probeTextIndex(text) >= 0; }
+
+int probeTextIndex(const std::string& text) {
+    const std::vector<std::string>& texts = probe().texts;
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (texts[i] == text) return static_cast<int>(i);
+    return -1;
+}

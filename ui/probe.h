@@ -28,3 +28,7 @@ const std::vector<ProbeItem>& probeItems();
 const ProbeItem* probeFindItem(const std::string& label);
 // True when some text of the frame contains this.
 bool probeHasText(const std::string& fragment);
+// True when some text of the frame is exactly this.
+bool probeShowsExactly(const std::string& text);
+// Position of the first text of the frame that equals `text`; -1 when none does.
+int probeTextIndex(const std::string& text);

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "core/app.h"
+#include "tests/core/temp_folder.h"
 #include "core/catalog.h"
 #include "core/history.h"
 #include "core/score_log.h"
@@ -76,19 +77,11 @@ void fillResult(App& app) {
 
 class HistoryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::random_device rd;
-        dir = fs::temp_directory_path() / ("tarvion-history-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(dir);
-        app.dataDir = dir.string();
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
+    void SetUp() override { app.dataDir = dir.string(); }
     fs::path historyFile() const { return dir / "history.csv"; }
 
-    fs::path dir;
+    TempFolder folder;
+    fs::path dir{folder.path()};
     App app;
 };
 

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "core/app.h"
+#include "tests/core/temp_folder.h"
 #include "core/score_log.h"
 #include "platform/timefmt.h"
 
@@ -30,19 +31,11 @@ void writeFile(const fs::path& p, const std::string& text) {
 // An App whose data folder is a fresh temporary folder, removed afterwards.
 class ScoreLogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::random_device rd;
-        dir = fs::temp_directory_path() / ("tarvion-scores-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(dir);
-        app.dataDir = dir.string();
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
+    void SetUp() override { app.dataDir = dir.string(); }
     fs::path scoresFile() const { return dir / "scores.csv"; }
 
-    fs::path dir;
+    TempFolder folder;
+    fs::path dir{folder.path()};
     App app;
 };
 

@@ -17,12 +17,6 @@ namespace {
 std::vector<SoundId> gArmorySounds;
 void recordArmorySound(SoundId id, float) { gArmorySounds.push_back(id); }
 
-bool shownExactly(const std::string& text) {
-    for (const std::string& t : probeTexts())
-        if (t == text) return true;
-    return false;
-}
-
 // The rectangle of the scrolling item list (the probe records child windows by their path).
 const ProbeItem* itemList() {
     for (const ProbeItem& item : probeItems())
@@ -65,22 +59,22 @@ struct Armory {
 
 TEST(ArmoryScreen, GunsTabEquipsAndSavesAtOnce) {
     Armory f("tarvion_armory_guns");
-    EXPECT_TRUE(shownExactly("Armory"));
-    EXPECT_TRUE(shownExactly("Level 1"));
+    EXPECT_TRUE(probeShowsExactly("Armory"));
+    EXPECT_TRUE(probeShowsExactly("Level 1"));
     for (const GunInfo& g : gunCatalog()) EXPECT_NE(probeFindItem(g.name), nullptr) << g.id;
     EXPECT_TRUE(f.ui.hasText("Gun models: Tarvion"));
     EXPECT_TRUE(f.ui.hasText("every gun measures the same."));
     // Captions over the preview: the equipped gun, skin and map.
-    EXPECT_TRUE(shownExactly("Halberd AR"));
-    EXPECT_TRUE(shownExactly("Factory skin   \xC2\xB7   The Lab"));
-    EXPECT_TRUE(shownExactly("EQUIPPED"));
+    EXPECT_TRUE(probeShowsExactly("Halberd AR"));
+    EXPECT_TRUE(probeShowsExactly("Factory skin   \xC2\xB7   The Lab"));
+    EXPECT_TRUE(probeShowsExactly("EQUIPPED"));
 
     ASSERT_TRUE(f.ui.click("Wasp-9"));
     EXPECT_EQ(f.app.gun, "wasp");
     EXPECT_NE(f.settingsFile().find("gun=wasp"), std::string::npos);
     EXPECT_EQ(gArmorySounds, std::vector<SoundId>{SoundClick});
     f.show();
-    EXPECT_TRUE(shownExactly("Wasp-9"));
+    EXPECT_TRUE(probeShowsExactly("Wasp-9"));
     EXPECT_TRUE(f.ui.hasText("Compact sidearm."));
 
     // Pressing the equipped card saves the same id again.
@@ -113,7 +107,7 @@ TEST(ArmoryScreen, LockedSkinsWaitForTheirLevel) {
     EXPECT_EQ(f.app.skin, "carbon");
     EXPECT_NE(f.settingsFile().find("skin=carbon"), std::string::npos);
     f.show();
-    EXPECT_TRUE(shownExactly("Carbon skin   \xC2\xB7   The Lab"));
+    EXPECT_TRUE(probeShowsExactly("Carbon skin   \xC2\xB7   The Lab"));
 }
 
 TEST(ArmoryScreen, AnEquippedItemAboveTheLevelShowsTheLock) {
@@ -122,8 +116,8 @@ TEST(ArmoryScreen, AnEquippedItemAboveTheLevelShowsTheLock) {
     f.app.armoryTab = 1;
     f.show();
     EXPECT_TRUE(f.ui.hasText("Unlocks at level 12"));
-    EXPECT_FALSE(shownExactly("EQUIPPED"));
-    EXPECT_TRUE(shownExactly("Gold Rush skin   \xC2\xB7   The Lab"));
+    EXPECT_FALSE(probeShowsExactly("EQUIPPED"));
+    EXPECT_TRUE(probeShowsExactly("Gold Rush skin   \xC2\xB7   The Lab"));
 }
 
 TEST(ArmoryScreen, MapsTabOneCardPerLine) {
@@ -146,7 +140,7 @@ TEST(ArmoryScreen, MapsTabOneCardPerLine) {
     EXPECT_EQ(f.app.theme, "midnight");
     EXPECT_NE(f.settingsFile().find("theme=midnight"), std::string::npos);
     f.show();
-    EXPECT_TRUE(shownExactly("Factory skin   \xC2\xB7   Midnight"));
+    EXPECT_TRUE(probeShowsExactly("Factory skin   \xC2\xB7   Midnight"));
 }
 
 TEST(ArmoryScreen, UnknownIdsShowTheFirstRows) {
@@ -155,9 +149,9 @@ TEST(ArmoryScreen, UnknownIdsShowTheFirstRows) {
     f.app.skin = "plaid";
     f.app.theme = "moon";
     f.show();
-    EXPECT_TRUE(shownExactly(gunCatalog()[0].name));
-    EXPECT_TRUE(shownExactly(std::string(skinCatalog()[0].name) + " skin   \xC2\xB7   " + mapCatalog()[0].name));
-    EXPECT_FALSE(shownExactly("EQUIPPED"));
+    EXPECT_TRUE(probeShowsExactly(gunCatalog()[0].name));
+    EXPECT_TRUE(probeShowsExactly(std::string(skinCatalog()[0].name) + " skin   \xC2\xB7   " + mapCatalog()[0].name));
+    EXPECT_FALSE(probeShowsExactly("EQUIPPED"));
 }
 
 TEST(ArmoryScreen, SkinListScrollsAndBackStaysPut) {

@@ -13,12 +13,6 @@ namespace {
 
 const GameInfo& gameRow(const char* id) { return gameCatalog()[static_cast<size_t>(gameIndexById(id))]; }
 
-bool shownExactly(const std::string& text) {
-    for (const std::string& t : probeTexts())
-        if (t == text) return true;
-    return false;
-}
-
 // The text of the table cell that follows the game's name.
 std::string tableSens(const char* name) {
     const std::vector<std::string>& texts = probeTexts();
@@ -74,9 +68,9 @@ TEST(ConverterScreen, SourceBecomesCm360AndEveryGamesValue) {
             f.show();
         }
         EXPECT_EQ(f.app.convToDpi, c.toDpi);
-        EXPECT_TRUE(shownExactly(c.headline));
-        EXPECT_TRUE(shownExactly(c.inches));
-        EXPECT_TRUE(shownExactly(formatString("eDPI %.0f", c.sens * c.dpi)));
+        EXPECT_TRUE(probeShowsExactly(c.headline));
+        EXPECT_TRUE(probeShowsExactly(c.inches));
+        EXPECT_TRUE(probeShowsExactly(formatString("eDPI %.0f", c.sens * c.dpi)));
         EXPECT_TRUE(f.ui.hasText(formatString("Every game at %d DPI", c.toDpi)));
         EXPECT_TRUE(f.ui.hasText("Perfect DPI for this feel on your screen: "));
 
@@ -103,7 +97,7 @@ TEST(ConverterScreen, SpeedWordBounds) {
         SCOPED_TRACE(c.cm);
         f.app.convCm = c.cm;
         f.show();
-        EXPECT_TRUE(shownExactly(formatString("%.2f inches/360  \xC2\xB7  %s", c.cm / 2.54, c.word)));
+        EXPECT_TRUE(probeShowsExactly(formatString("%.2f inches/360  \xC2\xB7  %s", c.cm / 2.54, c.word)));
         // The cm/360-only row has no eDPI.
         EXPECT_FALSE(f.ui.hasText("eDPI "));
     }
@@ -167,14 +161,14 @@ TEST(ConverterScreen, KeepsItsOwnNumbersAcrossVisits) {
     EXPECT_DOUBLE_EQ(f.app.convSens, 1.5);
     EXPECT_EQ(f.app.convDpi, 800);
     // 914.4 / (0.022 x 1.5 x 800) = 34.6 cm/360.
-    EXPECT_TRUE(shownExactly("34.6 cm/360"));
+    EXPECT_TRUE(probeShowsExactly("34.6 cm/360"));
 }
 
 TEST(ConverterScreen, UncalibratedGameOffersCalibration) {
     Converter f("reforger", 1.0, 800);
     EXPECT_TRUE(f.ui.hasText("Arma Reforger isn't calibrated yet \xE2\x80\x94 measure it once so it can be converted."));
     // The rest of the screen carries on at 35 cm/360.
-    EXPECT_TRUE(shownExactly("35.0 cm/360"));
+    EXPECT_TRUE(probeShowsExactly("35.0 cm/360"));
     const GameInfo& cs2 = gameRow("cs2");
     EXPECT_EQ(tableSens(cs2.name), formatGameSens(cs2, cs2.yaw, 35, 800));
     ASSERT_TRUE(f.ui.click("Calibrate now"));
@@ -187,7 +181,7 @@ TEST(ConverterScreen, UncalibratedGameOffersCalibration) {
     f.app.screen = ScreenConverter;
     f.show();
     EXPECT_FALSE(f.ui.hasText("isn't calibrated yet"));
-    EXPECT_TRUE(shownExactly(formatString("%.1f cm/360", 914.4 / (0.05 * 1.0 * 800))));
+    EXPECT_TRUE(probeShowsExactly(formatString("%.1f cm/360", 914.4 / (0.05 * 1.0 * 800))));
 }
 
 TEST(ConverterScreen, CopyPutsTheRowsValueOnTheClipboard) {

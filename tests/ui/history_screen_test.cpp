@@ -25,19 +25,6 @@ namespace {
 
 const GameInfo& gameRow(const char* id) { return gameCatalog()[static_cast<size_t>(gameIndexById(id))]; }
 
-bool shownExactly(const std::string& text) {
-    for (const std::string& t : probeTexts())
-        if (t == text) return true;
-    return false;
-}
-
-int textIndex(const std::string& text) {
-    const std::vector<std::string>& texts = probeTexts();
-    for (size_t i = 0; i < texts.size(); ++i)
-        if (texts[i] == text) return static_cast<int>(i);
-    return -1;
-}
-
 HistoryEntry result(const std::string& when, const std::string& game, double rec, double lo, double hi,
                     const char* type = "finder") {
     HistoryEntry e;
@@ -132,11 +119,11 @@ TEST(HistoryScreen, CombinedBestWordsFollowTheCount) {
         f.show();
         const HistoryEstimate est = estimateFromHistory(f.app.history, key);
         ASSERT_EQ(est.count, static_cast<int32_t>(c.count));
-        EXPECT_TRUE(shownExactly(formatString("%.1f cm", est.centre)));
-        EXPECT_TRUE(shownExactly(formatString("%.1f cm/360 at 800 DPI", est.centre)));
-        EXPECT_TRUE(shownExactly(formatString("From %d test%s. Likely range %.1f\xE2\x80\x93%.1f cm/360.",
+        EXPECT_TRUE(probeShowsExactly(formatString("%.1f cm", est.centre)));
+        EXPECT_TRUE(probeShowsExactly(formatString("%.1f cm/360 at 800 DPI", est.centre)));
+        EXPECT_TRUE(probeShowsExactly(formatString("From %d test%s. Likely range %.1f\xE2\x80\x93%.1f cm/360.",
                                               static_cast<int>(c.count), c.plural, est.low, est.high)));
-        EXPECT_TRUE(shownExactly(c.advice));
+        EXPECT_TRUE(probeShowsExactly(c.advice));
         EXPECT_FALSE(f.ui.hasText("nan cm/360 at"));
     }
 }
@@ -152,8 +139,8 @@ TEST(HistoryScreen, CombinedBestInTheGamesOwnUnits) {
     const HistoryEstimate est = estimateFromHistory(f.app.history, historyGameKey(cs2));
     ASSERT_EQ(est.count, 2);
     EXPECT_TRUE(f.ui.hasText("Counter-Strike 2  \xC2\xB7  COMBINED BEST"));
-    EXPECT_TRUE(shownExactly(formatGameSens(cs2, 0.022, est.centre, 1600)));
-    EXPECT_TRUE(shownExactly(formatString("%.1f cm/360 at 1600 DPI", est.centre)));
+    EXPECT_TRUE(probeShowsExactly(formatGameSens(cs2, 0.022, est.centre, 1600)));
+    EXPECT_TRUE(probeShowsExactly(formatString("%.1f cm/360 at 1600 DPI", est.centre)));
 }
 
 TEST(HistoryScreen, OtherGamesResultsFillOnlyTheTable) {
@@ -167,8 +154,8 @@ TEST(HistoryScreen, OtherGamesResultsFillOnlyTheTable) {
     EXPECT_FALSE(f.ui.hasText("No results yet."));
 
     // Newest first; a check is marked; the cm/360-only row shows centimetres only.
-    const int newest = textIndex("2026-12-01 09:15  check");
-    const int older = textIndex("2026-11-30 21:05");
+    const int newest = probeTextIndex("2026-12-01 09:15  check");
+    const int older = probeTextIndex("2026-11-30 21:05");
     ASSERT_GE(newest, 0);
     ASSERT_GE(older, 0);
     EXPECT_LT(newest, older);
@@ -238,7 +225,7 @@ TEST(HistoryScreen, ProgressChartOfDailyMeans) {
         EXPECT_EQ(f.ui.hasText("Flick speed (bits/s)"), c.chart);
         EXPECT_EQ(f.ui.hasText("Tracking on target (%)"), c.chart);
         EXPECT_EQ(f.ui.hasText(kChartHint), !c.chart);
-        for (const std::string& label : c.labels) EXPECT_TRUE(shownExactly(label)) << label;
+        for (const std::string& label : c.labels) EXPECT_TRUE(probeShowsExactly(label)) << label;
         EXPECT_FALSE(f.ui.hasText("nan"));
         EXPECT_FALSE(f.ui.hasText("inf"));
     }
@@ -255,10 +242,10 @@ TEST(HistoryScreen, ReadsANanScoreLineFromAnEditedFile) {
     ASSERT_EQ(f.app.scores.size(), 3u);
     ASSERT_TRUE(std::isnan(f.app.scores[1].flick_bits_per_s));
     f.show();
-    EXPECT_TRUE(shownExactly("2.00"));
-    EXPECT_TRUE(shownExactly("3.00"));
-    EXPECT_TRUE(shownExactly("50%"));
-    EXPECT_TRUE(shownExactly("60%"));
+    EXPECT_TRUE(probeShowsExactly("2.00"));
+    EXPECT_TRUE(probeShowsExactly("3.00"));
+    EXPECT_TRUE(probeShowsExactly("50%"));
+    EXPECT_TRUE(probeShowsExactly("60%"));
     EXPECT_FALSE(f.ui.hasText("nan"));
 }
 

@@ -46,12 +46,6 @@ struct SettingsScreen {
     bool saved() const { return std::filesystem::exists(dir + "/settings.ini"); }
 };
 
-bool shownExactly(const std::string& text) {
-    for (const std::string& t : probeTexts())
-        if (t == text) return true;
-    return false;
-}
-
 TEST(SettingsScreen, ChangesApplyAtOnceAndBackSavesThem) {
     SettingsScreen f("tarvion_settings_back");
     EXPECT_TRUE(f.ui.hasText("Crosshair"));
@@ -85,11 +79,11 @@ TEST(SettingsScreen, FpsCapOutsideTheListReadsAs1000UntilPicked) {
     SettingsScreen f("tarvion_settings_fps");
     f.app.fpsCap = 75;
     f.ui.frame();
-    EXPECT_TRUE(shownExactly("1000"));
+    EXPECT_TRUE(probeShowsExactly("1000"));
     EXPECT_EQ(f.app.fpsCap, 75);
     f.app.fpsCap = 0;
     f.ui.frame();
-    EXPECT_TRUE(shownExactly("Unlimited"));
+    EXPECT_TRUE(probeShowsExactly("Unlimited"));
 
     f.app.fpsCap = 75;
     f.ui.frame();

@@ -15,20 +15,6 @@ namespace {
 std::vector<SoundId> gToolSounds;
 void recordToolSound(SoundId id, float) { gToolSounds.push_back(id); }
 
-bool shownExactly(const std::string& text) {
-    for (const std::string& t : probeTexts())
-        if (t == text) return true;
-    return false;
-}
-
-// Position of the first text of the frame that equals `text`; -1 when none does.
-int textIndex(const std::string& text) {
-    const std::vector<std::string>& texts = probeTexts();
-    for (size_t i = 0; i < texts.size(); ++i)
-        if (texts[i] == text) return static_cast<int>(i);
-    return -1;
-}
-
 // One of the two screens on a headless UI with an empty data folder of its own.
 struct ToolsFixture {
     App app;
@@ -143,7 +129,7 @@ TEST(ScopeResultScreen, PercentageIsHeldToTheConvertersRange) {
         giveScopeResult(f.app, c.best, "Medium");
         f.show();
         EXPECT_DOUBLE_EQ(f.app.windowFov(), fov);
-        EXPECT_TRUE(shownExactly(c.hero));
+        EXPECT_TRUE(probeShowsExactly(c.hero));
         EXPECT_TRUE(f.ui.hasText(c.bullet));
         EXPECT_EQ(f.ui.hasText("That's even slower than 0% \xE2\x80\x94 use 0% (the slowest standard setting)."),
                   c.slowerNote);
@@ -158,11 +144,11 @@ TEST(ScopeResultScreen, HeadlineAndRoundsSlowestFirst) {
     giveScopeResult(f.app, 1.2, "Low");
     f.show();
     EXPECT_TRUE(f.ui.hasText("3 scoped rounds at 4x zoom  \xC2\xB7  hip-fire 35.0 cm/360"));
-    EXPECT_TRUE(shownExactly("Low confidence"));
+    EXPECT_TRUE(probeShowsExactly("Low confidence"));
     EXPECT_TRUE(f.ui.hasText("What you played (blind)"));
 
     // Scope speed 35 x 4 / scoped cm/360: 160 -> 0.88x, 130 -> 1.08x, 100 -> 1.40x.
-    const int slow = textIndex("0.88x"), mid = textIndex("1.08x"), fast = textIndex("1.40x");
+    const int slow = probeTextIndex("0.88x"), mid = probeTextIndex("1.08x"), fast = probeTextIndex("1.40x");
     ASSERT_GE(slow, 0);
     ASSERT_GE(mid, 0);
     ASSERT_GE(fast, 0);
