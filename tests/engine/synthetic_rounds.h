@@ -171,4 +171,81 @@ inline RecoveryStats recoveryStudy(double curvaturePull, bool noisy, int seedsPe
     return out;
 }
 
+// The tail table: true bests against stage 1's range (24..66.8 for a test centred at 40):
+// well inside, near its ends and just outside it.
+struct TableBest {
+    double cm360;
+    const char* where;
+};
+inline const std::vector<TableBest> kTableBests = {{21, "outside"}, {26, "near end"}, {32, "inside"},
+                                                   {40, "inside"},  {50, "inside"},   {62, "near end"},
+                                                   {76, "outside"}};
+
+struct RunOutcome {
+    double signedError = 0;  // ln(recommended / best)
+    bool inLikely = false;   // the likely range holds the best
+    bool inWide = false;     // the wider range does
+};
+
+inline Player studyPlayer(double best, double curvature, bool noisy) {
+    Player p;
+    p.bestCm360 = best;
+    p.curvature = curvature;
+    if (noisy) {
+        p.targetNoise = 0.25;
+        p.segmentNoise = 0.15;
+    }
+    return p;
+}
+
+// `seeds` whole tests of one player; `player` keeps different players' runs apart.
+inline std::vector<RunOutcome> playerRuns(double best, double curvature, bool noisy, int seeds, uint64_t player) {
+    std::vector<RunOutcome> out;
+    const Player p = studyPlayer(best, curvature, noisy);
+    for (int s = 0; s < seeds; ++s) {
+        const uint64_t seed = player * 1000003 + static_cast<uint64_t>(s) * 7919 + 1;
+        const AnalysisResult a = runTest(p, kStudyCentre, seed, kCurvaturePullWeight).analysis;
+        out.push_back({std::log(a.recommendedCm360 / best), a.lowCm360 <= best && best <= a.highCm360,
+                       a.wideLowCm360 <= best && best <= a.wideHighCm360});
+    }
+    return out;
+}
+
+// Linear interpolation between ranks, as the likely range takes its percentiles.
+inline double quantile(std::vector<double> v, double f) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const double s = static_cast<double>(v.size() - 1) * f;
+    const std::size_t i = static_cast<std::size_t>(s);
+    if (i + 1 >= v.size()) return v.back();
+    return (s - static_cast<double>(i)) * v[i + 1] + (1 - (s - static_cast<double>(i))) * v[i];
+}
+
+struct TailSummary {
+    int runs = 0;
+    double median = 0, p90 = 0, p95 = 0;  // of |ln(recommended / best)|
+    double likelyCover = 0, wideCover = 0;  // shares of runs
+    double bias = 0;  // mean ln(recommended / best)
+};
+
+inline TailSummary summarise(const std::vector<RunOutcome>& runs) {
+    TailSummary t;
+    t.runs = static_cast<int>(runs.size());
+    if (runs.empty()) return t;
+    std::vector<double> errors;
+    for (const RunOutcome& r : runs) {
+        errors.push_back(std::fabs(r.signedError));
+        t.likelyCover += r.inLikely;
+        t.wideCover += r.inWide;
+        t.bias += r.signedError;
+    }
+    t.median = quantile(errors, 0.5);
+    t.p90 = quantile(errors, 0.9);
+    t.p95 = quantile(errors, 0.95);
+    t.likelyCover /= t.runs;
+    t.wideCover /= t.runs;
+    t.bias /= t.runs;
+    return t;
+}
+
 }  // namespace synth
