@@ -192,7 +192,16 @@ double pickStageOneBest(const std::vector<RoundResult>& stageOneResults, double 
     std::vector<RoundMetrics> list = metricsOf(stageOneResults, nullptr);
     normaliseScores(list, flickWeight, trackWeight);
     const CurveFit fit = fitScores(list, FitPerformance, curvaturePull);
-    return fit.ok ? std::exp(fit.peakLog) : first;
+    if (!fit.ok) return first;
+    // A stage 1 with no top at all says the best lies at or past its better end, at least as
+    // surely as a top found past that end does; stage 2 goes just as far out. Centred on the
+    // end itself, stage 2 would sit mostly on the wrong side of such a best and pull the
+    // final top well past it.
+    if (!fit.concave) {
+        const bool highEnd = fit.peakLog > 0.5 * (fit.xMin + fit.xMax);
+        return std::exp(highEnd ? fit.xMax + kPeakMargin : fit.xMin - kPeakMargin);
+    }
+    return std::exp(fit.peakLog);
 }
 
 AnalysisResult analyseTest(const std::vector<RoundResult>& results,

@@ -201,6 +201,40 @@ TEST(PickStageOneBestTest, FewRoundsFallBack) {
     EXPECT_NEAR(pickStageOneBest(three, 0.5, 0.5), 42, 42 * 0.05);
 }
 
+TEST(PickStageOneBestTest, NoTopSendsStageTwoAsFarOutAsATopPastTheEnd) {
+    // Stage 1 at 24..66.8. Scores still climbing or falling at an end, convex in ln cm/360,
+    // have no top at all; a quadratic whose top lies well past an end has one, clamped just
+    // past it. Both say the best lies out there, and both get the same centre.
+    const double lo = std::log(24), hi = std::log(66.8);
+    struct Case {
+        const char* what;
+        double power;     // scores (cm/40)^power; 0 = a quadratic peaking at `peakCm`
+        double peakCm;
+        bool concave;
+        double centreLog;
+    };
+    const Case cases[] = {
+        {"climbing", 1.5, 0, false, hi + 0.1},
+        {"falling", -1.5, 0, false, lo - 0.1},
+        {"top past the high end", 0, 120, true, hi + 0.1},
+        {"top past the low end", 0, 15, true, lo - 0.1},
+    };
+    for (const Case& c : cases) {
+        std::vector<RoundResult> stageOne;
+        for (double m : testPlan(TestStandard).stageOne) {
+            const double cm = 40 * m, d = std::log(cm / (c.peakCm > 0 ? c.peakCm : 40));
+            const double f = c.power != 0 ? std::exp(c.power * std::log(cm / 40)) : 2 - 0.5 * d * d;
+            stageOne.push_back(synth::exactRound(cm, 6 * f, 0.7 * f));
+        }
+        std::vector<RoundMetrics> list;
+        for (const RoundResult& r : stageOne) list.push_back(roundMetrics(r));
+        for (size_t i = 0; i < list.size(); ++i) list[i].roundNumber = static_cast<int32_t>(i);
+        normaliseScores(list, 0.5, 0.5);
+        ASSERT_EQ(fitScores(list, FitPerformance).concave, c.concave) << c.what;
+        EXPECT_NEAR(std::log(pickStageOneBest(stageOne, 0.5, 0.5)), c.centreLog, 1e-6) << c.what;
+    }
+}
+
 TEST(RebuildTest, PooledCheckKeepsStoredRoundsAndSpreadsTight) {
     std::vector<RoundResult> stored(10, peakedRound(40, 40));
     TestSession s;
