@@ -11,6 +11,7 @@
 #include "engine/mouse_capture.h"
 #include "imgui.h"
 #include "integration/reforger.h"
+#include "platform/clipboard.h"
 #include "platform/input.h"
 #include "platform/message.h"
 #include "platform/ui_backend.h"
@@ -22,6 +23,8 @@
 namespace {
 
 const char* const kWindowTitle = "Tarvion - Sensitivity Finder";
+// How long quitting waits for a clipboard manager to take a result image still on the clipboard.
+constexpr int32_t kClipboardHandOverMs = 3000;
 
 // Ends a failed start-up: the message (a box only in interactive runs), the window gone,
 // the scan thread joined. The exit code is 1.
@@ -78,6 +81,7 @@ void shutDown(App& app) {
     plat::stopRawMouse();
     joinDetectionThread(app);
     app.saveSettings();
+    plat::releaseClipboard(kClipboardHandOverMs);
     shutdownAudio();
     releaseMsaaTarget(app.renderer.msaa);
     if (ImGui::GetCurrentContext()) {

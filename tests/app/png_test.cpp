@@ -13,6 +13,7 @@
 #include "app/png.h"
 #include "app/result_image.h"
 #include "core/app.h"
+#include "platform/clipboard.h"
 
 namespace fs = std::filesystem;
 
@@ -244,15 +245,30 @@ TEST_F(TempFolder, ResultImageGoesToPicturesOrShotsAndTheToastNamesIt) {
     EnvGuard x("XDG_CONFIG_HOME", (home / ".config").string());
 
     {
-        // Interactive: Pictures/Tarvion is made on demand; this system cannot hold images on
-        // the clipboard, so the toast does not claim a copy.
+        // Interactive: Pictures/Tarvion is made on demand. With no X server to hold the
+        // clipboard the toast does not claim a copy.
+        const char* display = std::getenv("DISPLAY");
+        const std::string shown = display ? display : "";
         App app;
         app.dataDir = (dir / "data").string();
-        storeResultImage(app, rgb, 4, 3, "20260102_030405");
+        {
+            EnvGuard noDisplay("DISPLAY", "");
+            unsetenv("DISPLAY");
+            storeResultImage(app, rgb, 4, 3, "20260102_030405");
+        }
         const fs::path file = home / "Bilder" / "Tarvion" / "Tarvion_result_20260102_030405.png";
         ASSERT_TRUE(fs::exists(file));
         EXPECT_EQ(readAll(file), encodePng(rgb.data(), 4, 3));
         EXPECT_EQ(app.toast, "Saved in Pictures/Tarvion.");
+        if (!shown.empty()) {
+            // With one, the image is on the clipboard and the toast says so.
+            storeResultImage(app, rgb, 4, 3, "20260102_030409");
+            EXPECT_TRUE(fs::exists(home / "Bilder" / "Tarvion" / "Tarvion_result_20260102_030409.png"));
+            EXPECT_EQ(app.toast,
+                      "Copied to your clipboard \xE2\x80\x94 paste it into Discord with Ctrl+V. Also saved in "
+                      "Pictures/Tarvion.");
+            plat::releaseClipboard(0);
+        }
     }
     {
         // Automation: the shots folder, named as it is.

@@ -16,10 +16,12 @@
 #include "engine/starters.h"
 #include "imgui.h"
 #include "imgui_internal.h"
+#include "platform/clipboard.h"
 #include "platform/input.h"
 #include "platform/ui_backend.h"
 #include "platform/window.h"
 #include "render/renderer.h"
+#include "tests/platform/xclip_run.h"
 #include "tests/ui/results_fixture.h"
 #include "ui/kit.h"
 #include "ui/results.h"
@@ -186,6 +188,47 @@ TEST_F(ResultsOnScreen, ShareCardPixelsComeBackAsDrawn) {
     const std::vector<int> border = pixel(0, 270);
     EXPECT_GT(border[1], 100);
     EXPECT_GT(border[2], 100);
+}
+
+// "Share image" in an interactive run: the card saved under Pictures/Tarvion, the toast says
+// it was copied, and another program pastes exactly the saved file's bytes (a 1000 x 540
+// image: the answer goes in INCR pieces).
+TEST_F(ResultsOnScreen, ShareImageIsOnTheClipboardAsTheSavedFile) {
+    if (!xclip::available()) GTEST_SKIP() << "no xclip";
+    const std::filesystem::path home = dir_.path / "home";
+    std::filesystem::create_directories(home);
+    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
+    app_.automation = false;
+    fillResult(app_);
+    app_.screen = ScreenResults;
+    frames(2);
+    app_.shareRequested = true;
+    frame();
+    ::setenv("HOME", oldHome.c_str(), 1);
+    ::unsetenv("XDG_CONFIG_HOME");
+
+    EXPECT_EQ(app_.toast,
+              "Copied to your clipboard \xE2\x80\x94 paste it into Discord with Ctrl+V. Also saved in Pictures/Tarvion.");
+    std::filesystem::path image;
+    for (const auto& e : std::filesystem::directory_iterator(home / "Pictures" / "Tarvion")) image = e.path();
+    ASSERT_FALSE(image.empty());
+    const std::vector<uint8_t> saved = fileBytes(image);
+    ASSERT_GT(saved.size(), 3u * 1000 * 540);
+    EXPECT_EQ(be32(saved, 16), 1000u);
+    EXPECT_EQ(be32(saved, 20), 540u);
+
+    const std::optional<std::vector<uint8_t>> targets = xclip::paste("TARGETS");
+    ASSERT_TRUE(targets.has_value());
+    EXPECT_NE(std::string(targets->begin(), targets->end()).find("image/png"), std::string::npos);
+    // Pasted twice: the owner keeps answering.
+    for (int k = 0; k < 2; ++k) {
+        const std::optional<std::vector<uint8_t>> pasted = xclip::paste("image/png");
+        ASSERT_TRUE(pasted.has_value());
+        EXPECT_TRUE(*pasted == saved) << pasted->size() << " bytes pasted, " << saved.size() << " saved";
+    }
+    plat::releaseClipboard(0);
 }
 
 }  // namespace
