@@ -1,6 +1,7 @@
 #include "core/app.h"
 
 #include "platform/clock.h"
+#include "tarvion_build_options.h"
 
 App* theApp = nullptr;
 
@@ -8,6 +9,9 @@ App::App() {
     theApp = this;
     qpcFrequency = plat::counterFrequency();
     qpcStart = plat::counterNow();
+    donateService = kDonateServiceOption;
+    donateHandle = kDonateHandleOption;
+    donateUrl = kDonateUrlOption;
 }
 
 App::~App() {

@@ -227,6 +227,14 @@ struct App {
     bool shareCapturePending = false;
     std::string toast;
 
+    // The About card's donation button: payment service, handle there and page address, as
+    // the build options set them (no button while the service or the address is empty), and
+    // what the last press had to say.
+    std::string donateService;
+    std::string donateHandle;
+    std::string donateUrl;
+    std::string donateNotice;
+
     // Threads
     std::vector<DetectedGame> detectedGames;
     std::atomic<bool> detectionDone{false};

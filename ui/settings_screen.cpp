@@ -1,23 +1,19 @@
 // The settings screen: crosshair, hit sound, display and sound, targets, orb speed, the
 // update check, the About card and a reset of the look-and-sound settings.
 #include <cstddef>
+#include <string>
 
 #include "audio/output.h"
 #include "audio/sound.h"
 #include "core/app.h"
 #include "core/format.h"
+#include "platform/shell_open.h"
 #include "ui/kit.h"
 #include "ui/probe.h"
 #include "ui/screens.h"
 #include "updater/updater.h"
 
 namespace {
-
-constexpr const char* kDonateLabel = "Support on Cash App  ($DevOrrinVale)";
-constexpr const char* kDonateUrl = "https://cash.app/$DevOrrinVale";
-
-// Set once the donation address has been put on the clipboard, so the card can say so.
-bool gDonateCopied = false;
 
 void cardTitle(const char* text) {
     ImGui::PushFont(fontSemibold());
@@ -115,7 +111,29 @@ void drawHitSoundCard(App& app, float width) {
     endCard();
 }
 
-void drawAboutCard(float width) {
+// The button shows only when the build named a payment service and its page.
+bool donationConfigured(const App& app) { return !app.donateService.empty() && !app.donateUrl.empty(); }
+
+std::string donateLabel(const App& app) {
+    std::string label = "Support on " + app.donateService;
+    if (!app.donateHandle.empty()) label += "  (" + app.donateHandle + ")";
+    return label;
+}
+
+void openDonationPage(App& app) {
+    switch (plat::openExternal(app.donateUrl)) {
+        case plat::OpenResult::Opened: app.donateNotice.clear(); break;
+        case plat::OpenResult::NoOpener:
+            app.donateNotice = "Couldn't find a program that opens web pages. Open this address in your browser: " +
+                               app.donateUrl;
+            break;
+        case plat::OpenResult::Failed:
+            app.donateNotice = "Couldn't open your browser. Open this address in it: " + app.donateUrl;
+            break;
+    }
+}
+
+void drawAboutCard(App& app, float width) {
     beginCard("about", ImVec2(width, 0), ImVec4(0.05f, 0.19f, 0.23f, 0.94f));
     smallDim("ABOUT");
     ImGui::PushFont(fontTitle());
@@ -131,15 +149,13 @@ void drawAboutCard(float width) {
     ImGui::PushTextWrapPos(0.0f);
     dimText("Version %s  \xC2\xB7  works offline  \xC2\xB7  raw mouse input", updater::kVersion);
     dimText("%s", "Gun models: Tarvion  \xC2\xB7  UI: Dear ImGui (MIT)");
-    dimText("%s", "Tarvion is free. If it helped your aim, you can chip in:");
+    if (donationConfigured(app)) dimText("%s", "Tarvion is free. If it helped your aim, you can chip in:");
     ImGui::PopTextWrapPos();
-    // There is no way yet to hand a web address to the system's browser, so the address
-    // goes on the clipboard and the card says where it went.
-    if (plainButton(kDonateLabel, ImVec2(0, 36 * s))) {
-        ImGui::SetClipboardText(kDonateUrl);
-        gDonateCopied = true;
+    if (donationConfigured(app)) {
+        const std::string label = donateLabel(app) + "##donate";
+        if (plainButton(label.c_str(), ImVec2(0, 36 * s))) openDonationPage(app);
+        if (!app.donateNotice.empty()) wrappedDim(app.donateNotice.c_str());
     }
-    if (gDonateCopied) wrappedDim(formatString("Address copied to the clipboard: %s", kDonateUrl).c_str());
     endCard();
 }
 
@@ -228,7 +244,7 @@ void drawSettingsScreen(App& app) {
     verticalGap(4 * s);
     drawHitSoundCard(app, column);
     verticalGap(4 * s);
-    drawAboutCard(column);
+    drawAboutCard(app, column);
     ImGui::EndGroup();
 
     ImGui::SameLine(0, 18 * s);

@@ -3,25 +3,30 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <cerrno>
 #include <thread>
 
 extern char** environ;
 
 namespace plat {
 
-bool openFolder(const std::string& path) {
-    if (path.empty()) return false;
+OpenResult openExternal(const std::string& target) {
+    if (target.empty() || target[0] == '-') return OpenResult::Failed;
     char opener[] = "xdg-open";
-    std::string target = path;
-    char* argv[] = {opener, target.data(), nullptr};
+    std::string arg = target;
+    char* argv[] = {opener, arg.data(), nullptr};
     pid_t pid = 0;
-    if (posix_spawnp(&pid, opener, nullptr, nullptr, argv, environ) != 0) return false;
+    const int error = posix_spawnp(&pid, opener, nullptr, nullptr, argv, environ);
+    if (error == ENOENT) return OpenResult::NoOpener;
+    if (error != 0) return OpenResult::Failed;
     // Reaped in the background, so the opener leaves no zombie and the UI does not wait.
     std::thread([pid] {
         int status = 0;
         waitpid(pid, &status, 0);
     }).detach();
-    return true;
+    return OpenResult::Opened;
 }
+
+bool openFolder(const std::string& path) { return openExternal(path) == OpenResult::Opened; }
 
 }  // namespace plat

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/input.h"
@@ -225,7 +228,7 @@ TEST(SettingsScreen, TutorialAgainSavesAndShowsTheTourAtHome) {
     EXPECT_TRUE(f.ui.hasText("QUICK TOUR   1 / 5"));
 }
 
-TEST(SettingsScreen, AboutCardCreditsAndDonationLink) {
+TEST(SettingsScreen, AboutCardCredits) {
     SettingsScreen f("tarvion_settings_about");
     EXPECT_TRUE(f.ui.hasText("Version 2.1.1  \xC2\xB7  works offline  \xC2\xB7  raw mouse input"));
     EXPECT_TRUE(f.ui.hasText("Gun models: Tarvion  \xC2\xB7  UI: Dear ImGui (MIT)"));
@@ -233,9 +236,96 @@ TEST(SettingsScreen, AboutCardCreditsAndDonationLink) {
     f.app.fps = 143.6;
     f.ui.frame();
     EXPECT_TRUE(f.ui.hasText("Running at 144 FPS."));
-    ASSERT_TRUE(f.ui.click("Support on Cash App  ($DevOrrinVale)"));
-    EXPECT_STREQ(ImGui::GetClipboardText(), "https://cash.app/$DevOrrinVale");
-    EXPECT_TRUE(f.ui.hasText("Address copied to the clipboard"));
+}
+
+// PATH for the length of a test: a folder of our own, holding a stand-in xdg-open or nothing.
+class PathGuard {
+public:
+    explicit PathGuard(const std::string& folder) {
+        const char* old = std::getenv("PATH");
+        old_ = old ? old : "";
+        setenv("PATH", folder.c_str(), 1);
+    }
+    ~PathGuard() { setenv("PATH", old_.c_str(), 1); }
+
+private:
+    std::string old_;
+};
+
+bool anyItemStartsWith(const std::string& prefix) {
+    for (const ProbeItem& item : probeItems())
+        if (item.label.rfind(prefix, 0) == 0) return true;
+    return false;
+}
+
+TEST(SettingsScreen, NoDonationButtonUnlessServiceAndPageAreSet) {
+    struct Case {
+        const char* service;
+        const char* url;
+    };
+    const Case cases[] = {{"", ""}, {"Test Pay", ""}, {"", "https://pay.example/tarvion"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.service) + " | " + c.url);
+        SettingsScreen f("tarvion_settings_nodonate");
+        f.app.donateService = c.service;
+        f.app.donateUrl = c.url;
+        f.ui.frame();
+        f.ui.frame();
+        EXPECT_TRUE(f.ui.hasText("Orrin Vale"));  // the card is there
+        EXPECT_FALSE(anyItemStartsWith("Support on"));
+        EXPECT_FALSE(f.ui.hasText("chip in"));
+    }
+}
+
+TEST(SettingsScreen, DonationButtonOpensThePageWithTheSystemOpener) {
+    SettingsScreen f("tarvion_settings_donate");
+    const std::string bin = f.dir + "/bin";
+    std::filesystem::create_directories(bin);
+    const std::string record = f.dir + "/opened.txt";
+    {
+        std::ofstream script(bin + "/xdg-open");
+        script << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << record << ".part' && mv '" << record << ".part' '"
+               << record << "'\n";
+    }
+    std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
+    PathGuard path(bin + ":/usr/bin:/bin");
+    f.app.donateService = "Test Pay";
+    f.app.donateHandle = "@tarvion-test";
+    f.app.donateUrl = "https://pay.example/tarvion?x=$1&y=2";
+    f.ui.frame();
+    f.ui.frame();  // the card takes its new height a frame later
+    EXPECT_TRUE(f.ui.hasText("Tarvion is free. If it helped your aim, you can chip in:"));
+    ASSERT_TRUE(f.ui.click("Support on Test Pay  (@tarvion-test)"));
+    // The opener runs in the background; wait for its record, within a limit.
+    for (int k = 0; k < 500 && !std::filesystem::exists(record); ++k)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in(record);
+    std::stringstream got;
+    got << in.rdbuf();
+    EXPECT_EQ(got.str(), "https://pay.example/tarvion?x=$1&y=2\n");  // one argument, as given
+    EXPECT_TRUE(f.app.donateNotice.empty());
+
+    // Without a handle the label is the service alone.
+    f.app.donateHandle.clear();
+    f.ui.frame();
+    f.ui.frame();
+    EXPECT_NE(probeFindItem("Support on Test Pay"), nullptr);
+}
+
+TEST(SettingsScreen, DonationButtonWithoutAnOpenerShowsTheAddress) {
+    SettingsScreen f("tarvion_settings_noopener");
+    const std::string empty = f.dir + "/empty-bin";
+    std::filesystem::create_directories(empty);
+    PathGuard path(empty);
+    f.app.donateService = "Test Pay";
+    f.app.donateUrl = "https://pay.example/tarvion";
+    f.ui.frame();
+    f.ui.frame();
+    ASSERT_TRUE(f.ui.click("Support on Test Pay"));
+    f.ui.frame();
+    f.ui.frame();
+    EXPECT_TRUE(f.ui.hasText("Couldn't find a program that opens web pages. Open this address in your browser: "
+                             "https://pay.example/tarvion"));
 }
 
 }  // namespace
