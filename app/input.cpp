@@ -17,17 +17,6 @@ bool currentGunScoped(const App& app) {
     return index >= 0 && static_cast<size_t>(index) < guns.size() && guns[static_cast<size_t>(index)].scoped != 0;
 }
 
-bool roundOnScreen(const App& app) { return app.screen == ScreenRound; }
-
-// Pausing from any phase but paused: remember the phase, free the mouse. Right-button
-// aiming is dropped too, or a release missed while paused would leave it stuck.
-void enterPause(App& app) {
-    app.phaseBeforePause = app.roundPhase;
-    app.roundPhase = RoundPaused;
-    app.aiming = false;
-    setMouseCaptured(app, false);
-}
-
 void setUiMouseIgnored(bool ignored) {
     if (!ImGui::GetCurrentContext()) return;
     const ImGuiConfigFlags flags = ImGuiConfigFlags_NoMouse | ImGuiConfigFlags_NoMouseCursorChange;
@@ -54,7 +43,7 @@ void handleEvent(App& app, const plat::Event& event) {
             break;
         case plat::EventKind::FocusLost:
             if (app.automation) break;
-            if (roundOnScreen(app) && app.roundPhase != RoundPaused) enterPause(app);
+            pauseRound(app);
             app.aiming = false;
             setMouseCaptured(app, false);
             break;
@@ -81,10 +70,7 @@ void handleEvent(App& app, const plat::Event& event) {
 }
 
 void onRawMouse(App& app, int32_t dx, int32_t dy, uint16_t buttons) {
-    if (app.calCounting && app.screen == ScreenCalibrate) {
-        app.calCounts += static_cast<int64_t>(dx);
-        return;
-    }
+    if (onCalibrateCounts(app, dx)) return;
     if (app.screen == ScreenRound) {
         if (app.roundPhase != RoundPlaying || !app.mouseCaptured) return;
         const bool scopedPractice = app.sessionKind == SessionPractice && currentGunScoped(app);
@@ -121,7 +107,7 @@ void onKey(App& app, int32_t key) {
                 if (app.roundPhase == RoundPaused)
                     resumeRound(app);
                 else
-                    enterPause(app);
+                    pauseRound(app);
             } else if (app.screen == ScreenSetup) {
                 if (app.setupStep > 0) {
                     app.setupStep -= 1;
@@ -146,26 +132,6 @@ void onKey(App& app, int32_t key) {
         default:
             break;
     }
-}
-
-void pauseRound(App& app) {
-    if (!roundOnScreen(app) || app.roundPhase == RoundPaused) return;
-    enterPause(app);
-}
-
-void resumeRound(App& app) {
-    if (!roundOnScreen(app) || app.roundPhase != RoundPaused) return;
-    app.aiming = false;
-    setMouseCaptured(app, true);
-    if (app.phaseBeforePause != RoundPlaying) {
-        startRound(app);  // paused between rounds: on to the next one
-        return;
-    }
-    // The interrupted round starts again from its beginning; the partial one is dropped.
-    app.round.setupRound(app.round.config, app.now);
-    app.roundPhase = RoundPlaying;
-    app.lastCountdownTick = 99;
-    if (app.automation) resetSimAimer(app.simAimer, std::max(app.simRoundCounter, 1) - 1);
 }
 
 void setMouseCaptured(App& app, bool on) {

@@ -1,8 +1,8 @@
 #pragma once
-// The window procedure's logic over plain event records: raw mouse counts, keys, focus,
-// pausing and resuming a round, mouse capture, background input with the F8 hotkey, and
-// the window mode. Portable and testable without a window: with no window handle the
-// platform calls do nothing.
+// The window procedure's logic over plain event records: raw mouse counts, keys, focus
+// (pausing and resuming a round through the starters), mouse capture, background input
+// with the F8 hotkey, and the window mode. Portable and testable without a window: with no
+// window handle the platform calls do nothing.
 #include <cstdint>
 #include <string>
 
@@ -18,9 +18,6 @@ void handleEvent(App& app, const plat::Event& event);
 void onRawMouse(App& app, int32_t dx, int32_t dy, uint16_t buttons);
 // A key press (never a repeat), as a virtual-key code.
 void onKey(App& app, int32_t key);
-
-void pauseRound(App& app);
-void resumeRound(App& app);
 
 // Hides and confines the pointer for a round (never under automation), or frees it.
 void setMouseCaptured(App& app, bool on);

@@ -5,7 +5,9 @@
 #include "app/input.h"
 #include "app/scene.h"
 #include "app/shell.h"
+#include "app/result_image.h"
 #include "core/app.h"
+#include "engine/session_flow.h"
 #include "imgui.h"
 #include "platform/clock.h"
 #include "platform/input.h"
@@ -124,13 +126,13 @@ void runMainLoop(App& app) {
         const double dt = clampedFrameTime(t, loop.prev);
         countFrame(app, loop, dt);
         advanceAppClock(app, t, dt);
-        app.updateFrame(dt);
+        updateFrame(app, dt);
         setRawInputSink(app, app.screen == ScreenCalibrate);
         applyDisplayChanges(app, loop);
         drawSceneFrame(app);
         drawUiFrame(app);
         writePendingCapture(app);
-        if (app.shareCapturePending) app.saveShareImage();  // after the UI: the card is on screen
+        if (app.shareCapturePending) saveShareImage(app);  // after the UI: the card is on screen
         plat::swapWindow(app.hwnd);
         // A new version is in place: end normally so the settings are saved.
         if (updater::updateState() == updater::UpdateInstalled) app.quitRequested = true;

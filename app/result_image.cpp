@@ -103,16 +103,16 @@ void storeResultImage(App& app, const std::vector<uint8_t>& rgb, int32_t width, 
     app.toast = savedImageToast(folder.label, copied);
 }
 
-void App::saveShareImage() {
-    const int32_t x = shareCaptureRect[0], y = shareCaptureRect[1];
-    const int32_t w = shareCaptureRect[2], h = shareCaptureRect[3];
+void saveShareImage(App& app) {
+    const int32_t x = app.shareCaptureRect[0], y = app.shareCaptureRect[1];
+    const int32_t w = app.shareCaptureRect[2], h = app.shareCaptureRect[3];
     // Once per request, whatever happens below.
-    shareCapturePending = false;
-    shareRequested = false;
+    app.shareCapturePending = false;
+    app.shareRequested = false;
     std::vector<uint8_t> rgb;
-    if (!readFrameRegion(x, y, w, h, height, rgb, width)) {
-        toast = kCaptureFailedToast;
+    if (!readFrameRegion(x, y, w, h, app.height, rgb, app.width)) {
+        app.toast = kCaptureFailedToast;
         return;
     }
-    storeResultImage(*this, rgb, w, h, plat::formatLocalTime("%Y%m%d_%H%M%S"));
+    storeResultImage(app, rgb, w, h, plat::formatLocalTime("%Y%m%d_%H%M%S"));
 }

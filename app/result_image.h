@@ -1,12 +1,19 @@
 #pragma once
 // The result image: the share card read back from the frame, saved as a PNG and put on the
-// clipboard. App::saveShareImage (core/app.h) is the whole action; the pieces are here so
-// they can be checked without a window.
+// clipboard. saveShareImage is the whole action; the pieces are here so they can be checked
+// without a window.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 struct App;
+
+// The share card the UI drew this frame (shareCaptureRect) read back from the frame,
+// saved as a PNG under Pictures/Tarvion (the data folder when Pictures is unknown, the
+// shots folder under automation) and put on the clipboard where the system allows;
+// App.toast says what happened. Clears shareCapturePending and shareRequested first.
+// Call after the UI is rendered and before the buffers are swapped.
+void saveShareImage(App& app);
 
 inline constexpr const char* kCaptureFailedToast = "Couldn't capture the image.";
 inline constexpr const char* kSaveFailedToast = "Couldn't save the image.";

@@ -332,20 +332,6 @@ struct App {
     std::vector<int32_t> shownGameIndices() const;
     // Appends the ids of these games to knownGames unless already there.
     void mergeKnownGames(const std::vector<int32_t>& indices);
-    // ---- Result image ------------------------------------------------------
-    // The share card the UI drew this frame (shareCaptureRect) read back from the frame,
-    // saved as a PNG under Pictures/Tarvion (the data folder when Pictures is unknown, the
-    // shots folder under automation) and put on the clipboard where the system allows;
-    // App.toast says what happened. Clears shareCapturePending and shareRequested first.
-    // Call after the UI is rendered and before the buffers are swapped.
-    void saveShareImage();
-    // ---- Per-frame session update ------------------------------------------
-    // One frame: debris, menu clock, gun sway and recoil, scope zoom, and on the round screen
-    // the running round (under automation played by the simulated aimer in 1 ms steps that
-    // advance App.now), its events, the countdown ticks and the end-of-round sequence.
-    void updateFrame(double dt);
-    // Turns the round's queued events into sounds and hit debris, then empties the queue.
-    void drainRoundEvents();
 };
 
 // The record the window procedure and the font loader reach; set by the constructor,

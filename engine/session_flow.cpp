@@ -178,95 +178,95 @@ void finishRound(App& app) {
     }
 }
 
-void App::drainRoundEvents() {
-    for (const RoundEvent& e : round.events) {
+void drainRoundEvents(App& app) {
+    for (const RoundEvent& e : app.round.events) {
         switch (e.type) {
         case RoundEventHit:
-            playShotSound(true);
-            playSound(hitSoundId(hitSound), 0.85f);
-            hitMarkerTime = now;
-            spawnHitDebris(*this, e.pos);
+            app.playShotSound(true);
+            playSound(hitSoundId(app.hitSound), 0.85f);
+            app.hitMarkerTime = app.now;
+            spawnHitDebris(app, e.pos);
             break;
-        case RoundEventMiss: playShotSound(false); break;
+        case RoundEventMiss: app.playShotSound(false); break;
         case RoundEventGivenUp: playSound(SoundMiss, 0.5f); break;
         case RoundEventFlickBegins:
         case RoundEventTrackingBegins: playSound(SoundGo, 0.8f); break;
         default: break;
         }
     }
-    round.events.clear();
+    app.round.events.clear();
 }
 
-void App::updateFrame(double dt) {
+void updateFrame(App& app, double dt) {
     // Debris falls and fades; the survivors keep their order.
-    for (Debris& d : debris) {
+    for (Debris& d : app.debris) {
         d.life -= static_cast<float>(dt);
         d.vel[1] -= static_cast<float>(5 * dt);
         for (int i = 0; i < 3; ++i) d.pos[i] += d.vel[i] * static_cast<float>(dt);
     }
-    debris.erase(std::remove_if(debris.begin(), debris.end(), [](const Debris& d) { return d.life <= 0; }),
-                 debris.end());
+    app.debris.erase(std::remove_if(app.debris.begin(), app.debris.end(), [](const Debris& d) { return d.life <= 0; }),
+                 app.debris.end());
 
-    if (screen != ScreenRound) menuClock += dt;
+    if (app.screen != ScreenRound) app.menuClock += dt;
 
     // Gun sway follows the mouse speed, recoil dies away.
     const double a = 1 - std::exp(-dt / 0.09);
     double swayX = 0, swayY = 0, rollTarget = 0;
     if (dt > 0) {
-        const double vx = swayInput[0] * round.degPerCount / dt;
-        const double vy = swayInput[1] * round.degPerCount / dt;
+        const double vx = app.swayInput[0] * app.round.degPerCount / dt;
+        const double vy = app.swayInput[1] * app.round.degPerCount / dt;
         swayX = std::clamp(-6e-5 * vx, -0.025, 0.025);
         swayY = std::clamp(5e-5 * vy, -0.02, 0.02);
         rollTarget = std::clamp(0.012 * vx, -5.0, 5.0);
     }
-    swayInput[0] = swayInput[1] = 0;
-    gunSway[0] += static_cast<float>((swayX - gunSway[0]) * a);
-    gunSway[1] += static_cast<float>((swayY - gunSway[1]) * a);
-    gunRoll += static_cast<float>((rollTarget - gunRoll) * a);
-    recoil[0] *= static_cast<float>(std::exp(-dt / 0.075));
-    recoil[1] *= static_cast<float>(std::exp(-dt / 0.028));
+    app.swayInput[0] = app.swayInput[1] = 0;
+    app.gunSway[0] += static_cast<float>((swayX - app.gunSway[0]) * a);
+    app.gunSway[1] += static_cast<float>((swayY - app.gunSway[1]) * a);
+    app.gunRoll += static_cast<float>((rollTarget - app.gunRoll) * a);
+    app.recoil[0] *= static_cast<float>(std::exp(-dt / 0.075));
+    app.recoil[1] *= static_cast<float>(std::exp(-dt / 0.028));
 
     // Scope zoom: always in the Scope Check, in practice while aiming with a scoped gun.
     const double b = 1 - std::exp(-dt / 0.06);
-    const bool scopedGun = gunCatalog()[static_cast<size_t>(gunIndexById(gun))].scoped == 1;
-    const bool zoomIn = screen == ScreenRound &&
-                        (sessionKind == SessionScopeCheck || (sessionKind == SessionPractice && aiming && scopedGun));
+    const bool scopedGun = gunCatalog()[static_cast<size_t>(gunIndexById(app.gun))].scoped == 1;
+    const bool zoomIn = app.screen == ScreenRound &&
+                        (app.sessionKind == SessionScopeCheck || (app.sessionKind == SessionPractice && app.aiming && scopedGun));
     if (zoomIn) {
-        zoom += static_cast<float>((1 - zoom) * b);
-        if (1 - zoom < 0.01f) zoom = 1;
+        app.zoom += static_cast<float>((1 - app.zoom) * b);
+        if (1 - app.zoom < 0.01f) app.zoom = 1;
     } else {
-        zoom += static_cast<float>((0 - zoom) * b);
-        if (zoom < 0.01f) zoom = 0;
+        app.zoom += static_cast<float>((0 - app.zoom) * b);
+        if (app.zoom < 0.01f) app.zoom = 0;
     }
-    if (screen != ScreenRound) return;
+    if (app.screen != ScreenRound) return;
 
-    if (roundPhase == RoundPlaying) {
-        if (automation) {
-            const long steps = std::clamp(std::lround(dt * automationSpeed / kStep), 1L,
+    if (app.roundPhase == RoundPlaying) {
+        if (app.automation) {
+            const long steps = std::clamp(std::lround(dt * app.automationSpeed / kStep), 1L,
                                           static_cast<long>(kMaxStepsPerFrame));
-            for (long i = 0; i < steps && round.phase != DrillDone; ++i) {
+            for (long i = 0; i < steps && app.round.phase != DrillDone; ++i) {
                 int32_t dx = 0, dy = 0;
                 bool click = false;
-                stepSimAimer(simAimer, round, now, kStep, dx, dy, click);
-                round.applyMouse(dx, dy);
-                if (click) round.fireShot(now);
-                now += kStep;
-                round.updateRound(now);
+                stepSimAimer(app.simAimer, app.round, app.now, kStep, dx, dy, click);
+                app.round.applyMouse(dx, dy);
+                if (click) app.round.fireShot(app.now);
+                app.now += kStep;
+                app.round.updateRound(app.now);
             }
         } else {
-            round.updateRound(now);
+            app.round.updateRound(app.now);
         }
-        drainRoundEvents();
-        if (round.phase == DrillIntro) {
-            const double left = round.config.introSeconds - (now - round.phaseStart);
+        drainRoundEvents(app);
+        if (app.round.phase == DrillIntro) {
+            const double left = app.round.config.introSeconds - (app.now - app.round.phaseStart);
             const int32_t k = static_cast<int32_t>(std::ceil(left));
-            if (k >= 1 && k <= 3 && k != lastCountdownTick) {
+            if (k >= 1 && k <= 3 && k != app.lastCountdownTick) {
                 playSound(SoundTick, 0.7f);
-                lastCountdownTick = k;
+                app.lastCountdownTick = k;
             }
         }
-        if (round.phase == DrillDone) finishRound(*this);
-    } else if (roundPhase == RoundBetween) {
-        if (now >= nextRoundAt) startRound(*this);
+        if (app.round.phase == DrillDone) finishRound(app);
+    } else if (app.roundPhase == RoundBetween) {
+        if (app.now >= app.nextRoundAt) startRound(app);
     }
 }

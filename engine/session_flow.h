@@ -1,6 +1,6 @@
 #pragma once
-// The per-frame session flow is App::updateFrame and App::drainRoundEvents (core/app.h);
-// these are the pieces of it the tests and the shell reach directly.
+// The per-frame session flow: what the main loop calls once a frame, and the pieces of it
+// the tests and the shell reach directly.
 #include <cstdint>
 #include <string>
 
@@ -20,6 +20,13 @@ inline constexpr double kPracticePause = 4.0;
 inline constexpr int32_t kFinalResamples = 400;
 // Debris particles per hit.
 inline constexpr int32_t kDebrisPerHit = 18;
+
+// One frame: debris, menu clock, gun sway and recoil, scope zoom, and on the round screen
+// the running round (under automation played by the simulated aimer in 1 ms steps that
+// advance App.now), its events, the countdown ticks and the end-of-round sequence.
+void updateFrame(App& app, double dt);
+// Turns the round's queued events into sounds and hit debris, then empties the queue.
+void drainRoundEvents(App& app);
 
 // The one generator of the hit debris, seeded 0xC0FFEE at program start and never reseeded.
 Rng& debrisRng();

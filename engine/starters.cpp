@@ -206,3 +206,44 @@ void leaveRound(App& app) {
     }
     app.debris.clear();
 }
+
+void pauseRound(App& app) {
+    if (app.screen != ScreenRound || app.roundPhase == RoundPaused) return;
+    // Right-button aiming is dropped too, or a release missed while paused would leave it stuck.
+    app.phaseBeforePause = app.roundPhase;
+    app.roundPhase = RoundPaused;
+    app.aiming = false;
+    requestMouseCapture(app, false);
+}
+
+void resumeRound(App& app) {
+    if (app.screen != ScreenRound || app.roundPhase != RoundPaused) return;
+    app.aiming = false;
+    requestMouseCapture(app, true);
+    if (app.phaseBeforePause != RoundPlaying) {
+        startRound(app);  // paused between rounds: on to the next one
+        return;
+    }
+    // The interrupted round starts again from its beginning; the partial one is dropped.
+    app.round.setupRound(app.round.config, app.now);
+    app.roundPhase = RoundPlaying;
+    app.lastCountdownTick = 99;
+    if (app.automation) resetSimAimer(app.simAimer, std::max(app.simRoundCounter, 1) - 1);
+}
+
+void startFullRetest(App& app) {
+    const double rec = app.analysis.recommendedCm360;
+    const double dpi = app.resultConfig.dpi;
+    app.game = app.resultGame;
+    if (app.currentGame().kind == GameKindCm360) {
+        app.cmDirect = rec;
+    } else {
+        // Without a known yaw there is no value to start from; keep the one the player has.
+        const double sens = sensFromCm360(app.resultYaw, rec, dpi);
+        if (sens > 0) app.sens = sens;
+    }
+    app.sensUnknown = false;
+    app.dpi = dpi;
+    app.screen = ScreenSetup;
+    app.setupStep = 3;
+}

@@ -1,6 +1,6 @@
 #pragma once
 // Starting each kind of session (Sensitivity Finder, practice, Sens Check, Scope Check),
-// starting each round, and leaving the round screen. Every starter switches to the round
+// starting, pausing and resuming each round, and leaving the round screen. Every starter switches to the round
 // screen, clears the hit debris, sets up the simulated aimer under automation, starts the
 // first round and asks the shell to capture the mouse.
 #include <cstdint>
@@ -23,6 +23,15 @@ void startSensCheck(App& app);
 void startScopeCheck(App& app);
 // The next round of the running session (also from SPACE and from resuming between rounds).
 void startRound(App& app);
+// Pausing a round on the round screen (the phase it left is kept, the mouse released), and
+// resuming it: a round paused while playing starts again from its beginning, one paused
+// between rounds goes on to the next round. Both do nothing off the round screen.
+void pauseRound(App& app);
+void resumeRound(App& app);
+// "Run the full test again" on the results screen: the result's game, its recommendation
+// as the sensitivity (cm/360 for a cm/360-only game) and its DPI become the profile, and the
+// setup wizard opens on its Start page.
+void startFullRetest(App& app);
 // Back from the round screen: the mouse is released and the screen goes to where the
 // session came from or to its result.
 void leaveRound(App& app);

@@ -50,8 +50,10 @@ void onCalibrateHotkey(App& app) {
     }
 }
 
-void onCalibrateCounts(App& app, int64_t dx) {
-    if (app.calCounting && app.screen == ScreenCalibrate) app.calCounts += dx;
+bool onCalibrateCounts(App& app, int64_t dx) {
+    if (!app.calCounting || app.screen != ScreenCalibrate) return false;
+    app.calCounts += dx;
+    return true;
 }
 
 CalibrationResult calibrationResult(const App& app) {

@@ -15,8 +15,8 @@ void enterCalibrate(App& app, int32_t gameIndex, int32_t returnScreen);
 void onCalibrateHotkey(App& app);
 
 // One raw mouse move's horizontal counts, signed; summed only while a measurement runs on
-// the calibration screen.
-void onCalibrateCounts(App& app, int64_t dx);
+// the calibration screen. True when they were taken (the move belongs to the measurement).
+bool onCalibrateCounts(App& app, int64_t dx);
 
 struct CalibrationResult {
     int32_t tries = 0;

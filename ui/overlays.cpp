@@ -5,7 +5,6 @@
 #include "core/app.h"
 #include "core/armory.h"
 #include "core/format.h"
-#include "app/input.h"
 #include "engine/session.h"
 #include "engine/starters.h"
 #include "ui/kit.h"

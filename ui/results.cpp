@@ -402,9 +402,7 @@ void drawRoundsCard(App& app) {
 }
 
 void drawButtonRow(App& app) {
-    const GameInfo& row = resultGameRow(app);
     const double rec = app.analysis.recommendedCm360;
-    const double dpi = app.resultConfig.dpi;
     if (plainButton("Practice at this sens", ImVec2(220 * s, 48 * s))) {
         app.game = app.resultGame;
         startPractice(app, rec, false);
@@ -415,20 +413,7 @@ void drawButtonRow(App& app) {
         app.toast.clear();
     }
     ImGui::SameLine(0, 10 * s);
-    if (plainButton("Run the full test again", ImVec2(240 * s, 48 * s))) {
-        app.game = app.resultGame;
-        if (row.kind == GameKindCm360) {
-            app.cmDirect = rec;
-        } else {
-            // Without a known yaw there is no value to start from; keep the one the player has.
-            const double sens = sensFromCm360(app.resultYaw, rec, dpi);
-            if (sens > 0) app.sens = sens;
-        }
-        app.sensUnknown = false;
-        app.dpi = dpi;
-        app.screen = ScreenSetup;
-        app.setupStep = 3;
-    }
+    if (plainButton("Run the full test again", ImVec2(240 * s, 48 * s))) startFullRetest(app);
     ImGui::SameLine(0, 10 * s);
     if (plainButton("Main menu", ImVec2(150 * s, 48 * s))) app.screen = ScreenHome;
 }

@@ -18,6 +18,7 @@
 #include "core/app.h"
 #include "core/armory.h"
 #include "engine/mouse_capture.h"
+#include "engine/session_flow.h"
 #include "integration/calibration.h"
 #include "platform/input.h"
 
@@ -44,7 +45,7 @@ template <class Driver>
 std::string pass(App& app, double& wall, Driver&& driver, double dt = 1.0 / 60) {
     wall += dt;
     advanceAppClock(app, wall, dt);
-    app.updateFrame(dt);
+    updateFrame(app, dt);
     std::string written = app.pendingCapture;
     app.pendingCapture.clear();
     driver();

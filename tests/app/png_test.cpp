@@ -309,7 +309,7 @@ TEST(ResultImage, NothingToReadBackSaysSoAndClearsTheRequest) {
     app.shareCaptureRect[1] = 10;
     app.shareCaptureRect[2] = 0;
     app.shareCaptureRect[3] = 0;
-    app.saveShareImage();
+    saveShareImage(app);
     EXPECT_FALSE(app.shareRequested);
     EXPECT_FALSE(app.shareCapturePending);
     EXPECT_EQ(app.toast, kCaptureFailedToast);

@@ -17,6 +17,7 @@
 #include "app/shell.h"
 #include "core/app.h"
 #include "engine/mouse_capture.h"
+#include "engine/session_flow.h"
 
 namespace fs = std::filesystem;
 
@@ -327,7 +328,7 @@ TEST_F(SelfTestScriptTest, AHeadlessRunPlaysEverySessionAndWritesBothReports) {
     for (; passes < 200000 && !app_.quitRequested; ++passes) {
         wall += dt;
         advanceAppClock(app_, wall, dt);
-        app_.updateFrame(dt);
+        updateFrame(app_, dt);
         writeCapture();
         // The share card the results screen would draw and save.
         if (app_.shareRequested) {

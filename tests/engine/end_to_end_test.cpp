@@ -16,6 +16,7 @@
 #include "core/history.h"
 #include "core/score_log.h"
 #include "engine/session.h"
+#include "engine/session_flow.h"
 #include "engine/starters.h"
 
 namespace fs = std::filesystem;
@@ -44,7 +45,7 @@ std::vector<std::string> lines(const std::string& text) {
 // advance it.
 void runFrame(App& app) {
     if (!(app.screen == ScreenRound && app.roundPhase == RoundPlaying)) app.now += app.automationSpeed * kFrame;
-    app.updateFrame(kFrame);
+    updateFrame(app, kFrame);
 }
 
 // Frames until the round screen is left; false when it never is.

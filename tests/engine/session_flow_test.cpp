@@ -111,7 +111,7 @@ protected:
         app.round.result = result;
         app.round.phase = DrillDone;
         app.round.events.clear();
-        app.updateFrame(0);
+        updateFrame(app, 0);
     }
 
     fs::path dir;
@@ -344,6 +344,87 @@ TEST_F(FlowTest, LeavingGoesWhereTheSessionBelongs) {
     }
 }
 
+TEST_F(FlowTest, PauseAndResumeOnlyOnTheRoundScreen) {
+    RoundConfig cfg;
+    cfg.cm360 = 40;
+    cfg.dpi = 800;
+    app.screen = ScreenHome;
+    pauseRound(app);
+    EXPECT_EQ(app.roundPhase, RoundPlaying);
+    app.round.setupRound(cfg, 0);
+    app.screen = ScreenRound;
+    app.roundPhase = RoundPlaying;
+    pauseRound(app);
+    pauseRound(app);  // already paused: the remembered phase stays
+    EXPECT_EQ(app.phaseBeforePause, RoundPlaying);
+    app.screen = ScreenHome;
+    resumeRound(app);
+    EXPECT_EQ(app.roundPhase, RoundPaused);
+    app.screen = ScreenRound;
+    resumeRound(app);
+    EXPECT_EQ(app.roundPhase, RoundPlaying);
+    // The mouse is freed once by the pause and taken back once by the resume.
+    EXPECT_EQ(captureRequests(), (std::vector<bool>{false, true}));
+}
+
+TEST_F(FlowTest, ResumingRestartsTheRoundOrGoesOnToTheNext) {
+    app.sessionKind = SessionPractice;
+    app.practiceCm = 40;
+    app.screen = ScreenRound;
+    startRound(app);
+    app.now = 2;
+    app.round.updateRound(app.now);
+    app.aiming = true;
+    pauseRound(app);
+    EXPECT_FALSE(app.aiming);
+    app.now = 5;
+    resumeRound(app);
+    EXPECT_EQ(app.roundPhase, RoundPlaying);
+    EXPECT_DOUBLE_EQ(app.round.phaseStart, 5);  // from its beginning
+    EXPECT_EQ(app.roundCounter, 1);             // the same round again
+
+    app.roundPhase = RoundBetween;
+    pauseRound(app);
+    EXPECT_EQ(app.phaseBeforePause, RoundBetween);
+    resumeRound(app);
+    EXPECT_EQ(app.roundPhase, RoundPlaying);
+    EXPECT_EQ(app.roundCounter, 2);  // on to the next round
+}
+
+// "Run the full test again": the result becomes the profile and the wizard opens on Start.
+TEST_F(FlowTest, FullRetestTakesTheResultIntoTheProfile) {
+    struct Case {
+        const char* game;
+        double yaw;
+        double sensBefore, sensAfter, cmDirectAfter;
+    };
+    const Case cases[] = {
+        {"valorant", 0.07, 9, sensFromCm360(0.07, 40, 800), 35},
+        {"reforger", 0, 0.9, 0.9, 35},  // no yaw behind the result: the player's value stays
+        {"cm360", 0, 0.4, 0.4, 40},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.game);
+        App a;
+        a.dpi = 1600;
+        a.sens = c.sensBefore;
+        a.sensUnknown = true;
+        a.resultGame = gameIndexById(c.game);
+        a.resultYaw = c.yaw;
+        a.resultConfig.dpi = 800;
+        a.analysis = validAnalysis(40, 36, 44);
+        a.screen = ScreenResults;
+        startFullRetest(a);
+        EXPECT_EQ(a.game, gameIndexById(c.game));
+        EXPECT_DOUBLE_EQ(a.sens, c.sensAfter);
+        EXPECT_DOUBLE_EQ(a.cmDirect, c.cmDirectAfter);
+        EXPECT_DOUBLE_EQ(a.dpi, 800);
+        EXPECT_FALSE(a.sensUnknown);
+        EXPECT_EQ(a.screen, ScreenSetup);
+        EXPECT_EQ(a.setupStep, 3);
+    }
+}
+
 // ---- Per-frame motion ------------------------------------------------------------------
 
 TEST_F(FlowTest, DebrisFallsAndExpiresInOrder) {
@@ -357,7 +438,7 @@ TEST_F(FlowTest, DebrisFallsAndExpiresInOrder) {
     Debris c = b;
     c.life = 0.5f;
     app.debris = {a, b, c};
-    app.updateFrame(0.1);
+    updateFrame(app, 0.1);
     ASSERT_EQ(app.debris.size(), 2u);
     EXPECT_FLOAT_EQ(app.debris[0].life, 0.9f);
     EXPECT_FLOAT_EQ(app.debris[1].life, 0.4f);
@@ -368,11 +449,11 @@ TEST_F(FlowTest, DebrisFallsAndExpiresInOrder) {
 
 TEST_F(FlowTest, MenuClockRunsOnlyOffTheRoundScreen) {
     app.screen = ScreenHome;
-    app.updateFrame(0.25);
+    updateFrame(app, 0.25);
     EXPECT_DOUBLE_EQ(app.menuClock, 0.25);
     app.screen = ScreenRound;
     app.roundPhase = RoundPaused;
-    app.updateFrame(0.25);
+    updateFrame(app, 0.25);
     EXPECT_DOUBLE_EQ(app.menuClock, 0.25);
 }
 
@@ -385,7 +466,7 @@ TEST_F(FlowTest, ZeroFrameTimeMovesNothingButOneAutomatedStep) {
     app.recoil[0] = 1;
     app.swayInput[0] = 40;
     const double now = app.now;
-    app.updateFrame(0);
+    updateFrame(app, 0);
     EXPECT_EQ(app.gunSway[0], 0.01f);
     EXPECT_EQ(app.gunRoll, 2.0f);
     EXPECT_EQ(app.zoom, 0.5f);
@@ -398,7 +479,7 @@ TEST_F(FlowTest, GunSwayFollowsTheMouse) {
     app.screen = ScreenHome;
     app.round.degPerCount = 0.01;
     app.swayInput[0] = 1000;  // 10 degrees in 0.01 s: 1000 degrees per second to the right
-    app.updateFrame(0.01);
+    updateFrame(app, 0.01);
     const double a = 1 - std::exp(-0.01 / 0.09);
     EXPECT_NEAR(app.gunSway[0], -0.025 * a, 1e-7);  // the target is clamped
     EXPECT_NEAR(app.gunRoll, 5 * a, 1e-6);
@@ -428,7 +509,7 @@ TEST_F(FlowTest, ScopeZoomInOnlyWhereAScopeIsUp) {
             app.aiming = c.aiming;
             app.gun = gunCatalog()[static_cast<size_t>(gunWithScope(c.scoped))].id;
             app.zoom = start;
-            app.updateFrame(0.3);  // 5 time constants: within the snap
+            updateFrame(app, 0.3);  // 5 time constants: within the snap
             EXPECT_EQ(app.zoom, c.want) << "screen " << c.screen << " kind " << c.kind << " from " << start;
         }
     }
@@ -436,7 +517,7 @@ TEST_F(FlowTest, ScopeZoomInOnlyWhereAScopeIsUp) {
     app.screen = ScreenRound;
     app.sessionKind = SessionScopeCheck;
     app.zoom = 0;
-    app.updateFrame(0.06);
+    updateFrame(app, 0.06);
     EXPECT_NEAR(app.zoom, 1 - std::exp(-1.0), 1e-6);
 }
 
@@ -470,7 +551,7 @@ TEST_F(FlowTest, EventsBecomeSoundsAndDebris) {
         app.now = 12.5;
         app.hitMarkerTime = -10;
         app.round.events = {RoundEvent{c.type, Float3{1, 2, 3}}};
-        app.drainRoundEvents();
+        drainRoundEvents(app);
         std::vector<SoundId> ids;
         for (const PlayedSound& s : playedSounds()) ids.push_back(s.id);
         EXPECT_EQ(ids, c.sounds) << "type " << c.type << " setting " << c.hitSetting;
@@ -482,7 +563,7 @@ TEST_F(FlowTest, EventsBecomeSoundsAndDebris) {
     playedSounds().clear();
     app.round.events = {RoundEvent{RoundEventHit, {}}, RoundEvent{RoundEventGivenUp, {}},
                         RoundEvent{RoundEventFlickBegins, {}}};
-    app.drainRoundEvents();
+    drainRoundEvents(app);
     ASSERT_EQ(playedSounds().size(), 4u);
     EXPECT_FLOAT_EQ(playedSounds()[1].gain, 0.85f);
     EXPECT_FLOAT_EQ(playedSounds()[2].gain, 0.5f);
@@ -494,7 +575,7 @@ TEST_F(FlowTest, HitDebrisBurstShrinksWithTheZoom) {
         app.debris.clear();
         app.round.config.zoom = zoom;
         app.round.events = {RoundEvent{RoundEventHit, Float3{1, 2, 3}}};
-        app.drainRoundEvents();
+        drainRoundEvents(app);
         ASSERT_EQ(app.debris.size(), 18u);
         const double f = 1 / zoom;
         for (const Debris& d : app.debris) {
@@ -517,7 +598,7 @@ TEST_F(FlowTest, CountdownTicksThreeTimes) {
     startPractice(app, 35, false);
     for (int i = 0; i < 100 && app.round.phase == DrillIntro; ++i) {
         app.now += 0.05;
-        app.updateFrame(0.05);
+        updateFrame(app, 0.05);
     }
     EXPECT_EQ(app.round.phase, DrillFlick);
     EXPECT_EQ(countSound(SoundTick), 3);
@@ -534,7 +615,7 @@ TEST_F(FlowTest, AutomatedFrameStepsAreBounded) {
         app.automationSpeed = c.speed;
         startPractice(app, 35, false);  // the 2.4 s intro outlasts every case
         const double before = app.now;
-        app.updateFrame(c.dt);
+        updateFrame(app, c.dt);
         EXPECT_NEAR(app.now - before, c.advance, 1e-9) << c.dt;
     }
 }
@@ -556,7 +637,7 @@ TEST_F(FlowTest, FinderRoundsPauseAndStageTwoGetsLonger) {
     for (int k = 0; k < 5; ++k) {
         // The pause ends and the next planned round starts.
         app.now = app.nextRoundAt;
-        app.updateFrame(0);
+        updateFrame(app, 0);
         ASSERT_EQ(app.roundPhase, RoundPlaying);
         EXPECT_DOUBLE_EQ(app.round.config.cm360, app.session.rounds[static_cast<size_t>(app.session.nextRound)].cm360);
         endRound(roundAt(app.round.config.cm360, 0.3 + 0.05 * k));
@@ -604,7 +685,7 @@ TEST_F(FlowTest, ScopeRoundsAlwaysPauseTheSame) {
     EXPECT_DOUBLE_EQ(app.nextRoundAt, app.now + 3.5);
     for (int k = 0; k < 5; ++k) {
         app.now = app.nextRoundAt;
-        app.updateFrame(0);
+        updateFrame(app, 0);
         endRound(roundAt(app.round.config.cm360, 0.3 + 0.04 * k));
         EXPECT_FALSE(app.stageChanged);
         EXPECT_DOUBLE_EQ(app.nextRoundAt, app.now + 3.5);

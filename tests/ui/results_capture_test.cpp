@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "app/png.h"
+#include "app/result_image.h"
 #include "app/scene.h"
 #include "core/app.h"
+#include "engine/session_flow.h"
 #include "engine/starters.h"
 #include "imgui.h"
 #include "imgui_internal.h"
@@ -81,7 +83,7 @@ protected:
             ASSERT_TRUE(readFrameRegion(0, 0, app_.width, app_.height, app_.height, rgb, app_.width));
             ASSERT_TRUE(writePng((out_ / (capture + ".png")).string(), rgb.data(), app_.width, app_.height));
         }
-        if (app_.shareCapturePending) app_.saveShareImage();
+        if (app_.shareCapturePending) saveShareImage(app_);
         plat::swapWindow(app_.hwnd);
     }
     void frames(int n) {
@@ -90,7 +92,7 @@ protected:
     void play() {
         for (int k = 0; k < 100000 && app_.screen == ScreenRound; ++k) {
             if (app_.roundPhase != RoundPlaying) app_.now += app_.automationSpeed * kFrame;
-            app_.updateFrame(kFrame);
+            updateFrame(app_, kFrame);
         }
     }
 

@@ -6,6 +6,7 @@
 
 #include "core/catalog.h"
 #include "core/format.h"
+#include "engine/session_flow.h"
 #include "engine/starters.h"
 #include "tests/ui/results_fixture.h"
 #include "ui/probe.h"
@@ -37,7 +38,7 @@ struct FlowFixture {
             if (app.screen != ScreenRound) return true;
             const bool playing = app.screen == ScreenRound && app.roundPhase == RoundPlaying;
             if (!playing) app.now += app.automationSpeed * kFrame;
-            app.updateFrame(kFrame);
+            updateFrame(app, kFrame);
             ui.frame(0);
         }
         return false;

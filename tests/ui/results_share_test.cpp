@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/result_image.h"
 #include "tests/ui/results_fixture.h"
 #include "ui/probe.h"
 #include "ui/results.h"
@@ -124,7 +125,7 @@ TEST(ShareCard, TinyWindowFilesAnEmptyRequest) {
     EXPECT_EQ(app.shareCaptureRect[3], 0);
     EXPECT_FALSE(ui.hasText("VION"));
     // The writer finds nothing to read and says so.
-    app.saveShareImage();
+    saveShareImage(app);
     EXPECT_EQ(app.toast, "Couldn't capture the image.");
     EXPECT_FALSE(app.shareCapturePending);
 }
