@@ -3,10 +3,7 @@
 #include "platform/clock.h"
 #include "tarvion_build_options.h"
 
-App* theApp = nullptr;
-
 App::App() {
-    theApp = this;
     qpcFrequency = plat::counterFrequency();
     qpcStart = plat::counterNow();
     donateService = kDonateServiceOption;
@@ -16,7 +13,6 @@ App::App() {
 
 App::~App() {
     if (detectionThread.joinable()) detectionThread.join();
-    if (theApp == this) theApp = nullptr;
 }
 
 void App::resetSettingsToDefaults() {

@@ -126,6 +126,11 @@ struct App {
     int32_t phaseBeforePause = 0;
     float resultsScrollY = -1;
     bool absoluteMouseSeen = false;
+    // The screen the root frame drew last (-1 before the first): a new screen takes the
+    // keyboard focus.
+    int32_t lastRootScreen = -1;
+    // "Later" on the home screen's update card, for the rest of the run.
+    bool updateLater = false;
 
     // The two sub-objects
     TestSession session;
@@ -333,7 +338,3 @@ struct App {
     // Appends the ids of these games to knownGames unless already there.
     void mergeKnownGames(const std::vector<int32_t>& indices);
 };
-
-// The record the window procedure and the font loader reach; set by the constructor,
-// cleared when that record is destroyed.
-extern App* theApp;

@@ -17,9 +17,6 @@
 
 namespace {
 
-// "Later" on the update card lasts for the rest of the run.
-bool gUpdateLater = false;
-
 void openWizard(App& app, int32_t step) {
     app.screen = ScreenSetup;
     app.setupStep = step;
@@ -80,12 +77,12 @@ void drawHeader(App& app) {
     ImGui::Dummy(ImVec2(0, 10 * s));
 }
 
-void drawUpdateCard() {
+void drawUpdateCard(App& app) {
     if (!updater::updateCheckFinished()) return;
     const updater::UpdateInfo info = updater::getUpdateInfo();
     if (!info.available) return;
     const int state = updater::updateState();
-    if (gUpdateLater && state == updater::UpdateIdle) return;
+    if (app.updateLater && state == updater::UpdateIdle) return;
     const std::string title = formatString("Tarvion %s is available", info.version.c_str());
     std::string subtitle;
     std::vector<const char*> buttons;
@@ -105,11 +102,11 @@ void drawUpdateCard() {
                                    state == updater::UpdateInstalled ? colGood : colAccent, title.c_str(),
                                    subtitle.c_str(), buttons);
     if (pressed == 0) updater::installAsync();
-    if (pressed == 1) gUpdateLater = true;
+    if (pressed == 1) app.updateLater = true;
 }
 
 void drawModalCards(App& app) {
-    drawUpdateCard();
+    drawUpdateCard(app);
     if (app.showTutorialDone) {
         const int pressed = actionCard("tutDone", ImVec4(0.07f, 0.16f, 0.12f, 0.94f), colGood,
                                        "Nice \xE2\x80\x94 that's all there is to it!",

@@ -183,8 +183,7 @@ void centredText(ImDrawList* dl, ImFont* f, ImVec2 centre, ImU32 colour, const c
 
 }  // namespace
 
-void drawCrosshair(ImDrawList* dl, ImVec2 p) {
-    App& app = kitApp();
+void drawCrosshair(const App& app, ImDrawList* dl, ImVec2 p) {
     const ImU32 colour = rgbColour(app.xhColor, 1);
     const ImU32 outline = IM_COL32(0, 0, 0, 200);
     p = ImVec2(std::floor(p.x), std::floor(p.y));
@@ -223,7 +222,7 @@ void drawRoundHud(App& app) {
     if (blend > 0) drawScope(bg, W, H, blend);
     if (app.roundPhase != RoundPlaying) return;
 
-    if (blend < 0.5f) drawCrosshair(fg, C);
+    if (blend < 0.5f) drawCrosshair(app, fg, C);
 
     if (round.phase == DrillFlick && round.nextSpot < static_cast<int32_t>(round.spots.size())) {
         drawOffscreenArrow(app, fg, W, H, blend, round.targetYaw, round.targetPitch, app.flickColor);

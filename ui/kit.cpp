@@ -16,7 +16,12 @@ float contentWidth = 1200.0f;
 
 namespace {
 
-App* gKitApp = nullptr;
+// A copy of App's five fonts (see useFonts).
+void* gFontBody = nullptr;
+void* gFontSmall = nullptr;
+void* gFontSemibold = nullptr;
+void* gFontTitle = nullptr;
+void* gFontHero = nullptr;
 
 // Formats at most 1023 characters, as every text helper of the kit does.
 std::string formatCut(const char* fmt, va_list args) __attribute__((format(printf, 1, 0)));
@@ -52,14 +57,19 @@ ImFont* defaultFontAt(float pixels) {
 
 }  // namespace
 
-App& kitApp() { return *gKitApp; }
-void setKitApp(App& app) { gKitApp = &app; }
+void useFonts(const App& app) {
+    gFontBody = app.fontBody;
+    gFontSmall = app.fontSmall;
+    gFontSemibold = app.fontSemibold;
+    gFontTitle = app.fontTitle;
+    gFontHero = app.fontHero;
+}
 
-ImFont* fontBody() { return asFont(gKitApp ? gKitApp->fontBody : nullptr); }
-ImFont* fontSmall() { return asFont(gKitApp ? gKitApp->fontSmall : nullptr); }
-ImFont* fontSemibold() { return asFont(gKitApp ? gKitApp->fontSemibold : nullptr); }
-ImFont* fontTitle() { return asFont(gKitApp ? gKitApp->fontTitle : nullptr); }
-ImFont* fontHero() { return asFont(gKitApp ? gKitApp->fontHero : nullptr); }
+ImFont* fontBody() { return asFont(gFontBody); }
+ImFont* fontSmall() { return asFont(gFontSmall); }
+ImFont* fontSemibold() { return asFont(gFontSemibold); }
+ImFont* fontTitle() { return asFont(gFontTitle); }
+ImFont* fontHero() { return asFont(gFontHero); }
 
 ImFont* loadUiFont(const std::string& file, float size) {
     const float pixels = size * s;
@@ -86,13 +96,13 @@ ImFont* loadUiFont(const std::string& file, float size) {
 
 void loadFontsAndTheme(App& app) {
     s = app.uiScale;
-    setKitApp(app);
     ImGuiIO& io = ImGui::GetIO();
     app.fontBody = loadUiFont("segoeui.ttf", 18);
     app.fontSmall = loadUiFont("segoeui.ttf", 15);
     app.fontSemibold = loadUiFont("seguisb.ttf", 22);
     app.fontTitle = loadUiFont("segoeuib.ttf", 38);
     app.fontHero = loadUiFont("segoeuib.ttf", 68);
+    useFonts(app);
     io.FontDefault = static_cast<ImFont*>(app.fontBody);
 
     ImGui::StyleColorsDark();

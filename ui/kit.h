@@ -21,10 +21,9 @@ inline constexpr ImVec4 colCard{0.085f, 0.095f, 0.125f, 0.94f};
 extern float s;
 extern float contentWidth;
 
-// The record the kit takes its fonts from.
-App& kitApp();
-void setKitApp(App& app);
-
+// The five fonts the kit draws with are a copy of App's, taken by loadFontsAndTheme and by
+// the root frame each frame (as s is); until then the library's current font stands in.
+void useFonts(const App& app);
 ImFont* fontBody();
 ImFont* fontSmall();
 ImFont* fontSemibold();

@@ -7,10 +7,6 @@
 
 namespace {
 
-// The screen the root frame drew last; a new screen takes the keyboard focus, so Tab starts
-// on it instead of staying with a widget that is gone.
-int32_t gLastRootScreen = -1;
-
 void drawRootFrame(App& app, float W, float H) {
     ImGui::GetBackgroundDrawList()->AddRectFilledMultiColor(ImVec2(0, 0), ImVec2(W, H), IM_COL32(5, 8, 12, 120),
                                                             IM_COL32(5, 8, 12, 120), IM_COL32(5, 8, 12, 200),
@@ -30,8 +26,10 @@ void drawRootFrame(App& app, float W, float H) {
     // one child per screen, so the focus of a screen left behind does not carry over.
     ImGui::PushID(app.screen);
     ImGui::BeginChild("##screen", ImVec2(W, H), 0, ImGuiWindowFlags_NoBackground | ImGuiWindowFlags_NavFlattened);
-    const bool newScreen = app.screen != gLastRootScreen;
-    gLastRootScreen = app.screen;
+    // A new screen takes the keyboard focus, so Tab starts on it instead of staying with a
+    // widget that is gone.
+    const bool newScreen = app.screen != app.lastRootScreen;
+    app.lastRootScreen = app.screen;
     ImGui::SetCursorPos(ImVec2((W - contentWidth) * 0.5f, 28 * s));
     ImGui::BeginGroup();
     // A keyboard player lands on the first widget of a new screen.
@@ -66,7 +64,7 @@ void drawRootFrame(App& app, float W, float H) {
 
 void drawUi(App& app) {
     s = app.uiScale;
-    setKitApp(app);
+    useFonts(app);
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     const float W = display.x, H = display.y;
 

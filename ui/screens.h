@@ -26,6 +26,6 @@ void drawLevelUpToast(App& app);
 void drawShareCard(App& app);
 void drawBanner(App& app);
 // The configured crosshair centred on a point (the HUD and the settings preview).
-void drawCrosshair(ImDrawList* dl, ImVec2 centre);
+void drawCrosshair(const App& app, ImDrawList* dl, ImVec2 centre);
 // The current level's progress bar and caption at the cursor.
 void drawXpBar(App& app, float width);

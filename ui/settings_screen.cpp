@@ -88,7 +88,7 @@ void drawCrosshairCard(App& app, float width) {
     const ImVec2 max(min.x + size.x, min.y + size.y);
     ImDrawList* dl = ImGui::GetWindowDrawList();
     dl->AddRectFilled(min, max, IM_COL32(52, 56, 66, 255), 8 * s);
-    drawCrosshair(dl, ImVec2((min.x + max.x) * 0.5f, (min.y + max.y) * 0.5f));
+    drawCrosshair(app, dl, ImVec2((min.x + max.x) * 0.5f, (min.y + max.y) * 0.5f));
     ImGui::Dummy(size);
     endCard();
 }
