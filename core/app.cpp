@@ -16,9 +16,16 @@ App::~App() {
 }
 
 void App::resetSettingsToDefaults() {
-#define TARVION_RESET_SETTING(type, name, value) name = value;
+#define TARVION_RESET_SETTING(type, name, value, look) name = value;
     TARVION_SETTINGS_FIELDS(TARVION_RESET_SETTING)
 #undef TARVION_RESET_SETTING
+}
+
+void App::resetLookAndSound() {
+#define TARVION_RESET_LOOK(type, name, value, look) \
+    if (look) name = value;
+    TARVION_SETTINGS_FIELDS(TARVION_RESET_LOOK)
+#undef TARVION_RESET_LOOK
 }
 
 void App::applyInputTestReset() {

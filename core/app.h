@@ -21,46 +21,53 @@
 
 using Rgb = std::array<float, 3>;
 
-// The 37 settings.ini fields in declaration order: type, name, default.
-// Construction and the unattended resets both take their defaults from here.
-#define TARVION_SETTINGS_FIELDS(X)                 \
-    X(int32_t, game, 1)                            \
-    X(double, dpi, 800)                            \
-    X(double, sens, 0.4)                           \
-    X(bool, sensUnknown, false)                    \
-    X(double, customYaw, 0.022)                    \
-    X(double, cmDirect, 35)                        \
-    X(int32_t, style, -1)                          \
-    X(int32_t, length, 1)                          \
-    X(double, fov, 0)                              \
-    X(std::string, myGames, "")                    \
-    X(std::string, knownGames, "")                 \
-    X(double, reforgerYaw, 0)                      \
-    X(double, reforgerFov, 0)                      \
-    X(int32_t, xhStyle, 0)                         \
-    X(float, xhSize, 7)                            \
-    X(float, xhThick, 2)                           \
-    X(float, xhGap, 3)                             \
-    X(Rgb, xhColor, (Rgb{0.0f, 1.0f, 0.55f}))      \
-    X(bool, xhOutline, true)                       \
-    X(Rgb, flickColor, (Rgb{0.1f, 0.85f, 0.92f}))  \
-    X(Rgb, trackColor, (Rgb{0.98f, 0.55f, 0.2f}))  \
-    X(float, volume, 0.6f)                         \
-    X(int32_t, fpsCap, 1000)                       \
-    X(bool, vsync, false)                          \
-    X(bool, msaa, true)                            \
-    X(bool, fullscreen, true)                      \
-    X(bool, showFps, false)                        \
-    X(bool, tutorialDone, false)                   \
-    X(bool, checkUpdates, true)                    \
-    X(std::string, gun, "halberd")                 \
-    X(std::string, skin, "factory")                \
-    X(std::string, theme, "lab")                   \
-    X(int64_t, xp, 0)                              \
-    X(double, scopeMult, 1.0)                      \
-    X(int32_t, trackSpeed, 1)                      \
-    X(int32_t, hitSound, 0)                        \
-    X(bool, scopeMeasured, false)
+// The settings table: the 37 settings.ini keys in the file's order, each with its type,
+// name and default, and whether the Settings screen's "Reset to defaults" restores it (the
+// look-and-sound settings). The App fields, loading, saving, the unattended resets and that
+// reset are all made from this one list.
+#define TARVION_SETTINGS_FIELDS(X)                        \
+    X(int32_t, game, 1, false)                            \
+    X(double, dpi, 800, false)                            \
+    X(double, sens, 0.4, false)                           \
+    X(bool, sensUnknown, false, false)                    \
+    X(double, customYaw, 0.022, false)                    \
+    X(double, cmDirect, 35, false)                        \
+    X(int32_t, style, -1, false)                          \
+    X(int32_t, length, 1, false)                          \
+    X(double, fov, 0, false)                              \
+    X(int32_t, xhStyle, 0, true)                          \
+    X(float, xhSize, 7, true)                             \
+    X(float, xhThick, 2, true)                            \
+    X(float, xhGap, 3, true)                              \
+    X(Rgb, xhColor, (Rgb{0.0f, 1.0f, 0.55f}), true)       \
+    X(bool, xhOutline, true, true)                        \
+    X(Rgb, flickColor, (Rgb{0.1f, 0.85f, 0.92f}), true)   \
+    X(Rgb, trackColor, (Rgb{0.98f, 0.55f, 0.2f}), true)   \
+    X(float, volume, 0.6f, true)                          \
+    X(int32_t, fpsCap, 1000, true)                        \
+    X(bool, vsync, false, true)                           \
+    X(bool, msaa, true, true)                             \
+    X(bool, fullscreen, true, true)                       \
+    X(bool, showFps, false, true)                         \
+    X(std::string, myGames, "", false)                    \
+    X(std::string, knownGames, "", false)                 \
+    X(double, reforgerYaw, 0, false)                      \
+    X(double, reforgerFov, 0, false)                      \
+    X(bool, tutorialDone, false, false)                   \
+    X(bool, checkUpdates, true, true)                     \
+    X(std::string, gun, "halberd", false)                 \
+    X(std::string, skin, "factory", false)                \
+    X(std::string, theme, "lab", false)                   \
+    X(int64_t, xp, 0, false)                              \
+    X(int32_t, trackSpeed, 1, true)                       \
+    X(int32_t, hitSound, 0, false)                        \
+    X(double, scopeMult, 1.0, false)                      \
+    X(bool, scopeMeasured, false, false)
+
+#define TARVION_COUNT_SETTING(type, name, value, look) +1
+inline constexpr size_t kSettingsCount = 0 TARVION_SETTINGS_FIELDS(TARVION_COUNT_SETTING);
+#undef TARVION_COUNT_SETTING
+static_assert(kSettingsCount == 37, "settings.ini holds 37 keys");
 
 // Screen values held in App.screen.
 enum Screen : int32_t {
@@ -104,7 +111,7 @@ struct App {
     Renderer renderer;
 
     // Settings
-#define TARVION_DECLARE_SETTING(type, name, value) type name = value;
+#define TARVION_DECLARE_SETTING(type, name, value, look) type name = value;
     TARVION_SETTINGS_FIELDS(TARVION_DECLARE_SETTING)
 #undef TARVION_DECLARE_SETTING
 
@@ -265,6 +272,9 @@ struct App {
     // ---- Unattended resets -------------------------------------------------
     // Every settings field back to its default.
     void resetSettingsToDefaults();
+    // The look-and-sound settings back to their defaults (the Settings screen's reset); the
+    // game, the mouse, the hit sound and the progress stay.
+    void resetLookAndSound();
     // --inputtest: defaults, then windowed, silent, 800 DPI.
     void applyInputTestReset();
     // Automated runs: defaults, then the fixed profile the captures and the self-test expect.

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <locale>
 #include <sstream>
 #include <system_error>
@@ -26,46 +27,20 @@ struct Key {
     Field field;
 };
 
-// File order; it differs from the declaration order of the fields.
+// A member is stored as itself, except the game, which the file names by its catalogue id.
+template <class T>
+Field fieldOf(T App::*member) {
+    return member;
+}
+Field fieldOf(int32_t App::*member) { return member == &App::game ? Field{GameId{}} : Field{member}; }
+
+// The keys in file order, from the settings table.
 const Key kKeys[] = {
-    {"game", GameId{}},
-    {"dpi", &App::dpi},
-    {"sens", &App::sens},
-    {"sensUnknown", &App::sensUnknown},
-    {"customYaw", &App::customYaw},
-    {"cmDirect", &App::cmDirect},
-    {"style", &App::style},
-    {"length", &App::length},
-    {"fov", &App::fov},
-    {"xhStyle", &App::xhStyle},
-    {"xhSize", &App::xhSize},
-    {"xhThick", &App::xhThick},
-    {"xhGap", &App::xhGap},
-    {"xhColor", &App::xhColor},
-    {"xhOutline", &App::xhOutline},
-    {"flickColor", &App::flickColor},
-    {"trackColor", &App::trackColor},
-    {"volume", &App::volume},
-    {"fpsCap", &App::fpsCap},
-    {"vsync", &App::vsync},
-    {"msaa", &App::msaa},
-    {"fullscreen", &App::fullscreen},
-    {"showFps", &App::showFps},
-    {"myGames", &App::myGames},
-    {"knownGames", &App::knownGames},
-    {"reforgerYaw", &App::reforgerYaw},
-    {"reforgerFov", &App::reforgerFov},
-    {"tutorialDone", &App::tutorialDone},
-    {"checkUpdates", &App::checkUpdates},
-    {"gun", &App::gun},
-    {"skin", &App::skin},
-    {"theme", &App::theme},
-    {"xp", &App::xp},
-    {"trackSpeed", &App::trackSpeed},
-    {"hitSound", &App::hitSound},
-    {"scopeMult", &App::scopeMult},
-    {"scopeMeasured", &App::scopeMeasured},
+#define TARVION_SETTING_KEY(type, name, value, look) {#name, fieldOf(&App::name)},
+    TARVION_SETTINGS_FIELDS(TARVION_SETTING_KEY)
+#undef TARVION_SETTING_KEY
 };
+static_assert(std::size(kKeys) == kSettingsCount);
 
 template <class... F>
 struct Overloaded : F... {

@@ -213,23 +213,8 @@ void drawDisplayCard(App& app, float width) {
 
 // The look-and-sound settings only; the hit sound, the game, the mouse and the progress stay.
 void resetToDefaults(App& app) {
-    app.xhStyle = 0;
-    app.xhSize = 7;
-    app.xhThick = 2;
-    app.xhGap = 3;
-    app.xhColor = Rgb{0.0f, 1.0f, 0.55f};
-    app.xhOutline = true;
-    app.flickColor = Rgb{0.1f, 0.85f, 0.92f};
-    app.trackColor = Rgb{0.98f, 0.55f, 0.2f};
-    app.volume = 0.6f;
-    app.fpsCap = 1000;
-    app.vsync = false;
-    app.msaa = true;
-    app.fullscreen = true;
-    app.showFps = false;
-    app.trackSpeed = 1;
-    app.checkUpdates = true;
-    setMasterVolume(0.6f);
+    app.resetLookAndSound();
+    setMasterVolume(app.volume);
     app.saveSettings();
 }
 

@@ -14,7 +14,7 @@ namespace {
 
 // Every settings field of `a` equals that of `b`, reported by name.
 void expectSameSettings(const App& a, const App& b, const std::string& context) {
-#define TARVION_EXPECT_SAME(type, name, value) EXPECT_EQ(a.name, b.name) << context << ": " #name;
+#define TARVION_EXPECT_SAME(type, name, value, look) EXPECT_EQ(a.name, b.name) << context << ": " #name;
     TARVION_SETTINGS_FIELDS(TARVION_EXPECT_SAME)
 #undef TARVION_EXPECT_SAME
 }
