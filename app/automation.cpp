@@ -15,7 +15,7 @@
 namespace {
 
 constexpr double kInputCheckCm360 = 40.0;
-constexpr double kInputCheckDegPerCount = 914.4 / (40.0 * 800.0);  // 40 cm/360 at 800 DPI
+constexpr double kInputCheckDegPerCount = kCm360Factor / (40.0 * 800.0);  // 40 cm/360 at 800 DPI
 constexpr double kCalibratorCountsPerTurn = 12400.0;
 
 bool systemForeground(void* window) { return window != nullptr && plat::hasFocus(window); }

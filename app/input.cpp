@@ -1,7 +1,5 @@
 #include "app/input.h"
 
-#include <algorithm>
-
 #include "audio/sound.h"
 #include "core/app.h"
 #include "core/armory.h"
@@ -10,12 +8,6 @@
 #include "integration/calibration.h"
 
 namespace {
-
-bool currentGunScoped(const App& app) {
-    const std::vector<GunInfo>& guns = gunCatalog();
-    int32_t index = gunIndexById(app.gun);
-    return index >= 0 && static_cast<size_t>(index) < guns.size() && guns[static_cast<size_t>(index)].scoped != 0;
-}
 
 void setUiMouseIgnored(bool ignored) {
     if (!ImGui::GetCurrentContext()) return;
@@ -73,7 +65,7 @@ void onRawMouse(App& app, int32_t dx, int32_t dy, uint16_t buttons) {
     if (onCalibrateCounts(app, dx)) return;
     if (app.screen == ScreenRound) {
         if (app.roundPhase != RoundPlaying || !app.mouseCaptured) return;
-        const bool scopedPractice = app.sessionKind == SessionPractice && currentGunScoped(app);
+        const bool scopedPractice = app.sessionKind == SessionPractice && gunIsScoped(app.gun);
         if ((buttons & plat::MouseRightDown) && scopedPractice) {
             app.aiming = true;
             playSound(SoundScopeIn, 0.6f);

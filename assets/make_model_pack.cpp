@@ -10,12 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <numbers>
 #include <string>
 #include <vector>
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 
 // Sine and cosine from a fixed polynomial after reduction to [-pi/4, pi/4].
 double polySin(double x) {
@@ -35,13 +34,13 @@ double polyCos(double x) {
     return sum;
 }
 void sinCos(double a, double* s, double* c) {
-    double turns = a / (2 * kPi);
+    double turns = a / (2 * std::numbers::pi);
     double t = turns - std::floor(turns);  // 0..1
     int oct = int(t * 8.0);
     if (oct > 7) oct = 7;
     // Quarter turns: q in 0..3, r in [-pi/4, pi/4] around q * pi/2.
     int q = ((oct + 1) / 2) % 4;
-    double r = (t - q * 0.25) * 2 * kPi;
+    double r = (t - q * 0.25) * 2 * std::numbers::pi;
     double sr = polySin(r), cr = polyCos(r);
     switch (q) {
         case 0: *s = sr; *c = cr; break;
@@ -261,7 +260,7 @@ void Mesh::lathe(V3 origin, V3 axis, V3 u, const std::vector<P2>& prof, int segm
     std::vector<V3> dir(size_t(segments) + 1);
     for (int k = 0; k <= segments; ++k) {
         double s, c;
-        sinCos(phase + 2 * kPi * double(k % segments) / segments, &s, &c);
+        sinCos(phase + 2 * std::numbers::pi * double(k % segments) / segments, &s, &c);
         dir[size_t(k)] = u * c + vv * s;
     }
     auto at = [&](P2 p, int k) { return origin + axis * p.u + dir[size_t(k)] * p.v; };
@@ -296,7 +295,7 @@ void Mesh::disc(V3 centre, V3 normal, V3 u, double r, int segments, Colour col, 
     std::vector<V3> ring(static_cast<size_t>(segments));
     for (int k = 0; k < segments; ++k) {
         double s, c;
-        sinCos(2 * kPi * k / segments, &s, &c);
+        sinCos(2 * std::numbers::pi * k / segments, &s, &c);
         ring[size_t(k)] = centre + u * (c * r) + vv * (s * r);
     }
     for (int k = 1; k + 1 < segments; ++k)
@@ -347,12 +346,12 @@ void triggerGuard(Mesh& m, double zf, double zr, double y0, double y1, double t,
     // inner arc back.
     for (int i = 0; i <= steps; ++i) {
         double s, c;
-        sinCos(kPi * i / steps, &s, &c);
+        sinCos(std::numbers::pi * i / steps, &s, &c);
         outer.push_back({cz - c * rz, top - depth * s});
     }
     for (int i = steps; i >= 0; --i) {
         double s, c;
-        sinCos(kPi * i / steps, &s, &c);
+        sinCos(std::numbers::pi * i / steps, &s, &c);
         inner.push_back({cz - c * (rz - t), top - (depth - t) * s});
     }
     // Close the top above the frame line so the guard meets the frame.
@@ -432,10 +431,10 @@ void buildBulldog(Mesh& m, const GunSpec& g, int n, int k, int j) {
     // Cylinder with flutes between the chambers.
     const double zc0 = zb + 0.003, zc1 = zc0 + 0.042, cy = -0.0128;
     m.latheZ(0, cy, {{zc0, 0}, {zc0, 0.016}, {zc0 + 0.003, 0.0192}, {zc1 - 0.003, 0.0192}, {zc1, 0.017}, {zc1, 0}}, n,
-             kBlued, Metal, kPi / n);
+             kBlued, Metal, std::numbers::pi / n);
     for (int c = 0; c < 6; ++c) {
         double s, co;
-        sinCos(kPi / 2 + c * kPi / 3, &s, &co);
+        sinCos(std::numbers::pi / 2 + c * std::numbers::pi / 3, &s, &co);
         m.disc({co * 0.0128, cy + s * 0.0128, zc0 - 0.0002}, {0, 0, -1}, {1, 0, 0}, 0.0047, 10, kBrass, Metal);
     }
     // Frame around the cylinder window, narrower than the cylinder.
@@ -523,7 +522,7 @@ void buildHalberd(Mesh& m, const GunSpec& g, int n, int k, int j) {
              n, kBlued, Metal);
     for (int i = 0; i < 3; ++i) {  // flash hider prongs
         double s, c;
-        sinCos(kPi / 2 + i * 2 * kPi / 3, &s, &c);
+        sinCos(std::numbers::pi / 2 + i * 2 * std::numbers::pi / 3, &s, &c);
         m.boxC(c * 0.0105 - 0.0016, c * 0.0105 + 0.0016, s * 0.0105 - 0.0016, s * 0.0105 + 0.0016, M + 0.004,
                M + 0.044, kBore, Metal);
     }
@@ -531,7 +530,7 @@ void buildHalberd(Mesh& m, const GunSpec& g, int n, int k, int j) {
     // Octagonal handguard.
     m.latheZ(0, 0.002, {{zh0, 0}, {zh0, 0.021}, {zh0 + 0.006, 0.0235}, {zh1 - 0.004, 0.0235}, {zh1, 0.021},
                         {zh1, 0}},
-             8, kPolymer, Paint, kPi / 8);
+             8, kPolymer, Paint, std::numbers::pi / 8);
     // Upper and lower receiver with the magazine well.
     m.profile({{zh1 - 0.005, -0.012}, {zh1 - 0.005, 0.024}, {zu1, 0.024}, {zu1, 0.006}, {zu1 + 0.004, -0.012}}, 0,
               0.0125, 0.0018, kPolymerGrey, Paint);
@@ -664,7 +663,7 @@ void buildLongbow(Mesh& m, const GunSpec& g, int n, int k, int j) {
     // Action and bolt with its handle on the right.
     m.latheZ(0, 0.001, {{za0, 0}, {za0, 0.0155}, {za0 + 0.004, 0.0165}, {za1, 0.0165}, {za1 + 0.02, 0.012},
                         {za1 + 0.02, 0}},
-             10, kSteel, Metal, kPi / 10);
+             10, kSteel, Metal, std::numbers::pi / 10);
     m.lathe({0.012, 0.004, za1 - 0.01}, {1, 0, 0}, {0, 1, 0},
             {{0, 0}, {0, 0.0035}, {0.036, 0.0035}, {0.038, 0.0075}, {0.05, 0.0075}, {0.05, 0}}, j,
             kSteel, Metal);
@@ -703,7 +702,7 @@ void buildKingfisher(Mesh& m, const GunSpec& g, int n, int k, int j) {
                Metal);
     for (int f = 0; f < 6; ++f) {  // flutes
         double s, c;
-        sinCos(f * kPi / 3, &s, &c);
+        sinCos(f * std::numbers::pi / 3, &s, &c);
         m.boxC(c * 0.0145 - 0.0014, c * 0.0145 + 0.0014, s * 0.0145 - 0.0014, s * 0.0145 + 0.0014, M + 0.12,
                M + 0.42, kBore, Metal);
     }

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace {
 
 constexpr double kRate = AUDIO_SAMPLE_RATE;
-constexpr double kTwoPi = 2.0 * 3.14159265358979323846;
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
 // The 32-bit LCG every generator draws exactly one value from per sample, so each call
 // replays bit for bit.

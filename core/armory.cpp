@@ -92,6 +92,8 @@ const std::vector<MapInfo>& mapCatalog() {
 }
 
 int32_t gunIndexById(const std::string& id) { return indexById(gunCatalog(), id); }
+
+bool gunIsScoped(const std::string& id) { return gunCatalog()[static_cast<size_t>(gunIndexById(id))].scoped != 0; }
 int32_t skinIndexById(const std::string& id) { return indexById(skinCatalog(), id); }
 int32_t mapIndexById(const std::string& id) { return indexById(mapCatalog(), id); }
 

@@ -46,6 +46,9 @@ int32_t gunIndexById(const std::string& id);
 int32_t skinIndexById(const std::string& id);
 int32_t mapIndexById(const std::string& id);
 
+// The gun with this id zooms on right-click (an unknown id is the first row's gun).
+bool gunIsScoped(const std::string& id);
+
 inline constexpr int32_t kMaxLevel = 99;
 
 // Total XP at which `level` starts (0 below level 2).

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 #include "core/format.h"
 #include "platform/text.h"
@@ -84,12 +85,11 @@ const char* styleName(int32_t style) {
 }
 
 PerfectDpiAdvice perfectDpi(const GameInfo& row, double yaw, double cm360, double fovDegrees, int32_t screenWidth) {
-    constexpr double kPi = 3.14159265358979323846;
     const double w = screenWidth < 320 ? 1920.0 : static_cast<double>(screenWidth);
     // The tangent term of 103 degrees stands in for a FOV outside 30..170 (or not a number).
     double f = 2.514344597837909;
-    if (fovDegrees >= 30 && fovDegrees <= 170) f = 2 * std::tan(fovDegrees * kPi / 360.0);
-    const double pixelDeg = std::atan(f / w) * 180.0 / kPi;
+    if (fovDegrees >= 30 && fovDegrees <= 170) f = 2 * std::tan(fovDegrees * std::numbers::pi / 360.0);
+    const double pixelDeg = std::atan(f / w) * 180.0 / std::numbers::pi;
     const bool noYaw = row.kind == GameKindCm360 || yaw <= 0;
 
     PerfectDpiAdvice advice;
@@ -142,8 +142,7 @@ PerfectDpiAdvice perfectDpi(const GameInfo& row, double yaw, double cm360, doubl
 }
 
 double fovMatchPercent(double multiplier, double fovDegrees) {
-    constexpr double kPi = 3.14159265358979323846;
-    const double t = std::tan(fovDegrees * kPi / 360.0);
+    const double t = std::tan(fovDegrees * std::numbers::pi / 360.0);
     const double r = 0.25 * multiplier;
     auto ratio = [t](double m) { return m < 1e-9 ? 0.25 : std::atan(0.25 * t * m) / std::atan(t * m); };
     if (0.995 * 0.25 > r) return -1;

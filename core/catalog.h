@@ -1,6 +1,7 @@
 #pragma once
 // The fixed list of games the program knows and the sensitivity mathematics around it:
 // every sensitivity is carried as cm/360 and converted to a game's own value with its yaw.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,8 +27,14 @@ struct GameInfo {
     int32_t kind;  // GameKind
 };
 
+inline constexpr double kCmPerInch = 2.54;
 // 360 degrees x 2.54 cm per inch.
 inline constexpr double kCm360Factor = 914.4;
+
+// Every cm/360 the program plays at or derives a start from is held to 6..200.
+inline constexpr double kMinCm360 = 6;
+inline constexpr double kMaxCm360 = 200;
+inline double clampCm360(double cm360) { return std::clamp(cm360, kMinCm360, kMaxCm360); }
 
 // The twelve rows; the index of a row is the App.game value. Only the yaw of the
 // calibrated row ever changes (setCalibratedYaw).
@@ -38,9 +45,9 @@ int32_t gameIndexById(const std::string& id);
 // Sets the yaw of the calibrated rows with this id: yaw when > 0, else 0.
 void setCalibratedYaw(const std::string& id, double yaw);
 
-// 914.4 / (yaw x sens x dpi); 0 when any input is <= 0.
+// kCm360Factor / (yaw x sens x dpi); 0 when any input is <= 0.
 double cm360FromSens(double yaw, double sens, double dpi);
-// 914.4 / (yaw x cm360 x dpi); 0 when any input is <= 0.
+// kCm360Factor / (yaw x cm360 x dpi); 0 when any input is <= 0.
 double sensFromCm360(double yaw, double cm360, double dpi);
 
 // The value with `decimals` digits after the point (3 when negative).

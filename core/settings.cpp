@@ -89,6 +89,15 @@ bool defaultReplace(const std::string& from, const std::string& to) { return pla
 
 }  // namespace
 
+SoundId hitSoundOf(int32_t setting) {
+    switch (setting) {
+        case 1: return SoundHitDing;
+        case 2: return SoundHitClick;
+        case 3: return SoundHitClassic;
+        default: return SoundHitPop;
+    }
+}
+
 SettingsFileOps& settingsFileOps() {
     static SettingsFileOps ops{defaultSync, defaultReplace};
     return ops;

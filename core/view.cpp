@@ -4,17 +4,10 @@
 #include <cstdlib>
 
 #include "audio/sound.h"
+#include "core/angles.h"
 #include "core/app.h"
 #include "core/armory.h"
 #include "platform/clock.h"
-
-namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kDegToRad = kPi / 180.0;
-constexpr double kRadToDeg = 180.0 / kPi;
-
-}  // namespace
 
 double App::secondsSinceStart() const {
     if (qpcFrequency <= 0) return 0;
@@ -43,9 +36,7 @@ double App::currentCm360() const {
     else
         cm = cm360FromSens(gameYaw(), sens, dpi);
     if (!std::isfinite(cm) || !(cm > 0)) cm = row.defaultCm360;
-    if (cm < 6) cm = 6;
-    if (cm > 200) cm = 200;
-    return cm;
+    return clampCm360(cm);
 }
 
 double App::horizontalFov() const {
@@ -68,7 +59,7 @@ double App::windowFov() const {
 bool App::isScopedView() const {
     if (screen != ScreenRound) return false;
     if (sessionKind == SessionScopeCheck) return true;
-    return sessionKind == SessionPractice && gunCatalog()[gunIndexById(gun)].scoped == 1 && zoom >= 0.5f;
+    return sessionKind == SessionPractice && gunIsScoped(gun) && zoom >= 0.5f;
 }
 
 void App::playShotSound(bool hit) {

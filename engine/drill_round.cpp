@@ -4,12 +4,11 @@
 #include <cmath>
 #include <cstddef>
 
+#include "core/angles.h"
 #include "engine/rng.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kDeg = kPi / 180.0;
 // Distance of the point the events and the draw list place things at.
 constexpr double kPointDistance = 10.0;
 // atan2 of nearly parallel vectors is off by a few ulps; a shot exactly on the rim still hits.
@@ -24,8 +23,8 @@ struct Dir {
 };
 
 Dir unitDirection(double yaw, double pitch) {
-    double cy = std::cos(yaw * kDeg), sy = std::sin(yaw * kDeg);
-    double cp = std::cos(pitch * kDeg), sp = std::sin(pitch * kDeg);
+    double cy = std::cos(yaw * kDegToRad), sy = std::sin(yaw * kDegToRad);
+    double cp = std::cos(pitch * kDegToRad), sp = std::sin(pitch * kDegToRad);
     return {sy * cp, sp, -cy * cp};
 }
 
@@ -57,7 +56,7 @@ double angleBetween(double yaw1, double pitch1, double yaw2, double pitch2) {
     double cz = a.x * b.y - a.y * b.x;
     double cross = std::sqrt(cx * cx + cy * cy + cz * cz);
     double dot = a.x * b.x + a.y * b.y + a.z * b.z;
-    return std::atan2(cross, dot) / kDeg;
+    return std::atan2(cross, dot) / kDegToRad;
 }
 
 double DrillRound::roundTime(double now) const {
@@ -71,7 +70,7 @@ void DrillRound::setupRound(RoundConfig cfg, double now) {
     result = RoundResult{};
     result.config = cfg;
 
-    degPerCount = 914.4 / (std::max(0.5, config.cm360) * std::max(1.0, config.dpi));
+    degPerCount = kCm360Factor / (std::max(0.5, config.cm360) * std::max(1.0, config.dpi));
     targetScale = config.zoom > 1 ? 1.3 / config.zoom : 1.0;
     sensMultiplier = 1;
     orbRadius = targetScale * drillStyleText(config.style).orbRadius;
@@ -163,8 +162,8 @@ void DrillRound::generateOrbPath() {
 
     Rng c(config.seed * 0xD1B54A32D192ED03ull + 99);
     double face = c.uniform() < 0.5 ? -1.0 : 1.0;
-    double p1 = 2 * kPi * c.uniform();
-    double p2 = 2 * kPi * c.uniform();
+    double p1 = 2 * std::numbers::pi * c.uniform();
+    double p2 = 2 * std::numbers::pi * c.uniform();
     Rng d(config.roundSeed * 0xA0761D6478BD642Full + 7);
     double side = d.uniform() < 0.5 ? -1.0 : 1.0;
 
@@ -225,7 +224,7 @@ void DrillRound::generateOrbPath() {
 
         double jump = 0;
         if (jumpAt >= 0) {
-            jump = jumpHeight * std::sin(kPi * std::min(jumpAt / jumpLength, 1.0));
+            jump = jumpHeight * std::sin(std::numbers::pi * std::min(jumpAt / jumpLength, 1.0));
             jumpAt = jumpAt + dt < jumpLength ? jumpAt + dt : -1;
         }
         std::size_t idx = static_cast<std::size_t>(i);
@@ -265,8 +264,8 @@ void DrillRound::spawnNextTarget(double t) {
     const FlickSpot& spot = spots[static_cast<std::size_t>(nextSpot)];
     const double hFov = config.hFov, vFov = config.vFov, scope = config.scopeRadius;
 
-    double dy = spot.distance * std::sin(spot.angle * kDeg);
-    double dx = spot.distance * std::cos(spot.angle * kDeg);
+    double dy = spot.distance * std::sin(spot.angle * kDegToRad);
+    double dx = spot.distance * std::cos(spot.angle * kDegToRad);
     if (std::fabs(dy) > 0.4 * vFov) {
         dy = signOf(dy) * 0.4 * vFov;
         dx = signOf(dx) * std::sqrt(std::max(0.0, spot.distance * spot.distance - dy * dy));
@@ -567,12 +566,12 @@ void DrillRound::buildRenderList(std::vector<RenderSphere>& list) const {
     list.clear();
     if (phase == DrillFlick && nextSpot < static_cast<int32_t>(spots.size())) {
         Float3 p = aimDirection(targetYaw, targetPitch);
-        list.push_back({p.x, p.y, p.z, static_cast<float>(kPointDistance * std::sin(targetRadius * kDeg)), 0, 0.0f});
+        list.push_back({p.x, p.y, p.z, static_cast<float>(kPointDistance * std::sin(targetRadius * kDegToRad)), 0, 0.0f});
     } else if (phase == DrillReveal || phase == DrillTracking) {
         double pt = lastUpdate - phaseAt + (phase == DrillTracking ? kRevealSeconds : 0.0);
         PathPoint orb = samplePath(pt);
         Float3 p = aimDirection(orb.x, orb.y);
-        list.push_back({p.x, p.y, p.z, static_cast<float>(kPointDistance * std::sin(orbRadius * kDeg)), 1,
+        list.push_back({p.x, p.y, p.z, static_cast<float>(kPointDistance * std::sin(orbRadius * kDegToRad)), 1,
                         onOrb ? 1.0f : 0.0f});
     }
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/catalog.h"
 #include "engine/round_config.h"
 
 enum DrillPhase : int32_t {
@@ -127,7 +128,7 @@ struct DrillRound {
     RoundResult result;
     int32_t phase = DrillIntro;  // DrillPhase
     double phaseStart = 0;       // App-clock time the phase began
-    double degPerCount = 914.4 / (35.0 * 800.0);
+    double degPerCount = kCm360Factor / (35.0 * 800.0);
     double sensMultiplier = 1;
     double targetScale = 1;
     double orbOffsetX = 0, orbOffsetY = 0;

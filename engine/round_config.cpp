@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "core/angles.h"
 #include "engine/session.h"
 
 namespace {
@@ -98,15 +99,14 @@ RoundConfig makePracticeConfig(double cm360, double dpi, int32_t style, int32_t 
 }
 
 void applyRoundView(RoundConfig& config, double windowFov, double verticalFov, int32_t width, int32_t height) {
-    constexpr double kDeg = 3.14159265358979323846 / 180.0;
     const double zoom = config.zoom;
     if (zoom > 1) {
-        config.hFov = 2 * std::atan(std::tan(windowFov * kDeg / 2) / zoom) / kDeg;
-        config.vFov = 2 * std::atan(std::tan(verticalFov * kDeg / 2) / zoom) / kDeg;
+        config.hFov = 2 * std::atan(std::tan(windowFov * kDegToRad / 2) / zoom) / kDegToRad;
+        config.vFov = 2 * std::atan(std::tan(verticalFov * kDegToRad / 2) / zoom) / kDegToRad;
         // The scope circle fills 92 % of the window's shorter side.
         const double h = height > 0 ? static_cast<double>(height) : 1.0;
         const double side = static_cast<double>(std::min(width, height));
-        config.scopeRadius = std::atan(side * 0.46 / (h * 0.5) * std::tan(config.vFov * kDeg / 2)) / kDeg;
+        config.scopeRadius = std::atan(side * 0.46 / (h * 0.5) * std::tan(config.vFov * kDegToRad / 2)) / kDegToRad;
     } else {
         config.hFov = windowFov;
         config.vFov = verticalFov;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "core/catalog.h"
 #include "engine/rng.h"
 
 namespace {
@@ -16,8 +17,6 @@ const TestPlan kThorough{{0.55, 0.67, 0.82, 1.0, 1.22, 1.49, 1.82},
                          20,
                          1.5,
                          15.0};
-
-double clampCm(double cm360) { return std::clamp(cm360, 6.0, 200.0); }
 
 // Neighbours this close would play the same speed twice in a row.
 bool neighboursApart(const std::vector<SessionRound>& list) {
@@ -46,11 +45,11 @@ void startSession(TestSession& session, const SessionConfig& config) {
     session.rebuilt = false;
     session.seedOffset = 0;
 
-    if (config.warmUp) session.rounds.push_back({clampCm(config.startCm360), StageWarmUp});
+    if (config.warmUp) session.rounds.push_back({clampCm360(config.startCm360), StageWarmUp});
 
     const TestPlan& plan = testPlan(config.length);
     std::vector<SessionRound> stageOne;
-    for (double m : plan.stageOne) stageOne.push_back({clampCm(m * config.startCm360), StageOne});
+    for (double m : plan.stageOne) stageOne.push_back({clampCm360(m * config.startCm360), StageOne});
     Rng rng(config.seed * 31 + 5);
     rng.shuffle(stageOne);
     session.rounds.insert(session.rounds.end(), stageOne.begin(), stageOne.end());
@@ -76,11 +75,11 @@ bool recordRound(TestSession& session, const RoundResult& result, double curvatu
 
     const SessionConfig& c = session.config;
     const double best = pickStageOneBest(session.stageOneResults, c.flickWeight, c.trackWeight, curvaturePull);
-    const double centre = clampCm(std::clamp(best, 0.5 * c.startCm360, 2.0 * c.startCm360));
+    const double centre = clampCm360(std::clamp(best, 0.5 * c.startCm360, 2.0 * c.startCm360));
     session.stageTwoCentre = centre;
 
     std::vector<SessionRound> stageTwo;
-    for (double m : testPlan(c.length).stageTwo) stageTwo.push_back({clampCm(m * centre), StageTwo});
+    for (double m : testPlan(c.length).stageTwo) stageTwo.push_back({clampCm360(m * centre), StageTwo});
     if (stageTwo.size() > 1) {
         Rng rng(c.seed * 77 + 11);
         rng.shuffle(stageTwo);
@@ -105,13 +104,13 @@ void rebuildSession(TestSession& session, const SessionConfig& config, double ce
     const uint64_t storedCount = storedResults.size();
     session.seedOffset = static_cast<int32_t>(storedCount) + 100;
 
-    const double d = clampCm(centre);
+    const double d = clampCm360(centre);
     // A fresh check spreads wider; pooled with earlier rounds it can stay tight.
     const double spread = storedResults.empty() ? 0.22 : 0.14;
     std::vector<SessionRound> checks;
     for (int repeat = 0; repeat < 2; ++repeat) {
         for (double f : {std::exp(-spread), 1.0, std::exp(spread)})
-            checks.push_back({clampCm(f * d), StageCheck});
+            checks.push_back({clampCm360(f * d), StageCheck});
     }
     Rng rng(storedCount + config.seed * 53 + 1);
     for (int shuffles = 0; shuffles < 50; ++shuffles) {

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "audio/sound.h"
 #include "core/app.h"
 #include "core/armory.h"
+#include "core/settings.h"
 #include "engine/mouse_capture.h"
 #include "engine/session.h"
 #include "engine/sim_aimer.h"
@@ -15,7 +17,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kStep = 0.001;  // simulated aimer step, s
 constexpr int32_t kMaxStepsPerFrame = 2000;
 
@@ -68,7 +69,7 @@ void spawnHitDebris(App& app, const Float3& at) {
     const double f = zoom > 1 ? 1.0 / zoom : 1.0;
     Rng& rng = debrisRng();
     for (int32_t i = 0; i < kDebrisPerHit; ++i) {
-        const double t = 2 * kPi * rng.uniform();
+        const double t = 2 * std::numbers::pi * rng.uniform();
         const double p = std::acos(2 * rng.uniform() - 1);
         const double s = (1.8 + 2.7 * rng.uniform()) * f;
         const double life = 0.25 + 0.17 * rng.uniform();
@@ -84,15 +85,6 @@ void spawnHitDebris(App& app, const Float3& at) {
         d.size = static_cast<float>(size);
         for (int c = 0; c < 3; ++c) d.color[c] = app.flickColor[static_cast<size_t>(c)];
         app.debris.push_back(d);
-    }
-}
-
-SoundId hitSoundId(int32_t setting) {
-    switch (setting) {
-    case 1: return SoundHitDing;
-    case 2: return SoundHitClick;
-    case 3: return SoundHitClassic;
-    default: return SoundHitPop;
     }
 }
 
@@ -183,7 +175,7 @@ void drainRoundEvents(App& app) {
         switch (e.type) {
         case RoundEventHit:
             app.playShotSound(true);
-            playSound(hitSoundId(app.hitSound), 0.85f);
+            playSound(hitSoundOf(app.hitSound), 0.85f);
             app.hitMarkerTime = app.now;
             spawnHitDebris(app, e.pos);
             break;
@@ -204,8 +196,9 @@ void updateFrame(App& app, double dt) {
         d.vel[1] -= static_cast<float>(5 * dt);
         for (int i = 0; i < 3; ++i) d.pos[i] += d.vel[i] * static_cast<float>(dt);
     }
-    app.debris.erase(std::remove_if(app.debris.begin(), app.debris.end(), [](const Debris& d) { return d.life <= 0; }),
-                 app.debris.end());
+    app.debris.erase(
+        std::remove_if(app.debris.begin(), app.debris.end(), [](const Debris& d) { return d.life <= 0; }),
+        app.debris.end());
 
     if (app.screen != ScreenRound) app.menuClock += dt;
 
@@ -228,9 +221,10 @@ void updateFrame(App& app, double dt) {
 
     // Scope zoom: always in the Scope Check, in practice while aiming with a scoped gun.
     const double b = 1 - std::exp(-dt / 0.06);
-    const bool scopedGun = gunCatalog()[static_cast<size_t>(gunIndexById(app.gun))].scoped == 1;
-    const bool zoomIn = app.screen == ScreenRound &&
-                        (app.sessionKind == SessionScopeCheck || (app.sessionKind == SessionPractice && app.aiming && scopedGun));
+    const bool zoomIn =
+        app.screen == ScreenRound &&
+        (app.sessionKind == SessionScopeCheck ||
+         (app.sessionKind == SessionPractice && app.aiming && gunIsScoped(app.gun)));
     if (zoomIn) {
         app.zoom += static_cast<float>((1 - app.zoom) * b);
         if (1 - app.zoom < 0.01f) app.zoom = 1;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <numbers>
 
+#include "core/angles.h"
 #include "engine/drill_round.h"
 
 namespace {
@@ -40,13 +41,12 @@ double wrap(double d) {
 
 // Great-circle angle in degrees between two view directions.
 double viewAngle(double yaw1, double pitch1, double yaw2, double pitch2) {
-    constexpr double rad = std::numbers::pi / 180;
-    const double ax = std::sin(yaw1 * rad) * std::cos(pitch1 * rad), ay = std::sin(pitch1 * rad),
-                 az = -std::cos(yaw1 * rad) * std::cos(pitch1 * rad);
-    const double bx = std::sin(yaw2 * rad) * std::cos(pitch2 * rad), by = std::sin(pitch2 * rad),
-                 bz = -std::cos(yaw2 * rad) * std::cos(pitch2 * rad);
+    const double ax = std::sin(yaw1 * kDegToRad) * std::cos(pitch1 * kDegToRad), ay = std::sin(pitch1 * kDegToRad),
+                 az = -std::cos(yaw1 * kDegToRad) * std::cos(pitch1 * kDegToRad);
+    const double bx = std::sin(yaw2 * kDegToRad) * std::cos(pitch2 * kDegToRad), by = std::sin(pitch2 * kDegToRad),
+                 bz = -std::cos(yaw2 * kDegToRad) * std::cos(pitch2 * kDegToRad);
     const double cx = ay * bz - az * by, cy = az * bx - ax * bz, cz = ax * by - ay * bx;
-    return std::atan2(std::sqrt(cx * cx + cy * cy + cz * cz), ax * bx + ay * by + az * bz) / rad;
+    return std::atan2(std::sqrt(cx * cx + cy * cy + cz * cz), ax * bx + ay * by + az * bz) / kDegToRad;
 }
 
 double habitDegPerCm(const SimAimer& a) { return 360.0 / std::max(a.params.habitCm360, 0.5); }
@@ -202,7 +202,7 @@ void stepTracking(SimAimer& a, const DrillRound& round, double now, double t, do
 void setupSimAimer(SimAimer& aimer, const SimAimerParams& params, double dpi, uint64_t seed) {
     aimer.params = params;
     aimer.rngState = seed != 0 ? seed : kGolden;
-    aimer.countsPerCm = dpi / 2.54;
+    aimer.countsPerCm = dpi / kCmPerInch;
     clearRoundState(aimer, 1);
 }
 

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/catalog.h"
+
 struct DrillRound;
 
 struct SimAimerParams {
@@ -40,7 +42,7 @@ struct OrbSample {
 struct SimAimer {
     SimAimerParams params;
     uint64_t rngState = 0x9e3779b97f4a7c15ull;
-    double countsPerCm = 800 / 2.54;
+    double countsPerCm = 800 / kCmPerInch;
     double degPerCmEstimate = 360.0 / 35;  // the hand's belief of the view's scale
     double roundFactor = 1;  // 1 + roundIndex x learnPerRound
     double handX = 0, handY = 0;  // cm since the round's reset, y up

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "core/angles.h"
 #include "core/app.h"
 #include "core/catalog.h"
 #include "core/history.h"
@@ -14,9 +15,6 @@
 #include "platform/clock.h"
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kDeg = kPi / 180.0;
 
 uint64_t sessionSeed(const App& app, uint64_t automationSeed) {
     if (app.automation) return automationSeed;
@@ -80,12 +78,12 @@ void enterRoundScreen(App& app, int32_t kind) {
 
 double bestKnownCm360(const App& app) {
     // Every derived cm/360 is held to 6..200; a fitted top may sit just past the tested range.
-    if (resultForCurrentGame(app)) return std::clamp(app.analysis.recommendedCm360, 6.0, 200.0);
+    if (resultForCurrentGame(app)) return clampCm360(app.analysis.recommendedCm360);
     // The history names games by display name (commas blanked), not by catalogue id.
     const std::string key = historyGameKey(app.currentGame());
     for (auto it = app.history.rbegin(); it != app.history.rend(); ++it) {
         if (it->game == key && std::isfinite(it->recommended_cm360) && it->recommended_cm360 > 0)
-            return std::clamp(it->recommended_cm360, 6.0, 200.0);
+            return clampCm360(it->recommended_cm360);
     }
     return app.currentCm360();
 }
@@ -109,7 +107,7 @@ void startPractice(App& app, double cm360, bool tutorial) {
     app.tutorialPractice = tutorial;
     app.sessionKind = SessionPractice;
     app.roundCounter = 0;
-    app.practiceCm = std::clamp(cm360, 6.0, 200.0);
+    app.practiceCm = clampCm360(cm360);
     app.practiceRounds.clear();
     app.screen = ScreenRound;
     app.debris.clear();
@@ -157,8 +155,8 @@ void startScopeCheck(App& app) {
     app.scopeHipCm360 = bestKnownCm360(app);
     SessionConfig config = testConfig(app, 1, sessionSeed(app, kScopeCheckAutomationSeed));
     // A 4x scope: a quarter of the hip-fire tangent.
-    config.hFov = 2 * std::atan(std::tan(app.windowFov() * kDeg / 2) * 0.25) / kDeg;
-    config.vFov = 2 * std::atan(std::tan(app.verticalFov() * kDeg / 2) * 0.25) / kDeg;
+    config.hFov = 2 * std::atan(std::tan(app.windowFov() * kDegToRad / 2) * 0.25) / kDegToRad;
+    config.vFov = 2 * std::atan(std::tan(app.verticalFov() * kDegToRad / 2) * 0.25) / kDegToRad;
     config.flickWeight = 0.65;
     config.trackWeight = 0.35;
     config.zoom = 4;

@@ -72,7 +72,7 @@ CalibrationResult calibrationResult(const App& app) {
     }
     if (mean > 0) {
         r.yaw = app.calSens > 0 ? 360.0 / (app.calSens * mean) : 0;
-        r.cm360 = app.dpi > 0 ? mean / app.dpi * 2.54 : 0;
+        r.cm360 = app.dpi > 0 ? mean / app.dpi * kCmPerInch : 0;
         r.spreadPercent = 100.0 * r.spread / mean;
     }
     r.inconsistent = r.spread > 0.02 * mean;

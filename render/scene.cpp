@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstddef>
+#include <numbers>
 
+#include "core/angles.h"
 #include "core/armory.h"
 #include "engine/debris.h"
 #include "engine/drill_round.h"
@@ -13,11 +15,9 @@
 
 namespace {
 
-constexpr double kDegrees = 3.14159265358979323846 / 180.0;
-
 Mat4 rotationX(double degrees) {
     Mat4 r = mat4Identity();
-    float c = float(std::cos(degrees * kDegrees)), s = float(std::sin(degrees * kDegrees));
+    float c = float(std::cos(degrees * kDegToRad)), s = float(std::sin(degrees * kDegToRad));
     r.at(1, 1) = c;
     r.at(1, 2) = s;
     r.at(2, 1) = -s;
@@ -27,7 +27,7 @@ Mat4 rotationX(double degrees) {
 
 Mat4 rotationY(double degrees) {
     Mat4 r = mat4Identity();
-    float c = float(std::cos(degrees * kDegrees)), s = float(std::sin(degrees * kDegrees));
+    float c = float(std::cos(degrees * kDegToRad)), s = float(std::sin(degrees * kDegToRad));
     r.at(0, 0) = c;
     r.at(0, 2) = -s;
     r.at(2, 0) = s;
@@ -37,7 +37,7 @@ Mat4 rotationY(double degrees) {
 
 Mat4 rotationZ(double degrees) {
     Mat4 r = mat4Identity();
-    float c = float(std::cos(degrees * kDegrees)), s = float(std::sin(degrees * kDegrees));
+    float c = float(std::cos(degrees * kDegToRad)), s = float(std::sin(degrees * kDegToRad));
     r.at(0, 0) = c;
     r.at(0, 1) = s;
     r.at(1, 0) = -s;
@@ -106,7 +106,7 @@ void buildRoomMesh(Renderer& r) {
 
 void buildSphereMesh(Renderer& r) {
     const int rings = 25, points = 41;
-    const double pi = 3.14159265358979323846;
+    constexpr double pi = std::numbers::pi;
     std::vector<float> v;
     for (int j = 0; j < rings; ++j)
         for (int k = 0; k < points; ++k) {
@@ -165,7 +165,7 @@ void mat4Point(const Mat4& a, const float in[3], float out[3]) {
 
 Mat4 worldViewProj(const SceneView& view) {
     const double aspect = double(view.width) / double(view.height);
-    const double f = 1.0 / std::tan(view.fov * kDegrees / 2);
+    const double f = 1.0 / std::tan(view.fov * kDegToRad / 2);
     Mat4 p;
     p.at(0, 0) = float(f);
     p.at(1, 1) = float(f * aspect);
@@ -173,7 +173,7 @@ Mat4 worldViewProj(const SceneView& view) {
     p.at(2, 3) = -1;
     p.at(3, 2) = -0.10002f;
 
-    const double yaw = view.yaw * kDegrees, pitch = view.pitch * kDegrees;
+    const double yaw = view.yaw * kDegToRad, pitch = view.pitch * kDegToRad;
     const double fw[3] = {std::sin(yaw) * std::cos(pitch), std::sin(pitch), -std::cos(yaw) * std::cos(pitch)};
     // right = forward x (0, 1, 0)
     double rt[3] = {-fw[2], 0, fw[0]};
@@ -195,7 +195,7 @@ Mat4 worldViewProj(const SceneView& view) {
 
 Mat4 gunProjection(double verticalFovDegrees, double aspect) {
     const double n = 0.01, fa = 20.0;
-    const double f = 1.0 / std::tan(verticalFovDegrees * kDegrees / 2);
+    const double f = 1.0 / std::tan(verticalFovDegrees * kDegToRad / 2);
     Mat4 p;
     p.at(0, 0) = float(f / aspect);
     p.at(1, 1) = float(f);

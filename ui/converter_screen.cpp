@@ -129,7 +129,7 @@ void drawOutputCard(const App& app, const GameInfo& row, double yaw, double cm, 
     ImGui::PushFont(fontHero());
     coloredText(colAccent, "%.1f cm/360", cm);
     ImGui::PopFont();
-    textLine(formatString("%.2f inches/360  \xC2\xB7  %s", cm / 2.54, speedWord(cm)).c_str());
+    textLine(formatString("%.2f inches/360  \xC2\xB7  %s", cm / kCmPerInch, speedWord(cm)).c_str());
     if (row.kind != GameKindCm360) textLine(formatString("eDPI %.0f", app.convDpi * app.convSens).c_str());
     const PerfectDpiAdvice advice = perfectDpi(row, yaw, cm, app.windowFov(), app.width);
     ImGui::PushTextWrapPos(0.0f);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/app.h"
+#include "core/catalog.h"
 #include "core/format.h"
 #include "ui/kit.h"
 #include "ui/screens.h"
@@ -16,7 +17,7 @@ struct RulerDistance {
     double inches;
 };
 constexpr RulerDistance kDistances[5] = {
-    {"5 cm", 5 / 2.54}, {"10 cm", 10 / 2.54}, {"15 cm", 15 / 2.54}, {"4 inches", 4}, {"6 inches", 6}};
+    {"5 cm", 5 / kCmPerInch}, {"10 cm", 10 / kCmPerInch}, {"15 cm", 15 / kCmPerInch}, {"4 inches", 4}, {"6 inches", 6}};
 
 constexpr int32_t kCommonDpi[8] = {400, 800, 1000, 1200, 1600, 2000, 3200, 6400};
 

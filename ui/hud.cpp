@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/angles.h"
 #include "core/app.h"
 #include "core/armory.h"
 #include "core/catalog.h"
@@ -13,8 +14,6 @@
 #include "ui/screens.h"
 
 namespace {
-
-constexpr double kDegToRad = 3.14159265358979323846 / 180.0;
 
 struct Vec3 {
     double x, y, z;
@@ -295,9 +294,7 @@ void drawRoundHud(App& app) {
                           "Keep your crosshair on the orange orb \xE2\x80\x94 it lights up while you're on it",
                           fontSemibold(), IM_COL32(8, 12, 18, 200), packColour(colWarn));
     } else if (app.sessionKind == SessionPractice && round.phase == DrillFlick && app.zoom < 0.3f) {
-        const auto& guns = gunCatalog();
-        const size_t gi = static_cast<size_t>(gunIndexById(app.gun));
-        if (gi < guns.size() && guns[gi].scoped)
+        if (gunIsScoped(app.gun))
             centredText(fg, fontSmall(), ImVec2(W / 2, H - 36 * s), packColour(colTextDim), "Hold RIGHT-CLICK to scope");
     }
 

@@ -336,7 +336,7 @@ void drawGamesCard(App& app) {
             coloredText(colWarn, "Also on your PC: %s", others.c_str());
             wrappedDim(formatString("No built-in converter for these yet \xE2\x80\x94 set each one so a full 360 turn "
                                     "takes %.1f cm (%.2f in) at %.0f DPI.",
-                                    rec, rec / 2.54, dpi));
+                                    rec, rec / kCmPerInch, dpi));
         }
     }
     endCard();

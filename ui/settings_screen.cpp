@@ -7,6 +7,7 @@
 #include "audio/sound.h"
 #include "core/app.h"
 #include "core/format.h"
+#include "core/settings.h"
 #include "platform/shell_open.h"
 #include "ui/kit.h"
 #include "ui/probe.h"
@@ -53,16 +54,8 @@ void probeCombo(const char* label, ImVec2 at, float width) {
     probeButton(label, at, ImVec2(at.x + width, at.y + ImGui::GetFrameHeight()));
 }
 
-struct HitSoundChoice {
-    const char* label;
-    SoundId sound;
-};
-constexpr HitSoundChoice kHitSounds[4] = {
-    {"Pop", SoundHitPop}, {"Ding", SoundHitDing}, {"Click", SoundHitClick}, {"Classic", SoundHitClassic}};
-
-SoundId hitSoundOf(int32_t setting) {
-    return setting >= 1 && setting <= 3 ? kHitSounds[setting].sound : SoundHitPop;
-}
+// The hitSound choices in setting order.
+constexpr const char* kHitSoundLabels[4] = {"Pop", "Ding", "Click", "Classic"};
 
 struct FpsChoice {
     const char* label;
@@ -98,9 +91,9 @@ void drawHitSoundCard(App& app, float width) {
     cardTitle("Hit sound");
     for (int32_t i = 0; i < 4; ++i) {
         if (i > 0) ImGui::SameLine(0, 16 * s);
-        if (styledRadioButton(kHitSounds[i].label, app.hitSound == i)) {
+        if (styledRadioButton(kHitSoundLabels[i], app.hitSound == i)) {
             app.hitSound = i;
-            playSound(kHitSounds[i].sound, 0.9f);
+            playSound(hitSoundOf(i), 0.9f);
         }
     }
     const float top = ImGui::GetCursorPosY();

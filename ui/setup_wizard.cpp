@@ -203,7 +203,7 @@ void drawSensCard(App& app, float w) {
         dimText("%s", "How far you move the mouse for a full 360 turn.");
         ImGui::SetNextItemWidth(180 * s);
         ImGui::InputDouble("##cm", &app.cmDirect, 1, 5, "%.1f");
-        app.cmDirect = std::clamp(app.cmDirect, 6.0, 200.0);
+        app.cmDirect = clampCm360(app.cmDirect);
     } else {
         heading(formatString("Current %s sensitivity", g.kind == GameKindUserYaw ? "in-game" : g.name).c_str());
         if (g.kind == GameKindCalibrated) {

@@ -50,6 +50,12 @@ TEST(Armory, LookupsAreExactWithFirstRowFallback) {
     EXPECT_EQ(mapIndexById("desert"), 2);
 }
 
+TEST(Armory, ScopedGunsAreTheSnipers) {
+    for (const char* id : {"longbow", "kingfisher"}) EXPECT_TRUE(gunIsScoped(id)) << id;
+    for (const char* id : {"wasp", "halberd", "breacher"}) EXPECT_FALSE(gunIsScoped(id)) << id;
+    EXPECT_FALSE(gunIsScoped("no such gun"));  // the first row's gun, a pistol
+}
+
 TEST(Levels, CurveAndCap) {
     const int64_t starts[][2] = {{0, 0}, {1, 0}, {2, 300}, {3, 800}, {4, 1500}, {5, 2400}, {99, 980000}};
     for (const auto& s : starts) EXPECT_EQ(xpForLevel(static_cast<int32_t>(s[0])), s[1]) << s[0];

@@ -5,6 +5,7 @@
 #include <functional>
 #include <locale>
 #include <string>
+#include <utility>
 
 #include "core/app.h"
 #include "core/settings.h"
@@ -289,6 +290,13 @@ TEST_F(SettingsSaveFailure, SuccessReplacesTheFile) {
     app.saveSettings();
     EXPECT_NE(folder.read("settings.ini").find("\ndpi=3200\n"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(folder.file("settings.ini.tmp")));
+}
+
+TEST(HitSoundSetting, EachChoiceAndEverythingElsePops) {
+    const std::pair<int32_t, SoundId> cases[] = {{0, SoundHitPop},     {1, SoundHitDing}, {2, SoundHitClick},
+                                                 {3, SoundHitClassic}, {4, SoundHitPop},  {-1, SoundHitPop},
+                                                 {7, SoundHitPop}};
+    for (const auto& [setting, sound] : cases) EXPECT_EQ(hitSoundOf(setting), sound) << setting;
 }
 
 }  // namespace
