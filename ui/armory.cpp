@@ -116,15 +116,15 @@ bool armoryCard(const char* id, const char* name, const char* subtitle, bool sel
     ImVec4 fill, border;
     float thickness = 1 * s;
     if (selected) {
-        fill = ImVec4(0.07f, 0.30f, 0.34f, 0.95f);
+        fill = colTileSelected;
         border = colAccent;
         thickness = 2 * s;
     } else if (!locked && hovered) {
-        fill = ImVec4(0.11f, 0.125f, 0.16f, 0.96f);
+        fill = colTileHover;
         border = ImVec4(1, 1, 1, 0.18f);
     } else {
         // A locked card stays dark under the mouse; only its border brightens.
-        fill = ImVec4(0.085f, 0.095f, 0.125f, 0.94f);
+        fill = colCard;
         border = hovered ? ImVec4(1, 1, 1, 0.18f) : ImVec4(1, 1, 1, 0.07f);
     }
     dl->AddRectFilled(p, m, packColour(fill), 10 * s);

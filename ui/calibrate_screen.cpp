@@ -25,26 +25,6 @@ bool calibratable(int32_t index) {
 
 const char* shownName(const GameInfo& game) { return game.kind == GameKindUserYaw ? "Any other game" : game.name; }
 
-void smallLabel(const char* text) {
-    ImGui::PushFont(fontSmall());
-    dimText("%s", text);
-    ImGui::PopFont();
-}
-
-void cardTitle(const char* text) {
-    ImGui::PushFont(fontSemibold());
-    coloredText(colText, "%s", text);
-    ImGui::PopFont();
-}
-
-bool smallButton(const char* label) {
-    const bool pressed = ImGui::SmallButton(label);
-    if (pressed) playSound(SoundClick, 1.0f);
-    return pressed;
-}
-
-void verticalGap(float gap) { ImGui::SetCursorPosY(ImGui::GetCursorPosY() - ImGui::GetStyle().ItemSpacing.y + gap); }
-
 void drawGameCombo(App& app) {
     const auto& games = gameCatalog();
     const char* preview = shownName(games[static_cast<size_t>(app.calGame)]);

@@ -20,20 +20,6 @@ constexpr int32_t kMaxDpi = 64000;
 // What the converter assumes while an uncalibrated game has no yaw to convert with.
 constexpr double kUncalibratedCm = 35;
 
-void verticalGap(float gap) { ImGui::SetCursorPosY(ImGui::GetCursorPosY() - ImGui::GetStyle().ItemSpacing.y + gap); }
-
-void smallLabel(const char* text) {
-    ImGui::PushFont(fontSmall());
-    dimText("%s", text);
-    ImGui::PopFont();
-}
-
-void cardTitle(const char* text) {
-    ImGui::PushFont(fontSemibold());
-    coloredText(colText, "%s", text);
-    ImGui::PopFont();
-}
-
 int32_t clampDpi(int32_t dpi) { return dpi < kMinDpi ? kMinDpi : dpi > kMaxDpi ? kMaxDpi : dpi; }
 
 int32_t dpiFromSettings(double dpi) {

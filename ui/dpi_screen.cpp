@@ -28,14 +28,6 @@ constexpr double kMinSlideCounts = 30;
 constexpr double kMinDpi = 50;
 constexpr double kMaxDpi = 64000;
 
-void stepLine(const char* text) {
-    ImGui::PushFont(fontSemibold());
-    coloredText(colText, "%s", text);
-    ImGui::PopFont();
-}
-
-void verticalGap(float gap) { ImGui::SetCursorPosY(ImGui::GetCursorPosY() - ImGui::GetStyle().ItemSpacing.y + gap); }
-
 double slideCounts(const App& app) {
     return std::hypot(static_cast<double>(app.dpiCountsX), static_cast<double>(app.dpiCountsY));
 }
@@ -126,16 +118,16 @@ void drawMeasureDpiScreen(App& app) {
                    "in the same counts your game sees.)");
     ImGui::PopTextWrapPos();
 
-    stepLine("1. Put a ruler on your mousepad and pick a distance");
+    cardTitle("1. Put a ruler on your mousepad and pick a distance");
     for (int32_t i = 0; i < 5; ++i) {
         if (i > 0) ImGui::SameLine();
         if (styledRadioButton(kDistances[i].label, app.dpiDistanceIndex == i)) app.dpiDistanceIndex = i;
     }
     verticalGap(8 * s);
-    stepLine("2. Hold LEFT click in the box, slide exactly that far in a straight line, release");
+    cardTitle("2. Hold LEFT click in the box, slide exactly that far in a straight line, release");
     drawPad(app);
     verticalGap(8 * s);
-    stepLine("3. Repeat 3 times");
+    cardTitle("3. Repeat 3 times");
 
     const int32_t screenBefore = app.screen;
     drawTries(app);

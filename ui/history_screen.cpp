@@ -19,14 +19,6 @@ namespace {
 // Score rows within this distance of ln(current cm/360) count as "your current sens".
 constexpr double kSameSensLog = 0.08;
 
-void verticalGap(float gap) { ImGui::SetCursorPosY(ImGui::GetCursorPosY() - ImGui::GetStyle().ItemSpacing.y + gap); }
-
-void smallLabel(const char* text) {
-    ImGui::PushFont(fontSmall());
-    dimText("%s", text);
-    ImGui::PopFont();
-}
-
 // Daily means of the rounds played at about the current sensitivity.
 struct DaySeries {
     std::vector<std::string> days;
@@ -62,7 +54,7 @@ DaySeries progressSeries(const App& app, const GameInfo& game) {
 }
 
 void drawCombinedCard(const App& app, const GameInfo& game, float width) {
-    beginCard("combined", ImVec2(width, 214 * s), ImVec4(0.06f, 0.2f, 0.24f, 0.94f));
+    beginCard("combined", ImVec2(width, 214 * s), colHighlightCard);
     smallLabel(formatString("%s  \xC2\xB7  COMBINED BEST", game.name).c_str());
     const HistoryEstimate est = app.historyEstimate(historyGameKey(game));
     if (est.count == 0) {
@@ -176,7 +168,7 @@ void drawDayChart(const char* title, const std::vector<std::string>& days, const
     const ImVec2 p = ImGui::GetCursorScreenPos();
     ImGui::Dummy(size);
     ImDrawList* dl = ImGui::GetWindowDrawList();
-    dl->AddRectFilled(p, ImVec2(p.x + size.x, p.y + size.y), packColour(ImVec4(0.05f, 0.06f, 0.08f, 0.9f)), 10 * s);
+    dl->AddRectFilled(p, ImVec2(p.x + size.x, p.y + size.y), packColour(colChartBg), 10 * s);
     ImFont* small = fontSmall();
     drawListText(dl, small, small->FontSize, ImVec2(p.x + 12 * s, p.y + 8 * s), packColour(colTextDim), title);
 

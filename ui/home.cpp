@@ -39,7 +39,7 @@ void drawHeader(App& app) {
     probeButton("Armory", chipMin, chipMax);
     const bool hovered = ImGui::IsItemHovered();
     ImDrawList* dl = ImGui::GetWindowDrawList();
-    dl->AddRectFilled(chipMin, chipMax, packColour(hovered ? ImVec4(0.11f, 0.125f, 0.16f, 0.96f) : colCard), 12 * s);
+    dl->AddRectFilled(chipMin, chipMax, packColour(hovered ? colTileHover : colCard), 12 * s);
     dl->AddRect(chipMin, chipMax, hovered ? withAlpha(colAccent, 0.7f) : IM_COL32(255, 255, 255, 20), 12 * s, 0, s);
     const int32_t level = levelForXp(app.xp);
     const std::string levelText = formatString("Level %d", static_cast<int>(level));
@@ -108,7 +108,7 @@ void drawUpdateCard(App& app) {
 void drawModalCards(App& app) {
     drawUpdateCard(app);
     if (app.showTutorialDone) {
-        const int pressed = actionCard("tutDone", ImVec4(0.07f, 0.16f, 0.12f, 0.94f), colGood,
+        const int pressed = actionCard("tutDone", colGoodCard, colGood,
                                        "Nice \xE2\x80\x94 that's all there is to it!",
                                        "The real test is the same thing with more rounds, each at a hidden sensitivity.",
                                        {"START THE TEST", "Later"});
@@ -128,7 +128,7 @@ void drawModalCards(App& app) {
         names += gameCatalog()[static_cast<size_t>(index)].name;
     }
     names += ". Show their exact sens in your results?";
-    const int pressed = actionCard("foundGames", ImVec4(0.07f, 0.16f, 0.12f, 0.94f), colGood, "Games found on your PC",
+    const int pressed = actionCard("foundGames", colGoodCard, colGood, "Games found on your PC",
                                    names.c_str(), {"USE THEM", "Choose", "Not now"});
     if (pressed == 0) {
         for (int32_t index : found) app.setMyGame(index, true);
@@ -155,10 +155,8 @@ int roundsOfLength(int32_t length) { return length == 0 ? 8 : length == 2 ? 14 :
 void drawHeroCard(App& app, float width) {
     const GameInfo& game = app.currentGame();
     const ImVec2 top = ImGui::GetCursorScreenPos();
-    beginCard("hero", ImVec2(width, 250 * s), ImVec4(0.05f, 0.19f, 0.23f, 0.94f));
-    ImGui::PushFont(fontSmall());
-    dimText("%s", "SENSITIVITY FINDER");
-    ImGui::PopFont();
+    beginCard("hero", ImVec2(width, 250 * s), colInviteCard);
+    smallLabel("SENSITIVITY FINDER");
     ImGui::PushFont(fontTitle());
     coloredText(colText, "%s", "Find the sens you aim best with");
     ImGui::PopFont();
@@ -187,9 +185,7 @@ void drawLastCard(App& app, float width) {
     const ImVec2 top = ImGui::GetCursorScreenPos();
     beginCard("last", ImVec2(width, 250 * s), colCard);
     if (app.history.empty()) {
-        ImGui::PushFont(fontSmall());
-        dimText("%s", "YOUR SENS");
-        ImGui::PopFont();
+        smallLabel("YOUR SENS");
         const ImVec2 c(ImGui::GetCursorScreenPos().x + ImGui::GetContentRegionAvail().x / 2,
                        top.y + 16 * s + 58 * s);
         ImDrawList* dl = ImGui::GetWindowDrawList();

@@ -274,10 +274,10 @@ void drawRoundHud(App& app) {
         drawShadowText(fg, fontSemibold(), ImVec2(W / 2, top + 106 * s), packColour(colAccent),
                        app.sessionKind == SessionScopeCheck ? "SCOPED FLICKS  \xE2\x80\x94  hit each target fast"
                                                             : "FLICK  \xE2\x80\x94  hit each target as fast as you can");
-        drawShadowText(fg, fontBody(), ImVec2(W / 2, top + 140 * s), packColour(ImVec4(0.93f, 0.95f, 0.98f, 0.75f)),
+        drawShadowText(fg, fontBody(), ImVec2(W / 2, top + 140 * s), withAlpha(colText, 0.75f),
                        "then TRACK  \xE2\x80\x94  keep your crosshair on the orange orb");
         const DrillStyle& style = drillStyleText(round.config.style);
-        drawShadowText(fg, fontSmall(), ImVec2(W / 2, top + 172 * s), packColour(ImVec4(0.60f, 0.66f, 0.74f, 0.9f)),
+        drawShadowText(fg, fontSmall(), ImVec2(W / 2, top + 172 * s), withAlpha(colTextDim, 0.9f),
                        formatString("%s drill  \xC2\xB7  %s", style.name, style.description).c_str());
     }
 

@@ -134,7 +134,7 @@ void loadFontsAndTheme(App& app) {
     c[ImGuiCol_ScrollbarGrab] = ImVec4(1, 1, 1, 0.12f);
     c[ImGuiCol_CheckMark] = colAccent;
     c[ImGuiCol_SliderGrab] = colAccent;
-    c[ImGuiCol_SliderGrabActive] = ImVec4(0.25f, 0.9f, 0.95f, 1);
+    c[ImGuiCol_SliderGrabActive] = colAccentHover;
     c[ImGuiCol_Button] = ImVec4(0.16f, 0.18f, 0.23f, 1);
     c[ImGuiCol_ButtonHovered] = ImVec4(0.22f, 0.25f, 0.31f, 1);
     c[ImGuiCol_ButtonActive] = ImVec4(0.27f, 0.31f, 0.38f, 1);
@@ -193,6 +193,24 @@ void wrappedText(const char* text) {
     ImGui::PopTextWrapPos();
 }
 
+void wrappedDim(const char* text) {
+    ImGui::PushStyleColor(ImGuiCol_Text, colTextDim);
+    wrappedText(text);
+    ImGui::PopStyleColor();
+}
+
+void cardTitle(const char* text) {
+    ImGui::PushFont(fontSemibold());
+    coloredText(colText, "%s", text);
+    ImGui::PopFont();
+}
+
+void smallLabel(const char* text) {
+    ImGui::PushFont(fontSmall());
+    dimText("%s", text);
+    ImGui::PopFont();
+}
+
 void sectionHeading(const char* title, const char* subtitle) {
     ImGui::PushFont(fontTitle());
     coloredText(colText, "%s", title);
@@ -242,7 +260,7 @@ void endCard() {
 bool primaryButton(const char* label, ImVec2 size) {
     ImGui::PushFont(fontSemibold());
     ImGui::PushStyleColor(ImGuiCol_Button, colAccent);
-    ImGui::PushStyleColor(ImGuiCol_ButtonHovered, ImVec4(0.25f, 0.9f, 0.95f, 1));
+    ImGui::PushStyleColor(ImGuiCol_ButtonHovered, colAccentHover);
     ImGui::PushStyleColor(ImGuiCol_ButtonActive, ImVec4(0.05f, 0.65f, 0.72f, 1));
     ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(0.02f, 0.06f, 0.08f, 1));
     bool pressed = ImGui::Button(label, size);
@@ -257,6 +275,14 @@ bool plainButton(const char* label, ImVec2 size) {
     if (pressed) playSound(SoundClick, 1.0f);
     return pressed;
 }
+
+bool smallButton(const char* label) {
+    const bool pressed = ImGui::SmallButton(label);
+    if (pressed) playSound(SoundClick, 1.0f);
+    return pressed;
+}
+
+void verticalGap(float gap) { ImGui::SetCursorPosY(ImGui::GetCursorPosY() - ImGui::GetStyle().ItemSpacing.y + gap); }
 
 int actionCard(const char* id, const ImVec4& background, const ImVec4& titleColour, const char* title,
                const char* subtitle, const std::vector<const char*>& labels) {
@@ -358,14 +384,14 @@ bool textTile(const char* id, const char* title, const char* subtitle, bool sele
     ImU32 fill, border, titleColour;
     float thickness = 1;
     if (selected) {
-        fill = packColour(ImVec4(0.07f, 0.3f, 0.34f, 0.95f));
+        fill = packColour(colTileSelected);
         border = packColour(colAccent);
         thickness = 2;
         titleColour = packColour(colAccent);
     } else {
-        fill = packColour(hovered ? ImVec4(0.11f, 0.125f, 0.16f, 0.96f) : colCard);
+        fill = packColour(hovered ? colTileHover : colCard);
         border = IM_COL32(255, 255, 255, hovered ? 46 : 18);
-        titleColour = packColour(ImVec4(0.93f, 0.95f, 0.98f, 1));
+        titleColour = packColour(colText);
     }
     dl->AddRectFilled(min, max, fill, 10 * s);
     dl->AddRect(min, max, border, 10 * s, 0, thickness);
@@ -381,7 +407,7 @@ bool iconTile(const char* id, int icon, const char* title, const char* subtitle,
     bool hovered = false;
     bool pressed = tileButton(id, size, title, &min, &max, &hovered);
     ImDrawList* dl = ImGui::GetWindowDrawList();
-    dl->AddRectFilled(min, max, packColour(hovered ? ImVec4(0.11f, 0.125f, 0.16f, 0.96f) : colCard), 12 * s);
+    dl->AddRectFilled(min, max, packColour(hovered ? colTileHover : colCard), 12 * s);
     dl->AddRect(min, max, hovered ? withAlpha(colAccent, 0.7f) : IM_COL32(255, 255, 255, 18), 12 * s, 0, 1.0f);
     ImVec2 disc(min.x + 35 * s, min.y + 35 * s);
     dl->AddCircleFilled(disc, 19 * s, withAlpha(colAccent, hovered ? 0.28f : 0.16f), 32);

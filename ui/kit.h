@@ -15,6 +15,14 @@ inline constexpr ImVec4 colTextDim{0.6f, 0.66f, 0.74f, 1.0f};
 inline constexpr ImVec4 colGood{0.35f, 0.88f, 0.55f, 1.0f};
 inline constexpr ImVec4 colWarn{1.0f, 0.72f, 0.3f, 1.0f};
 inline constexpr ImVec4 colCard{0.085f, 0.095f, 0.125f, 0.94f};
+// Shades the kit and several screens share.
+inline constexpr ImVec4 colAccentHover{0.25f, 0.9f, 0.95f, 1.0f};     // accent under the pointer
+inline constexpr ImVec4 colTileHover{0.11f, 0.125f, 0.16f, 0.96f};    // a card-coloured tile under the pointer
+inline constexpr ImVec4 colTileSelected{0.07f, 0.3f, 0.34f, 0.95f};   // a selected tile
+inline constexpr ImVec4 colHighlightCard{0.06f, 0.2f, 0.24f, 0.94f};  // the card with a screen's main figure
+inline constexpr ImVec4 colInviteCard{0.05f, 0.19f, 0.23f, 0.94f};    // a card inviting to the next step
+inline constexpr ImVec4 colGoodCard{0.07f, 0.16f, 0.12f, 0.94f};      // a card with good news
+inline constexpr ImVec4 colChartBg{0.05f, 0.06f, 0.08f, 0.9f};        // behind a chart
 
 // The UI scale every size is multiplied by (a copy of App.uiScale), and the width of the
 // central content column (set by the root frame each frame it draws).
@@ -42,6 +50,12 @@ void coloredText(const ImVec4& colour, const char* fmt, ...) __attribute__((form
 void dimText(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void bulletText(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void wrappedText(const char* text);
+// Wrapped at the window's edge in colTextDim.
+void wrappedDim(const char* text);
+// A card's title: semibold, colText.
+void cardTitle(const char* text);
+// A small dim label (small font, colTextDim), as over a figure or a group of settings.
+void smallLabel(const char* text);
 void sectionHeading(const char* title, const char* subtitle);
 // Text on a draw list (recorded by the probe like any other text).
 void drawListText(ImDrawList* dl, ImFont* font, float size, ImVec2 pos, ImU32 colour, const char* text,
@@ -54,10 +68,15 @@ void endCard();
 bool primaryButton(const char* label, ImVec2 size = ImVec2(0, 0));
 // An ordinary button that plays the click sound when pressed.
 bool plainButton(const char* label, ImVec2 size = ImVec2(0, 0));
+// The library's small button (as in a table row), with the click sound.
+bool smallButton(const char* label);
 int actionCard(const char* id, const ImVec4& background, const ImVec4& titleColour, const char* title,
                const char* subtitle, const std::vector<const char*>& labels);
 bool styledRadioButton(const char* label, bool active);
 bool styledCheckbox(const char* label, bool& value);
+
+// Layout: the next item starts `gap` below the last one instead of the style's item spacing.
+void verticalGap(float gap);
 
 // Tiles.
 enum IconKind : int {

@@ -91,9 +91,7 @@ void drawRoundSummary(App& app) {
         };
         for (const auto& cell : cells) {
             ImGui::TableNextColumn();
-            ImGui::PushFont(fontSmall());
-            dimText("%s", cell[0].c_str());
-            ImGui::PopFont();
+            smallLabel(cell[0].c_str());
             ImGui::PushFont(fontSemibold());
             coloredText(colAccent, "%s", cell[1].c_str());
             ImGui::PopFont();
@@ -140,7 +138,7 @@ void drawLevelUpToast(App& app) {
                       IM_COL32(10, 40, 30, static_cast<int>(std::floor(235 * a))), 16 * s);
     dl->AddRect(ImVec2(W / 2 - h, 80 * s), ImVec2(W / 2 + h, 180 * s), withAlpha(colGood, a), 16 * s, 0, 2 * s);
     drawShadowText(dl, titleFont, ImVec2(W / 2, 114 * s), withAlpha(colGood, a), title.c_str());
-    drawShadowText(dl, body, ImVec2(W / 2, 154 * s), packColour(ImVec4(0.93f, 0.95f, 0.98f, a)), line.c_str());
+    drawShadowText(dl, body, ImVec2(W / 2, 154 * s), withAlpha(colText, a), line.c_str());
 }
 
 void drawPauseOverlay(App& app) {

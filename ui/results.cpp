@@ -36,26 +36,7 @@ const ImVec4& toneColour(int32_t tone) {
     }
 }
 
-// A small button of a table row, with the click every button plays.
-bool smallButton(const char* label) {
-    const bool pressed = ImGui::SmallButton(label);
-    if (pressed) playSound(SoundClick, 1.0f);
-    return pressed;
-}
-
 void copyText(const std::string& text) { ImGui::SetClipboardText(text.c_str()); }
-
-void smallDim(const char* text) {
-    ImGui::PushFont(fontSmall());
-    dimText("%s", text);
-    ImGui::PopFont();
-}
-
-void wrappedDim(const std::string& text) {
-    ImGui::PushStyleColor(ImGuiCol_Text, colTextDim);
-    wrappedText(text.c_str());
-    ImGui::PopStyleColor();
-}
 
 void wrappedColoured(const ImVec4& colour, const std::string& text) {
     ImGui::PushStyleColor(ImGuiCol_Text, colour);
@@ -81,7 +62,7 @@ void drawHeading(App& app) {
 
 void drawNextStep(App& app) {
     const int pressed =
-        actionCard("nextStep", ImVec4(0.05f, 0.19f, 0.23f, 0.94f), colAccent, "Next: confirm it with a Sens Check",
+        actionCard("nextStep", colInviteCard, colAccent, "Next: confirm it with a Sens Check",
                    "3 minutes of blind rounds at this sens, a bit faster and a bit slower. It confirms the result or "
                    "gives you a small tweak.",
                    {"SENS CHECK"});
@@ -96,8 +77,8 @@ void drawRecommendationCard(App& app, float width) {
     const bool cmOnly = row.kind == GameKindCm360;
     const std::string sensText = resultSensText(app, rec);
 
-    beginCard("recCard", ImVec2(width, 400 * s), ImVec4(0.06f, 0.20f, 0.24f, 0.94f));
-    smallDim("RECOMMENDED SENSITIVITY");
+    beginCard("recCard", ImVec2(width, 400 * s), colHighlightCard);
+    smallLabel("RECOMMENDED SENSITIVITY");
     ImGui::PushFont(fontHero());
     if (cmOnly)
         coloredText(colAccent, "%.1f", rec);
@@ -119,10 +100,8 @@ void drawRecommendationCard(App& app, float width) {
         ImGui::TableNextRow();
         for (int c = 0; c < 3; ++c) {
             ImGui::TableSetColumnIndex(c);
-            smallDim(labels[c]);
-            ImGui::PushFont(fontSemibold());
-            coloredText(colText, "%s", values[c]->c_str());
-            ImGui::PopFont();
+            smallLabel(labels[c]);
+            cardTitle(values[c]->c_str());
         }
         ImGui::EndTable();
     }
@@ -133,7 +112,8 @@ void drawRecommendationCard(App& app, float width) {
     ImGui::PopFont();
     wrappedDim(formatString(
         "You likely aim best between %s and %s (%.1f\xE2\x80\x93%.1f cm/360). Anywhere in that band is a good choice.",
-        resultSensText(app, a.lowCm360).c_str(), resultSensText(app, a.highCm360).c_str(), a.lowCm360, a.highCm360));
+        resultSensText(app, a.lowCm360).c_str(), resultSensText(app, a.highCm360).c_str(), a.lowCm360, a.highCm360)
+                   .c_str());
 
     ImGui::SetCursorPosY(std::max(ImGui::GetCursorPosY(), 400 * s - 60 * s));
     if (primaryButton("COPY", ImVec2(120 * s, 44 * s))) {
@@ -152,9 +132,7 @@ void drawRecommendationCard(App& app, float width) {
 
 void drawChartCard(App& app, float width) {
     beginCard("chartCard", ImVec2(width, 400 * s), colCard);
-    ImGui::PushFont(fontSemibold());
-    coloredText(colText, "%s", "Performance at each tested sensitivity");
-    ImGui::PopFont();
+    cardTitle("Performance at each tested sensitivity");
     dimText("%s",
             "Each dot is one blind round. The line is the fitted curve; the shaded band is where your best sens likely "
             "is.");
@@ -171,7 +149,7 @@ void drawDpiCard(App& app, float width) {
         perfectDpi(row, app.resultYaw, app.analysis.recommendedCm360, app.resultConfig.hFov, app.width);
 
     beginCard("dpiAdv", ImVec2(width, 360 * s), colCard);
-    smallDim("YOUR PERFECT DPI");
+    smallLabel("YOUR PERFECT DPI");
     ImGui::PushFont(fontTitle());
     coloredText(colAccent, "%d DPI", static_cast<int>(advice.recommendedDpi));
     ImGui::PopFont();
@@ -182,7 +160,7 @@ void drawDpiCard(App& app, float width) {
         dimText("with %s sens %s", row.name, sens.c_str());
     }
     ImGui::PushFont(fontSmall());
-    wrappedDim(advice.message);
+    wrappedDim(advice.message.c_str());
     ImGui::PopFont();
 
     const int columns = cmOnly ? 3 : 4;
@@ -221,9 +199,7 @@ void drawDpiCard(App& app, float width) {
 
 void drawInsightsCard(App& app, float width) {
     beginCard("insights", ImVec2(width, 360 * s), colCard);
-    ImGui::PushFont(fontSemibold());
-    coloredText(colText, "%s", "What we found");
-    ImGui::PopFont();
+    cardTitle("What we found");
     for (const Insight& insight : resultInsights(app)) {
         coloredText(toneColour(insight.tone), "%s", "\xE2\x80\xA2");
         ImGui::SameLine();
@@ -336,7 +312,8 @@ void drawGamesCard(App& app) {
             coloredText(colWarn, "Also on your PC: %s", others.c_str());
             wrappedDim(formatString("No built-in converter for these yet \xE2\x80\x94 set each one so a full 360 turn "
                                     "takes %.1f cm (%.2f in) at %.0f DPI.",
-                                    rec, rec / kCmPerInch, dpi));
+                                    rec, rec / kCmPerInch, dpi)
+                           .c_str());
         }
     }
     endCard();

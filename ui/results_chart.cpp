@@ -15,7 +15,6 @@
 namespace {
 
 constexpr ImU32 kStageOneColour = IM_COL32(150, 162, 180, 255);
-const ImVec4 kCheckColour(0.35f, 0.88f, 0.55f, 1.0f);
 
 double curveAt(const CurveFit& fit, double t) {
     const double d = t - fit.xMean;
@@ -190,7 +189,7 @@ void drawResultsChart(App& app, float width, float height) {
         const RoundMetrics& m = rounds[k];
         if (!(m.cm360 > 0)) continue;
         const ImVec2 c(xOf(m.cm360), yOf(m.performance));
-        const ImU32 fill = m.stage == 3   ? packColour(kCheckColour)
+        const ImU32 fill = m.stage == 3   ? packColour(colGood)
                            : m.stage == 2 ? packColour(colAccent)
                                           : kStageOneColour;
         dl->AddCircleFilled(c, 6 * s, fill, 20);
@@ -214,7 +213,7 @@ void drawResultsChart(App& app, float width, float height) {
     drawListText(dl, font, fontSize, ImVec2(X0 + 90 * s, y0), dimAt(1.0f), "stage 2");
     dl->AddRectFilled(ImVec2(X0 + 160 * s, y0 + 3 * s), ImVec2(X0 + 172 * s, y0 + 13 * s), band);
     drawListText(dl, font, fontSize, ImVec2(X0 + 176 * s, y0), dimAt(1.0f), "range");
-    dl->AddCircleFilled(ImVec2(X0 + 235 * s, y0 + 8 * s), 5 * s, packColour(kCheckColour), 16);
+    dl->AddCircleFilled(ImVec2(X0 + 235 * s, y0 + 8 * s), 5 * s, packColour(colGood), 16);
     drawListText(dl, font, fontSize, ImVec2(X0 + 245 * s, y0), dimAt(1.0f), "check");
 
     if (hoveredDot >= 0) {

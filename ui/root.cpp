@@ -115,6 +115,6 @@ void drawBanner(App& app) {
     drawListText(dl, fontSemibold(), 0.072f * H, ImVec2(x0, taglineTop), packColour(colText),
                  "Find the sens you actually aim best with.");
     drawListText(dl, fontBody(), 0.05f * H, ImVec2(x0, taglineTop + 0.1f * H),
-                 packColour(ImVec4(0.93f, 0.95f, 0.98f, 0.75f)),
+                 withAlpha(colText, 0.75f),
                  "Blind flick + tracking tests  \xC2\xB7  every game  \xC2\xB7  free for Windows");
 }

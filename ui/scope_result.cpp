@@ -17,8 +17,6 @@ constexpr double kScopeZoom = 4;
 // The converters' monitor-distance inputs stop here.
 constexpr double kMaxMatchPercent = 300;
 
-void verticalGap(float gap) { ImGui::SetCursorPosY(ImGui::GetCursorPosY() - ImGui::GetStyle().ItemSpacing.y + gap); }
-
 // A round's scope speed as a multiple of the "same feel near the crosshair" speed.
 double scopeMultiple(const App& app, const RoundMetrics& round) {
     return round.cm360 > 0 ? app.scopeHipCm360 * kScopeZoom / round.cm360 : 0;
@@ -31,10 +29,8 @@ const ImVec4& confidenceColour(const std::string& confidence) {
 }
 
 void drawMainCard(const App& app, double p, float width) {
-    beginCard("scopeMain", ImVec2(width, 270 * s), ImVec4(0.06f, 0.20f, 0.24f, 0.94f));
-    ImGui::PushFont(fontSmall());
-    dimText("%s", "YOUR BEST SCOPE SETTING");
-    ImGui::PopFont();
+    beginCard("scopeMain", ImVec2(width, 270 * s), colHighlightCard);
+    smallLabel("YOUR BEST SCOPE SETTING");
     ImGui::PushFont(fontHero());
     if (p < 0) coloredText(colAccent, "%s", "0%");
     else if (p > kMaxMatchPercent) coloredText(colAccent, "%s", "300%+");
@@ -55,9 +51,7 @@ void drawMainCard(const App& app, double p, float width) {
 
 void drawHowCard(double p, float width) {
     beginCard("scopeHow", ImVec2(width, 270 * s), colCard);
-    ImGui::PushFont(fontSemibold());
-    coloredText(colText, "%s", "How to use it");
-    ImGui::PopFont();
+    cardTitle("How to use it");
     ImGui::PushTextWrapPos(0.0f);
     bulletText("%s", "Every game does its scope math differently, so the universal way to copy a scope feel is "
                      "'monitor distance'.");
@@ -78,9 +72,7 @@ void cellText(const std::string& text) {
 
 void drawRoundsCard(const App& app, double fov) {
     beginCard("scopeRounds", ImVec2(contentWidth, 0), colCard);
-    ImGui::PushFont(fontSemibold());
-    coloredText(colText, "%s", "What you played (blind)");
-    ImGui::PopFont();
+    cardTitle("What you played (blind)");
     // Slowest scope speed (largest scoped cm/360) first; the stored analysis keeps play order.
     std::vector<RoundMetrics> rounds = app.scopeAnalysis.rounds;
     std::stable_sort(rounds.begin(), rounds.end(),

@@ -16,28 +16,6 @@
 
 namespace {
 
-void cardTitle(const char* text) {
-    ImGui::PushFont(fontSemibold());
-    coloredText(colText, "%s", text);
-    ImGui::PopFont();
-}
-
-void smallDim(const char* text) {
-    ImGui::PushFont(fontSmall());
-    dimText("%s", text);
-    ImGui::PopFont();
-}
-
-void wrappedDim(const char* text) {
-    ImGui::PushTextWrapPos(0.0f);
-    dimText("%s", text);
-    ImGui::PopTextWrapPos();
-}
-
-// Moves the cursor so that the next item starts `gap` below the last one instead of the
-// style's item spacing.
-void verticalGap(float gap) { ImGui::SetCursorPosY(ImGui::GetCursorPosY() - ImGui::GetStyle().ItemSpacing.y + gap); }
-
 // A slider that also clamps a value typed in with Ctrl+click.
 bool slider(const char* label, float* value, float lo, float hi, const char* format) {
     ImGui::SetNextItemWidth(220 * s);
@@ -127,8 +105,8 @@ void openDonationPage(App& app) {
 }
 
 void drawAboutCard(App& app, float width) {
-    beginCard("about", ImVec2(width, 0), ImVec4(0.05f, 0.19f, 0.23f, 0.94f));
-    smallDim("ABOUT");
+    beginCard("about", ImVec2(width, 0), colInviteCard);
+    smallLabel("ABOUT");
     ImGui::PushFont(fontTitle());
     coloredText(colText, "%s", "TAR");
     ImGui::SameLine(0, 0);
@@ -184,7 +162,7 @@ void drawDisplayCard(App& app, float width) {
     cardTitle("Targets");
     colourEdit("Flick targets", app.flickColor);
     colourEdit("Tracking target", app.trackColor);
-    smallDim("TRACKING ORB SPEED");
+    smallLabel("TRACKING ORB SPEED");
     static const char* kSpeeds[3] = {"Slow", "Normal", "Fast"};
     for (int32_t i = 0; i < 3; ++i) {
         if (i > 0) ImGui::SameLine(0, 16 * s);

@@ -15,14 +15,6 @@
 
 namespace {
 
-const ImVec4 kOrange{1.0f, 0.72f, 0.30f, 1.0f};
-
-void heading(const char* text) {
-    ImGui::PushFont(fontSemibold());
-    coloredText(colText, "%s", text);
-    ImGui::PopFont();
-}
-
 void makeMainGame(App& app, int32_t index) {
     app.game = index;
     app.fov = 0;
@@ -120,7 +112,7 @@ void drawDetected(App& app) {
             names += d->name;
         }
         ImGui::PushTextWrapPos(0.0f);
-        coloredText(kOrange, "Also found (no built-in converter yet): %s", names.c_str());
+        coloredText(colWarn, "Also found (no built-in converter yet): %s", names.c_str());
         dimText("%s", "You'll get your result as cm/360 for these \xE2\x80\x94 set the same cm/360 in their settings or "
                       "use 'Other game' with the game's yaw.");
         ImGui::PopTextWrapPos();
@@ -128,10 +120,10 @@ void drawDetected(App& app) {
 }
 
 void drawGamePage(App& app) {
-    heading("Your games");
+    cardTitle("Your games");
     drawDetected(app);
     ImGui::Dummy(ImVec2(0, 10 * s));
-    heading("All supported games");
+    cardTitle("All supported games");
     dimText("%s", "Click one to make it your main game. Every result also lists the matching sens for all of these.");
     const auto& games = gameCatalog();
     const float w = (contentWidth - 2 * 14 * s) / 3;
@@ -158,7 +150,7 @@ const char* speedWord(double cm) {
 
 void drawDpiCard(App& app, float w) {
     beginCard("dpiCard", ImVec2(w, 262 * s), colCard);
-    heading("Mouse DPI (CPI)");
+    cardTitle("Mouse DPI (CPI)");
     dimText("%s", "The DPI set in your mouse software.");
     int dpi = static_cast<int>(std::lround(app.dpi));
     ImGui::SetNextItemWidth(180 * s);
@@ -199,16 +191,16 @@ void drawSensCard(App& app, float w) {
     const int32_t index = app.game;
     beginCard("sensCard", ImVec2(w, 262 * s), colCard);
     if (g.kind == GameKindCm360) {
-        heading("Current cm/360");
+        cardTitle("Current cm/360");
         dimText("%s", "How far you move the mouse for a full 360 turn.");
         ImGui::SetNextItemWidth(180 * s);
         ImGui::InputDouble("##cm", &app.cmDirect, 1, 5, "%.1f");
         app.cmDirect = clampCm360(app.cmDirect);
     } else {
-        heading(formatString("Current %s sensitivity", g.kind == GameKindUserYaw ? "in-game" : g.name).c_str());
+        cardTitle(formatString("Current %s sensitivity", g.kind == GameKindUserYaw ? "in-game" : g.name).c_str());
         if (g.kind == GameKindCalibrated) {
             if (g.yaw > 0) coloredText(colGood, "Calibrated on this PC (yaw %.6f).", g.yaw);
-            else coloredText(kOrange, "%s needs a one-time 1-minute calibration so the numbers are exact.", g.name);
+            else coloredText(colWarn, "%s needs a one-time 1-minute calibration so the numbers are exact.", g.name);
             if (plainButton(g.yaw > 0 ? "Re-calibrate" : "Calibrate now", ImVec2(200 * s, 36 * s)))
                 enterCalibrate(app, index, ScreenSetup);
             if (std::string(g.id) == "reforger" && app.reforger.found) {
@@ -220,7 +212,7 @@ void drawSensCard(App& app, float w) {
                 }
                 if (app.reforgerFov > 0 && app.reforger.firstPersonFov > 0 &&
                     std::fabs(app.reforgerFov - app.reforger.firstPersonFov) > 0.5)
-                    coloredText(kOrange, "FOV changed to %.0f since you calibrated (%.0f) \xE2\x80\x94 re-calibrate.",
+                    coloredText(colWarn, "FOV changed to %.0f since you calibrated (%.0f) \xE2\x80\x94 re-calibrate.",
                                 app.reforger.firstPersonFov, app.reforgerFov);
             }
         } else if (g.kind == GameKindUserYaw) {
@@ -250,7 +242,7 @@ void drawSensCard(App& app, float w) {
 }
 
 void drawMousePage(App& app) {
-    heading("Your mouse and current sensitivity");
+    cardTitle("Your mouse and current sensitivity");
     ImGui::PushTextWrapPos(0.0f);
     dimText("%s", "Use the mouse, DPI and mousepad you actually play with. The test starts around your current sens and "
                   "searches both faster and slower.");
@@ -264,7 +256,7 @@ void drawMousePage(App& app) {
 // ---- Page 2: style, length, FOV --------------------------------------------
 
 void drawStylePage(App& app) {
-    heading("How do you aim most of the time?");
+    cardTitle("How do you aim most of the time?");
     dimText("%s", "This decides how much flicking vs tracking counts toward your score.");
     const float w = (contentWidth - 2 * 14 * s) / 3;
     struct Choice {
@@ -284,7 +276,7 @@ void drawStylePage(App& app) {
             app.style = i;
     }
     ImGui::Dummy(ImVec2(0, 14 * s));
-    heading("Test length");
+    cardTitle("Test length");
     dimText("%s", "Longer tests measure more rounds, which tightens the result.");
     static const char* kLengthSub[3] = {"8 rounds. Good for a re-check.", "10 rounds. Recommended.",
                                         "14 rounds. Most accurate."};
@@ -296,7 +288,7 @@ void drawStylePage(App& app) {
             app.length = i;
     }
     ImGui::Dummy(ImVec2(0, 14 * s));
-    heading("Field of view");
+    cardTitle("Field of view");
     ImGui::PushTextWrapPos(0.0f);
     dimText("%s", "Horizontal FOV at 16:9. Match your game so targets look the same size. This changes visuals only "
                   "\xE2\x80\x94 the sens math uses true 360 distance.");
@@ -314,14 +306,12 @@ void drawStartPage(App& app) {
     const GameInfo& g = app.currentGame();
     const bool cmOnly = g.kind == GameKindCm360;
     const double cm = app.currentCm360();
-    heading("Ready");
+    cardTitle("Ready");
     beginCard("readyCard", ImVec2(contentWidth, 0), colCard);
     if (ImGui::BeginTable("##ready", 3, ImGuiTableFlags_SizingStretchSame)) {
         ImGui::TableNextRow();
         ImGui::TableNextColumn();
-        ImGui::PushFont(fontSmall());
-        dimText("%s", "MAIN GAME");
-        ImGui::PopFont();
+        smallLabel("MAIN GAME");
         ImGui::PushFont(fontSemibold());
         textLine(cmOnly ? "Any game (cm/360)" : g.name);
         ImGui::PopFont();
@@ -338,9 +328,7 @@ void drawStartPage(App& app) {
         }
 
         ImGui::TableNextColumn();
-        ImGui::PushFont(fontSmall());
-        dimText("%s", "STARTING POINT");
-        ImGui::PopFont();
+        smallLabel("STARTING POINT");
         ImGui::PushFont(fontSemibold());
         if (cmOnly)
             coloredText(colText, "%.1f cm/360", cm);
@@ -350,9 +338,7 @@ void drawStartPage(App& app) {
         dimText("%.1f cm/360%s", cm, app.sensUnknown ? "  \xC2\xB7  recommended default" : "");
 
         ImGui::TableNextColumn();
-        ImGui::PushFont(fontSmall());
-        dimText("%s", "TEST");
-        ImGui::PopFont();
+        smallLabel("TEST");
         ImGui::PushFont(fontSemibold());
         coloredText(colText, "%s  \xC2\xB7  ~%.0f min", lengthName(app.length), estimateMinutes(app.length));
         ImGui::PopFont();
@@ -362,7 +348,7 @@ void drawStartPage(App& app) {
         ImGui::EndTable();
     }
     endCard();
-    heading("How it works");
+    cardTitle("How it works");
     ImGui::PushTextWrapPos(0.0f);
     for (const char* line : {
              "First a short warm-up at your current sensitivity.",

@@ -5,12 +5,6 @@
 #include "ui/kit.h"
 #include "ui/screens.h"
 
-namespace {
-
-void verticalGap(float gap) { ImGui::SetCursorPosY(ImGui::GetCursorPosY() - ImGui::GetStyle().ItemSpacing.y + gap); }
-
-}  // namespace
-
 void drawToolsScreen(App& app) {
     ImGui::PushFont(fontTitle());
     coloredText(colText, "%s", "Tools");

@@ -139,7 +139,7 @@ void drawQuickTour(App& app) {
     for (int i = 0; i < 5; ++i) {
         const bool current = i == app.tourPage;
         dl->AddCircleFilled(ImVec2(q.x + 6 * s + 18 * s * static_cast<float>(i), q.y + 25 * s), current ? 5 * s : 3.5f * s,
-                            current ? packColour(colAccent) : packColour(ImVec4(0.60f, 0.66f, 0.74f, 0.6f)));
+                            current ? packColour(colAccent) : withAlpha(colTextDim, 0.6f));
     }
     if (app.tourPage >= 0 && app.tourPage <= 3) {
         ImGui::SetCursorPosX(tw - 36 * s - 200 * s - 12 * s - 130 * s - 12 * s - 130 * s);
