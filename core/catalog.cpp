@@ -65,6 +65,14 @@ std::string formatGameSens(const GameInfo& row, double yaw, double cm360, double
     return formatSens(sensFromCm360(yaw, cm360, dpi), row.decimals) + row.suffix;
 }
 
+const char* speedWord(double cm360) {
+    if (cm360 < 20) return "very fast";
+    if (cm360 < 28) return "fast";
+    if (cm360 < 42) return "medium";
+    if (cm360 < 60) return "slow";
+    return "very slow";
+}
+
 StyleWeights styleWeights(int32_t style) {
     if (style == 0) return {0.65, 0.35};
     if (style == 2) return {0.35, 0.65};

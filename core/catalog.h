@@ -56,6 +56,10 @@ std::string formatSens(double value, int32_t decimals);
 // "calibrate first" when the yaw is unknown, else the value with the row's digits and suffix.
 std::string formatGameSens(const GameInfo& row, double yaw, double cm360, double dpi);
 
+// How fast a cm/360 is, in words: "very fast" below 20, "fast" below 28, "medium" below 42,
+// "slow" below 60, else "very slow".
+const char* speedWord(double cm360);
+
 struct StyleWeights {
     double flick;
     double tracking;

@@ -39,14 +39,6 @@ void takeSettingsOnce(App& app) {
     app.convToDpi = app.convDpi;
 }
 
-const char* speedWord(double cm) {
-    if (cm < 20) return "very fast";
-    if (cm < 28) return "fast";
-    if (cm < 42) return "medium";
-    if (cm < 60) return "slow";
-    return "very slow";
-}
-
 const char* recommendedVerdict(const PerfectDpiAdvice& advice) {
     for (const DpiOption& o : advice.options)
         if (o.recommended) return o.verdict;

@@ -140,14 +140,6 @@ void drawGamePage(App& app) {
 
 // ---- Page 1: mouse ---------------------------------------------------------
 
-const char* speedWord(double cm) {
-    if (cm < 20) return "very fast";
-    if (cm < 28) return "fast";
-    if (cm < 42) return "medium";
-    if (cm < 60) return "slow";
-    return "very slow";
-}
-
 void drawDpiCard(App& app, float w) {
     beginCard("dpiCard", ImVec2(w, 262 * s), colCard);
     cardTitle("Mouse DPI (CPI)");

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "core/app.h"
 #include "core/catalog.h"
@@ -89,6 +90,16 @@ TEST_F(CatalogTest, SensTextNeverOverflows) {
     EXPECT_EQ(text.substr(text.size() - 4), ".000");
     EXPECT_EQ(text.find_first_not_of("0123456789."), std::string::npos);
     EXPECT_EQ(formatString("%s|%d", std::string(3000, 'x').c_str(), 7).size(), 3002u);
+}
+
+TEST_F(CatalogTest, SpeedWordsAndTheClamp) {
+    // Each bound is exclusive: 20 cm/360 is already "fast".
+    const std::pair<double, const char*> words[] = {{19.9, "very fast"}, {20, "fast"},   {27.9, "fast"},
+                                                    {28, "medium"},      {42, "slow"},   {59.9, "slow"},
+                                                    {60, "very slow"},   {500, "very slow"}};
+    for (const auto& [cm, word] : words) EXPECT_STREQ(speedWord(cm), word) << cm;
+    const std::pair<double, double> clamps[] = {{3, 6}, {6, 6}, {35, 35}, {200, 200}, {500, 200}};
+    for (const auto& [cm, held] : clamps) EXPECT_EQ(clampCm360(cm), held) << cm;
 }
 
 TEST_F(CatalogTest, Styles) {
