@@ -3,13 +3,13 @@
 #include <cstdio>
 
 std::string formatStringV(const char* format, va_list args) {
-    char small[256];
+    char stackBuffer[256];
     va_list copy;
     va_copy(copy, args);
-    int needed = std::vsnprintf(small, sizeof small, format, copy);
+    int needed = std::vsnprintf(stackBuffer, sizeof stackBuffer, format, copy);
     va_end(copy);
     if (needed < 0) return std::string();
-    if (static_cast<size_t>(needed) < sizeof small) return std::string(small, static_cast<size_t>(needed));
+    if (static_cast<size_t>(needed) < sizeof stackBuffer) return std::string(stackBuffer, static_cast<size_t>(needed));
     std::string out(static_cast<size_t>(needed), '\0');
     std::vsnprintf(out.data(), out.size() + 1, format, args);
     return out;

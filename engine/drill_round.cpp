@@ -415,7 +415,7 @@ void DrillRound::finishTarget(double t, bool killed) {
                 }
             }
             const double landed = prog[end];
-            current.far = dist >= 8;
+            current.isFar = dist >= 8;
             current.undershot = landed < dist - current.radius;
             current.landingRatio = landed / dist;
         }
@@ -529,17 +529,17 @@ void DrillRound::computeRoundStats() {
     result.avgKillMs = result.kills > 0 ? killSum * 1000 / result.kills : 0;
     result.avgReactionMs = reactCount > 0 ? reactSum * 1000 / reactCount : 0;
 
-    double dur = 0, on = 0, err = 0, near = 0;
+    double dur = 0, on = 0, err = 0, nearSum = 0;
     for (const TrackSegment& s : result.segments) {
         dur += s.duration;
         on += s.onTarget;
         err += s.errorIntegral;
-        near += s.nearCredit;
+        nearSum += s.nearCredit;
     }
     if (dur > 0) {
         result.onTargetRatio = on / dur;
         result.meanErrorDeg = err / dur;
-        result.nearRatio = near / dur;
+        result.nearRatio = nearSum / dur;
     } else {
         result.onTargetRatio = result.meanErrorDeg = result.nearRatio = 0;
     }

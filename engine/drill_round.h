@@ -66,7 +66,7 @@ struct TargetRecord {
     int32_t shots = 0;
     int32_t firstShot = -1;    // -1 none, 0 hit, 1 missed beyond, 2 missed short
     double landingRatio = 0;   // end of the primary movement / distance; 0 not measured
-    bool far = false;          // distance >= 8 and the primary movement was measured
+    bool isFar = false;        // distance >= 8 and the primary movement was measured
     bool overshot = false;
     bool undershot = false;
 

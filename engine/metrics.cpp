@@ -30,7 +30,7 @@ RoundMetrics roundMetrics(const RoundResult& result, Rng* rng) {
         if (r.scored) scored.push_back(&r);
 
     double idSum = 0, timeSum = 0, killSum = 0, reactSum = 0;
-    int32_t reactCount = 0, far = 0, over = 0, under = 0, clean = 0;
+    int32_t reactCount = 0, farCount = 0, over = 0, under = 0, clean = 0;
     std::vector<double> landings;
     for (std::size_t k = 0; k < scored.size(); ++k) {
         const TargetRecord* r = scored[pick(k, scored.size(), rng)];
@@ -51,12 +51,12 @@ RoundMetrics roundMetrics(const RoundResult& result, Rng* rng) {
             timeSum += r->killTime - r->spawnTime;
         }
         if (r->distance >= kFarDistance) {
-            far += 1;
+            farCount += 1;
             if (r->overshot) over += 1;
             else if (r->undershot) under += 1;
             else clean += 1;
         }
-        if (r->far && r->landingRatio > 0.2 && r->landingRatio < 3) landings.push_back(std::log(r->landingRatio));
+        if (r->isFar && r->landingRatio > 0.2 && r->landingRatio < 3) landings.push_back(std::log(r->landingRatio));
     }
 
     m.throughput = timeSum > 0 ? idSum / timeSum : 0;
@@ -66,25 +66,25 @@ RoundMetrics roundMetrics(const RoundResult& result, Rng* rng) {
     }
     m.avgKillMs = m.kills > 0 ? killSum * 1000 / m.kills : 0;
     m.avgReactionMs = reactCount > 0 ? reactSum * 1000 / reactCount : 0;
-    if (far > 0) {
-        m.overflickPct = 100.0 * over / far;
-        m.underflickPct = 100.0 * under / far;
-        m.cleanPct = 100.0 * clean / far;
+    if (farCount > 0) {
+        m.overflickPct = 100.0 * over / farCount;
+        m.underflickPct = 100.0 * under / farCount;
+        m.cleanPct = 100.0 * clean / farCount;
     }
     m.landingCount = static_cast<int32_t>(landings.size());
     if (!landings.empty()) m.medianLogLanding = medianOfVector(std::move(landings));
 
     // Segments are drawn after all target picks.
-    double dur = 0, on = 0, near = 0, err = 0;
+    double dur = 0, on = 0, nearSum = 0, err = 0;
     for (std::size_t k = 0; k < result.segments.size(); ++k) {
         const TrackSegment& s = result.segments[pick(k, result.segments.size(), rng)];
         dur += s.duration;
         on += s.onTarget;
-        near += s.nearCredit;
+        nearSum += s.nearCredit;
         err += s.errorIntegral;
     }
     if (dur > 0) {
-        m.trackScore = 0.3 * near / dur + 0.7 * on / dur;
+        m.trackScore = 0.3 * nearSum / dur + 0.7 * on / dur;
         m.trackOnTarget = on / dur;
         m.meanErrorDeg = err / dur;
     }

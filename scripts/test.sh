@@ -10,7 +10,7 @@ bash "$here/scripts/build.sh"
 echo "== cross-compiling core and engine for Windows (MinGW-w64)"
 cmake -S "$here" -B "$build/mingw" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" \
   -DTARVION_PORTABLE_ONLY=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build/mingw" -j "$(nproc)" --target tarvion_core tarvion_engine
+cmake --build "$build/mingw" -j "$(nproc)" --target tarvion_core tarvion_engine tarvion_after_windows_h
 
 echo "== tests"
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"

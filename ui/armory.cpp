@@ -142,16 +142,16 @@ bool armoryCard(const char* id, const char* name, const char* subtitle, bool sel
     ImFont* semibold = fontSemibold();
     const ImVec4& nameColour = locked ? colTextDim : selected ? colAccent : colText;
     drawListText(dl, semibold, semibold->FontSize, ImVec2(textX, p.y + 10 * s), packColour(nameColour), name);
-    ImFont* small = fontSmall();
+    ImFont* smallFont = fontSmall();
     const ImVec2 second(textX, p.y + 14 * s + semibold->FontSize);
     // The lock wins over "EQUIPPED": an equipped item above the player's level says why it is dark.
     if (locked)
-        drawListText(dl, small, small->FontSize, second, packColour(colWarn),
+        drawListText(dl, smallFont, smallFont->FontSize, second, packColour(colWarn),
                      formatString("Unlocks at level %d", static_cast<int>(unlockLevel)).c_str());
     else if (selected)
-        drawListText(dl, small, small->FontSize, second, packColour(colTextDim), "EQUIPPED");
+        drawListText(dl, smallFont, smallFont->FontSize, second, packColour(colTextDim), "EQUIPPED");
     else
-        drawListText(dl, small, small->FontSize, second, packColour(colTextDim), subtitle ? subtitle : "");
+        drawListText(dl, smallFont, smallFont->FontSize, second, packColour(colTextDim), subtitle ? subtitle : "");
 
     if (locked) {
         dl->AddRectFilled(p, m, IM_COL32(0, 0, 0, 70), 10 * s);

@@ -169,8 +169,8 @@ void drawDayChart(const char* title, const std::vector<std::string>& days, const
     ImGui::Dummy(size);
     ImDrawList* dl = ImGui::GetWindowDrawList();
     dl->AddRectFilled(p, ImVec2(p.x + size.x, p.y + size.y), packColour(colChartBg), 10 * s);
-    ImFont* small = fontSmall();
-    drawListText(dl, small, small->FontSize, ImVec2(p.x + 12 * s, p.y + 8 * s), packColour(colTextDim), title);
+    ImFont* smallFont = fontSmall();
+    drawListText(dl, smallFont, smallFont->FontSize, ImVec2(p.x + 12 * s, p.y + 8 * s), packColour(colTextDim), title);
 
     // A day without a value (or a value without a day) is not plotted.
     const std::vector<double> used(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(
@@ -190,12 +190,12 @@ void drawDayChart(const char* title, const std::vector<std::string>& days, const
     for (size_t e = 0; e < (n > 1 ? 2u : 1u); ++e) {
         const size_t k = ends[e];
         const ImVec2 pt = points[k];
-        drawListText(dl, small, small->FontSize, ImVec2(pt.x - 10 * s, pt.y - 22 * s), packColour(colText),
+        drawListText(dl, smallFont, smallFont->FontSize, ImVec2(pt.x - 10 * s, pt.y - 22 * s), packColour(colText),
                      valueLabel(used[shown[k]]).c_str());
         const std::string& day = days[shown[k]];
         // A "%Y-%m-%d" day shows as month-day.
         const std::string shortDay = day.size() >= 10 ? day.substr(5) : day;
-        drawListText(dl, small, small->FontSize, ImVec2(pt.x - 16 * s, bottom + 8 * s), packColour(colTextDim),
+        drawListText(dl, smallFont, smallFont->FontSize, ImVec2(pt.x - 16 * s, bottom + 8 * s), packColour(colTextDim),
                      shortDay.c_str());
     }
 }

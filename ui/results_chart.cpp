@@ -201,8 +201,8 @@ void drawResultsChart(App& app, float width, float height) {
     int hoveredDot = -1;
     if (hovered) {
         const ImVec2 mouse = ImGui::GetIO().MousePos;
-        const int32_t near = nearestPoint(dotX, dotY, mouse.x, mouse.y, 12 * s);
-        if (near >= 0) hoveredDot = static_cast<int>(dotRound[static_cast<size_t>(near)]);
+        const int32_t nearest = nearestPoint(dotX, dotY, mouse.x, mouse.y, 12 * s);
+        if (nearest >= 0) hoveredDot = static_cast<int>(dotRound[static_cast<size_t>(nearest)]);
     }
 
     // Legend.

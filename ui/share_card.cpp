@@ -126,6 +126,6 @@ void drawShareCard(App& app) {
 
     const std::string footer = formatString("Found with Tarvion - %d blind flick + tracking rounds",
                                             static_cast<int>(a.rounds.size()));
-    ImFont* small = fontSmall();
-    drawListText(dl, small, small->FontSize, ImVec2(L, y + ch - 40 * s), packColour(colTextDim), footer.c_str());
+    ImFont* smallFont = fontSmall();
+    drawListText(dl, smallFont, smallFont->FontSize, ImVec2(L, y + ch - 40 * s), packColour(colTextDim), footer.c_str());
 }

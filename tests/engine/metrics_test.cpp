@@ -68,7 +68,7 @@ TEST(RoundMetricsFlick, ThroughputWithoutReactionScaledByAccuracy) {
 }
 
 TEST(RoundMetricsFlick, OverAndUnderFlicksOfFarTargets) {
-    auto far = [](double distance, bool over, bool under) {
+    auto farTarget = [](double distance, bool over, bool under) {
         TargetRecord t = target(distance, 1, 0, 0.1, 0.5, true, 1);
         t.overshot = over;
         t.undershot = under;
@@ -76,20 +76,20 @@ TEST(RoundMetricsFlick, OverAndUnderFlicksOfFarTargets) {
     };
     // Both flags count as over; the 5-degree target is not far.
     RoundMetrics m = roundMetrics(resultOf(
-        {far(20, true, true), far(8, false, true), far(12, false, false), far(30, true, false), far(5, true, false)}));
+        {farTarget(20, true, true), farTarget(8, false, true), farTarget(12, false, false), farTarget(30, true, false), farTarget(5, true, false)}));
     EXPECT_NEAR(m.overflickPct, 50, 1e-12);
     EXPECT_NEAR(m.underflickPct, 25, 1e-12);
     EXPECT_NEAR(m.cleanPct, 25, 1e-12);
 
-    RoundMetrics none = roundMetrics(resultOf({far(5, true, false)}));
+    RoundMetrics none = roundMetrics(resultOf({farTarget(5, true, false)}));
     EXPECT_EQ(none.overflickPct, 0);
     EXPECT_EQ(none.cleanPct, 0);
 }
 
 TEST(RoundMetricsFlick, FirstFlickLandingMedian) {
-    auto landing = [](double ratio, bool far) {
+    auto landing = [](double ratio, bool isFar) {
         TargetRecord t = target(20, 1, 0, 0.1, 0.5, true, 1);
-        t.far = far;
+        t.isFar = isFar;
         t.landingRatio = ratio;
         return t;
     };
@@ -125,7 +125,7 @@ TEST(RoundMetricsResample, PicksTargetsThenSegmentsWithReplacement) {
     std::vector<TargetRecord> targets;
     for (int i = 0; i < 9; ++i) {
         TargetRecord t = target(6 + 3 * i, 0.8 + 0.1 * i, i, i + 0.15, i + 0.4 + 0.05 * i, i % 3 != 2, 1 + i % 2);
-        t.far = true;
+        t.isFar = true;
         t.landingRatio = 0.8 + 0.05 * i;
         t.overshot = i % 4 == 0;
         targets.push_back(t);

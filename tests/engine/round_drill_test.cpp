@@ -159,7 +159,7 @@ TEST(RoundPlan, ShapeOfThePlan) {
         maxD = std::max(maxD, 14 * k);
         double minD = s.minDist * (k < 1 ? 1.2 * k : 1);
         const double extraDist[] = {16, 26, 11, 21, 8, 30};
-        int big = 0, small = 0;
+        int big = 0, smallCount = 0;
         for (int i = 0; i < c.extra + n; ++i) {
             const FlickSpot& p = r.spots[static_cast<size_t>(i)];
             if (i < c.extra) {
@@ -172,10 +172,10 @@ TEST(RoundPlan, ShapeOfThePlan) {
             EXPECT_GE(p.distance, minD * std::pow(maxD / minD, 0.5 / n) * 0.95 - 1e-9);
             EXPECT_LE(p.distance, maxD * std::pow(maxD / minD, -0.5 / n) * 1.05 + 1e-9);
             if (std::fabs(p.radius - s.flickRadiusBig * k) < 1e-12) ++big;
-            if (std::fabs(p.radius - s.flickRadiusSmall * k) < 1e-12) ++small;
+            if (std::fabs(p.radius - s.flickRadiusSmall * k) < 1e-12) ++smallCount;
         }
         EXPECT_EQ(big, (n + 1) / 2);
-        EXPECT_EQ(small, n / 2);
+        EXPECT_EQ(smallCount, n / 2);
     }
 }
 
@@ -403,7 +403,7 @@ TEST(RoundMovement, PrimaryMovementLandingAndFlicks) {
         EXPECT_NEAR(t.reactionTime, react, 1e-12);
         EXPECT_EQ(t.overshot, c.over);
         EXPECT_EQ(t.undershot, c.under);
-        EXPECT_EQ(t.far, c.measured && c.distance >= 8);
+        EXPECT_EQ(t.isFar, c.measured && c.distance >= 8);
         if (c.measured) {
             EXPECT_NEAR(t.landingRatio, c.landing, 0.03);
         } else {

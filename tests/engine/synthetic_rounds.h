@@ -41,7 +41,7 @@ inline RoundResult buildRound(const RoundSpec& shape) {
         rec.firstShot = 0;
         if (i < shape.landingRatios.size() && shape.landingRatios[i] > 0) {
             rec.landingRatio = shape.landingRatios[i];
-            rec.far = true;
+            rec.isFar = true;
         }
         r.targets.push_back(rec);
         t = rec.killTime;

@@ -108,7 +108,7 @@ TEST_F(Loader, ResizedTargetDrawsAtItsNewSize) {
     Renderer& r = h.renderer;
     SceneView view;
     view.fov = 90;
-    std::vector<uint8_t> small;
+    std::vector<uint8_t> smallRegion;
     for (int samples : {4, 0}) {
         GlHarness::get().clearWindow(1, 0, 1);
         view.width = 160;
@@ -125,12 +125,12 @@ TEST_F(Loader, ResizedTargetDrawsAtItsNewSize) {
         EXPECT_NE(h.pixel(80, 45), (std::array<int, 3>{255, 0, 255}));
         std::vector<uint8_t> region;
         readFrameRegion(0, h.height - 90, 160, 90, h.height, region);
-        if (small.empty()) {
-            small = region;
+        if (smallRegion.empty()) {
+            smallRegion = region;
         } else {
             // Away from the sub-pixel edges, the frame is the same with or without samples.
             EXPECT_EQ(std::vector<uint8_t>(region.begin() + 3 * 160 * 40, region.begin() + 3 * 160 * 40 + 30),
-                      std::vector<uint8_t>(small.begin() + 3 * 160 * 40, small.begin() + 3 * 160 * 40 + 30));
+                      std::vector<uint8_t>(smallRegion.begin() + 3 * 160 * 40, smallRegion.begin() + 3 * 160 * 40 + 30));
         }
     }
 }
