@@ -3,15 +3,18 @@
 // for the GPU (llvmpipe would shade vertices and resolve the multisample target on this very
 // thread, inside the timed calls); TARVION_BENCH_GL=real measures on the real driver.
 #include <GL/gl.h>
-#include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "core/armory.h"
 #include "engine/debris.h"
 #include "engine/drill_round.h"
+#include "platform/process.h"
+#include "platform/window.h"
 #include "render/renderer.h"
 
 namespace {
@@ -24,18 +27,10 @@ struct Context {
 Context& context() {
     static Context* c = [] {
         auto* ctx = new Context;
-        const char* mode = SDL_getenv("TARVION_BENCH_GL");
-        if (!mode || SDL_strcmp(mode, "real") != 0) SDL_setenv("GALLIUM_NOOP", "true", 0);
-        if (SDL_Init(SDL_INIT_VIDEO) != 0) return ctx;
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-        SDL_Window* w = SDL_CreateWindow("bench", 0, 0, 1600, 900, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-        if (!w) return ctx;
-        SDL_GLContext gc = SDL_GL_CreateContext(w);
-        if (!gc || SDL_GL_MakeCurrent(w, gc) != 0 || !loadGlFunctions()) return ctx;
+        const char* mode = std::getenv("TARVION_BENCH_GL");
+        if ((!mode || std::strcmp(mode, "real") != 0) && !std::getenv("GALLIUM_NOOP"))
+            plat::setEnv("GALLIUM_NOOP", "true");
+        if (!plat::createGlWindow("bench", 1600, 900, nullptr) || !loadGlFunctions()) return ctx;
         ctx->ok = initRenderer(ctx->renderer);
         return ctx;
     }();

@@ -5,6 +5,10 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${TARVION_BUILD_DIR:-$here/build}"
 bash "$here/scripts/setup.sh"
+
+echo "== include rules"
+python3 "$here/scripts/check_includes.py"
+
 bash "$here/scripts/build.sh"
 
 echo "== cross-compiling core and engine for Windows (MinGW-w64)"

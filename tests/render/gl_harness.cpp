@@ -1,7 +1,8 @@
 #include "tests/render/gl_harness.h"
 
 #include <GL/gl.h>
-#include <SDL.h>
+
+#include "platform/window.h"
 
 namespace {
 
@@ -13,28 +14,19 @@ constexpr int kHeight = 180;
 GlHarness& GlHarness::get() {
     static GlHarness* h = [] {
         auto* g = new GlHarness;
-        if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-            g->failure = std::string("SDL_Init: ") + SDL_GetError();
+        plat::WindowFailure failure = plat::WindowFailure::None;
+        void* window = plat::createGlWindow("render tests", kWidth, kHeight, &failure);
+        if (!window) {
+            g->failure = failure == plat::WindowFailure::Context ? "no OpenGL context could be made current"
+                                                                 : "no window that can carry OpenGL";
             return g;
         }
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-        SDL_Window* w = SDL_CreateWindow("render tests", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-        if (!w) {
-            g->failure = std::string("SDL_CreateWindow: ") + SDL_GetError();
-            return g;
-        }
-        SDL_GLContext c = SDL_GL_CreateContext(w);
-        if (!c || SDL_GL_MakeCurrent(w, c) != 0) {
-            g->failure = std::string("no OpenGL 3.3 core context: ") + SDL_GetError();
-            return g;
-        }
-        SDL_GL_GetDrawableSize(w, &g->width, &g->height);
+        int32_t w = 0, h = 0;
+        plat::drawableSize(window, &w, &h);
+        g->width = w;
+        g->height = h;
         if (!loadGlFunctions()) {
-            g->failure = "loadGlFunctions failed";
+            g->failure = "no OpenGL 3.3 core context (loadGlFunctions failed)";
             return g;
         }
         g->ok = true;

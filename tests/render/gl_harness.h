@@ -1,5 +1,5 @@
 #pragma once
-// A hidden SDL window with an OpenGL 3.3 core context, shared by the GL tests, with the
+// A hidden window with an OpenGL 3.3 core context, shared by the GL tests, with the
 // renderer initialised once on it.
 #include <array>
 #include <cstdint>

@@ -1,13 +1,16 @@
 // The embedded model pack (size, pinned bytes, header table, geometry) and the parser's
 // handling of damaged packs.
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
 
 #include "core/armory.h"
+#include "platform/hash.h"
 #include "platform/resources.h"
 #include "render/model_pack.h"
 
@@ -25,14 +28,18 @@ const Row kTable[7] = {
     {"kingfisher", 5070, -0.744f, 0.051733f, 1.2f},
 };
 
+// Through a file, as the platform hashes files.
 std::string sha256Hex(const uint8_t* data, size_t size) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int len = 0;
-    EVP_Digest(data, size, digest, &len, EVP_sha256(), nullptr);
-    static const char* hex = "0123456789abcdef";
-    std::string out;
-    for (unsigned int i = 0; i < len; ++i) out += {hex[digest[i] >> 4], hex[digest[i] & 15]};
-    return out;
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("tarvion_pack_" + std::to_string(std::random_device{}()) + ".bin");
+    {
+        std::ofstream out(file, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    const std::string hex = plat::sha256File(file.string());
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
+    return hex;
 }
 
 const float* vertexAt(const PackModel& m, int i) {
