@@ -193,11 +193,7 @@ void App::saveResult() {
 
 void App::loadHistory() {
     history.clear();
-    std::ifstream in(historyPath());
-    if (!in) return;
-    std::string line;
-    if (!std::getline(in, line)) return;  // the header, whatever it holds
-    while (std::getline(in, line)) {
+    for (const std::string& line : csvDataLines(historyPath())) {
         HistoryEntry e;
         if (parseHistoryLine(line, e)) history.push_back(e);
     }

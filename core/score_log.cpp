@@ -64,6 +64,15 @@ bool parseScoreLine(const std::string& line, ScoreRow& row) {
     return true;
 }
 
+std::vector<std::string> csvDataLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    std::string line;
+    if (!in || !std::getline(in, line)) return lines;
+    while (std::getline(in, line)) lines.push_back(line);
+    return lines;
+}
+
 bool csvNeedsHeader(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return true;
@@ -115,11 +124,7 @@ void App::logScore(const RoundResult& result, const std::string& mode) {
 
 void App::loadScores() {
     scores.clear();
-    std::ifstream in(scoresPath());
-    if (!in) return;
-    std::string line;
-    if (!std::getline(in, line)) return;  // the header, whatever it holds
-    while (std::getline(in, line)) {
+    for (const std::string& line : csvDataLines(scoresPath())) {
         ScoreRow row;
         if (parseScoreLine(line, row)) scores.push_back(row);
     }

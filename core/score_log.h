@@ -35,6 +35,10 @@ std::string formatScoreLine(const ScoreRow& row);
 // One data line of the file; false (row untouched) when it has fewer than 9 fields.
 bool parseScoreLine(const std::string& line, ScoreRow& row);
 
+// The lines of a CSV file after its first line (the header, whatever it holds); none when
+// the file cannot be opened.
+std::vector<std::string> csvDataLines(const std::string& path);
+
 // True when the file is missing or holds nothing, so an append must start with the header
 // (a zero-byte file left by a crash would otherwise lose its first row as "the header").
 bool csvNeedsHeader(const std::string& path);

@@ -33,12 +33,6 @@ double gaussian(SimAimer& a) {
     return std::sqrt(-2 * std::log(std::max(u1, 1e-12))) * std::cos(2 * std::numbers::pi * u2);
 }
 
-double wrap(double d) {
-    double r = std::fmod(d + 180, 360);
-    if (r < 0) r += 360;
-    return r - 180;
-}
-
 // Great-circle angle in degrees between two view directions.
 double viewAngle(double yaw1, double pitch1, double yaw2, double pitch2) {
     const double ax = std::sin(yaw1 * kDegToRad) * std::cos(pitch1 * kDegToRad), ay = std::sin(pitch1 * kDegToRad),
@@ -71,7 +65,7 @@ void clearRoundState(SimAimer& a, double roundFactor) {
 }
 
 void aimAtTarget(SimAimer& a, const DrillRound& round, double now, bool firstMovement) {
-    planAimNoise(a, round, wrap(round.targetYaw - round.yaw), round.targetPitch - round.pitch, now, firstMovement);
+    planAimNoise(a, round, wrapYaw(round.targetYaw - round.yaw), round.targetPitch - round.pitch, now, firstMovement);
 }
 
 void stepFlick(SimAimer& a, const DrillRound& round, double now, double t, double dt, bool& click) {
@@ -102,7 +96,7 @@ void stepFlick(SimAimer& a, const DrillRound& round, double now, double t, doubl
             const double length = std::hypot(a.moveX, a.moveY);
             if (length > kLearnMinMoveCm) {
                 const double turned =
-                    std::hypot(wrap(round.yaw - a.viewYawAtMove), round.pitch - a.viewPitchAtMove);
+                    std::hypot(wrapYaw(round.yaw - a.viewYawAtMove), round.pitch - a.viewPitchAtMove);
                 a.degPerCmEstimate += a.params.adaptGain * (turned / length - a.degPerCmEstimate);
             }
             a.state = SimSettling;
@@ -162,7 +156,7 @@ void stepTracking(SimAimer& a, const DrillRound& round, double now, double t, do
     }
     const OrbSample& s = a.orbHistory[seen];
 
-    const double errYaw = wrap(s.yaw + s.yawVelocity * p.visualDelay - round.yaw);
+    const double errYaw = wrapYaw(s.yaw + s.yawVelocity * p.visualDelay - round.yaw);
     const double errPitch = s.pitch + s.pitchVelocity * p.visualDelay - round.pitch;
     const double wantYawRate = p.trackGain * errYaw + s.yawVelocity;
     const double wantPitchRate = p.trackGain * errPitch + s.pitchVelocity;

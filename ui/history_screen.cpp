@@ -103,11 +103,6 @@ void drawProgressCard(const App& app, const GameInfo& game, float width) {
 
 bool isCmOnlyRow(const HistoryEntry& e) { return e.game.find("cm/360") != std::string::npos; }
 
-void cellText(const std::string& text) {
-    ImGui::TableNextColumn();
-    textLine(text.c_str());
-}
-
 void drawHistoryTable(const App& app, float width) {
     beginCard("histCard", ImVec2(width, 0), colCard);
     if (ImGui::BeginTable("##hist", 7,

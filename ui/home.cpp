@@ -24,11 +24,7 @@ void openWizard(App& app, int32_t step) {
 
 void drawHeader(App& app) {
     const ImVec2 origin = ImGui::GetCursorScreenPos();
-    ImGui::PushFont(fontHero());
-    coloredText(colText, "%s", "TAR");
-    ImGui::SameLine(0, 0);
-    coloredText(colAccent, "%s", "VION");
-    ImGui::PopFont();
+    drawWordmark(fontHero());
     const ImVec2 after = ImGui::GetCursorScreenPos();
 
     // Level chip, at the right edge of the content.

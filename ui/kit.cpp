@@ -193,6 +193,24 @@ void wrappedText(const char* text) {
     ImGui::PopTextWrapPos();
 }
 
+void cellText(const std::string& text) {
+    ImGui::TableNextColumn();
+    textLine(text.c_str());
+}
+
+void drawWordmark(ImFont* font, const char* lead) {
+    ImGui::PushFont(font);
+    coloredText(colText, "%sTAR", lead);
+    ImGui::SameLine(0, 0);
+    coloredText(colAccent, "%s", "VION");
+    ImGui::PopFont();
+}
+
+void drawListWordmark(ImDrawList* dl, ImFont* font, float size, ImVec2 pos) {
+    drawListText(dl, font, size, pos, packColour(colText), "TAR");
+    drawListText(dl, font, size, ImVec2(pos.x + textSize(font, size, "TAR").x, pos.y), packColour(colAccent), "VION");
+}
+
 void wrappedDim(const char* text) {
     ImGui::PushStyleColor(ImGuiCol_Text, colTextDim);
     wrappedText(text);

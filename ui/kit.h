@@ -50,6 +50,12 @@ void coloredText(const ImVec4& colour, const char* fmt, ...) __attribute__((form
 void dimText(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void bulletText(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void wrappedText(const char* text);
+// The next cell of the current table, holding the text.
+void cellText(const std::string& text);
+// The TARVION word mark in a font, after `lead` ("" for none) in colText.
+void drawWordmark(ImFont* font, const char* lead = "");
+// The same on a draw list, its top-left corner at `pos`.
+void drawListWordmark(ImDrawList* dl, ImFont* font, float size, ImVec2 pos);
 // Wrapped at the window's edge in colTextDim.
 void wrappedDim(const char* text);
 // A card's title: semibold, colText.

@@ -108,9 +108,7 @@ void drawBanner(App& app) {
         dl->AddText(hero, logo, ImVec2(x0 + 2 + r * std::cos(theta), y0 + 3 + r * std::sin(theta)),
                     IM_COL32(0, 0, 0, 28), "TARVION");
     }
-    drawListText(dl, hero, logo, ImVec2(x0, y0), packColour(colText), "TAR");
-    const float tarWidth = textSize(hero, logo, "TAR").x;
-    drawListText(dl, hero, logo, ImVec2(x0 + tarWidth, y0), packColour(colAccent), "VION");
+    drawListWordmark(dl, hero, logo, ImVec2(x0, y0));
     const float taglineTop = y0 + 1.08f * logo;
     drawListText(dl, fontSemibold(), 0.072f * H, ImVec2(x0, taglineTop), packColour(colText),
                  "Find the sens you actually aim best with.");

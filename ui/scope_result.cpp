@@ -65,11 +65,6 @@ void drawHowCard(double p, float width) {
     endCard();
 }
 
-void cellText(const std::string& text) {
-    ImGui::TableNextColumn();
-    textLine(text.c_str());
-}
-
 void drawRoundsCard(const App& app, double fov) {
     beginCard("scopeRounds", ImVec2(contentWidth, 0), colCard);
     cardTitle("What you played (blind)");

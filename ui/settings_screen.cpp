@@ -107,11 +107,7 @@ void openDonationPage(App& app) {
 void drawAboutCard(App& app, float width) {
     beginCard("about", ImVec2(width, 0), colInviteCard);
     smallLabel("ABOUT");
-    ImGui::PushFont(fontTitle());
-    coloredText(colText, "%s", "TAR");
-    ImGui::SameLine(0, 0);
-    coloredText(colAccent, "%s", "VION");
-    ImGui::PopFont();
+    drawWordmark(fontTitle());
     ImGui::PushFont(fontSemibold());
     dimText("%s", "Created by");
     ImGui::SameLine(0, 6 * s);

@@ -80,9 +80,7 @@ void drawShareCard(App& app) {
 
     ImFont* title = fontTitle();
     const float titleSize = title->FontSize;
-    drawListText(dl, title, titleSize, ImVec2(L, y + 36 * s), packColour(colText), "TAR");
-    drawListText(dl, title, titleSize, ImVec2(L + textSize(title, titleSize, "TAR").x, y + 36 * s),
-                 packColour(colAccent), "VION");
+    drawListWordmark(dl, title, titleSize, ImVec2(L, y + 36 * s));
 
     ImFont* body = fontBody();
     const float bodySize = body->FontSize;

@@ -31,11 +31,7 @@ void finishTour(App& app) {
 void drawPage(App& app, float tw) {
     switch (app.tourPage) {
         case 0:
-            ImGui::PushFont(fontTitle());
-            coloredText(colText, "%s", "Welcome to TAR");
-            ImGui::SameLine(0, 0);
-            coloredText(colAccent, "%s", "VION");
-            ImGui::PopFont();
+            drawWordmark(fontTitle(), "Welcome to ");
             ImGui::Spacing();
             textLine("Tarvion finds the sensitivity you actually aim best with \xE2\x80\x94 by testing you, not by guessing.");
             ImGui::Spacing();
