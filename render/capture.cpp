@@ -1,9 +1,8 @@
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
+#include "platform/file_open.h"
 #include "render/capture.h"
 #include "render/gl_api.h"
 #include "render/renderer.h"
@@ -45,7 +44,7 @@ void bmpHeader(int width, int height, uint8_t out[54]) {
 
 bool writeBmp(const char* path, int width, int height, const uint8_t* bgrBottomUp) {
     if (width <= 0 || height <= 0 || !path) return false;
-    std::FILE* f = std::fopen(path, "wb");
+    std::FILE* f = plat::openFile(path, "wb");
     if (!f) return false;
     uint8_t header[54];
     bmpHeader(width, height, header);

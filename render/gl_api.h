@@ -1,8 +1,23 @@
 #pragma once
-// The OpenGL 3.3 entry points the renderer resolves itself (private to render/*.cpp).
-// Plain C types stand in for the GL typedefs so this header needs no GL header; the .cpp
-// files take the enum values from <GL/gl.h>. Null until loadGlFunctions runs.
+// The renderer's one view of OpenGL (private to render/*.cpp): the names and enums of the
+// core profile from <GL/glcorearb.h>, the OpenGL 1.1 functions every system library
+// exports, and the 3.3 entry points the renderer resolves itself (null until
+// loadGlFunctions runs). MinGW's <GL/gl.h> stops at OpenGL 1.1, so no system gl.h is used.
 #include <cstddef>
+
+// glcorearb.h pulls in windows.h on Windows unless the calling convention is already
+// known; windows.h would bring its `near` and `far` macros into every renderer file.
+#ifndef APIENTRY
+#if defined(_WIN32)
+#define APIENTRY __stdcall
+#else
+#define APIENTRY
+#endif
+#endif
+#ifndef GL_GLEXT_PROTOTYPES
+#define GL_GLEXT_PROTOTYPES 1  // declarations of the 1.1 functions linked directly
+#endif
+#include <GL/glcorearb.h>
 
 namespace gl {
 
@@ -54,7 +69,7 @@ using Bitfield = unsigned int;
     X(void, BlitFramebuffer, (Int srcX0, Int srcY0, Int srcX1, Int srcY1, Int dstX0, Int dstY0,   \
                               Int dstX1, Int dstY1, Bitfield mask, Enum filter))
 
-#define TARVION_GL_DECLARE(ret, name, args) extern ret(*name) args;
+#define TARVION_GL_DECLARE(ret, name, args) extern ret(APIENTRY* name) args;
 TARVION_GL_FUNCTIONS(TARVION_GL_DECLARE)
 #undef TARVION_GL_DECLARE
 

@@ -1,5 +1,3 @@
-#include <GL/gl.h>
-
 #include <cstdint>
 #include <string>
 
@@ -10,7 +8,7 @@
 #include "render/renderer.h"
 
 namespace gl {
-#define TARVION_GL_DEFINE(ret, name, args) ret(*name) args = nullptr;
+#define TARVION_GL_DEFINE(ret, name, args) ret(APIENTRY* name) args = nullptr;
 TARVION_GL_FUNCTIONS(TARVION_GL_DEFINE)
 #undef TARVION_GL_DEFINE
 }  // namespace gl

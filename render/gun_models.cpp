@@ -1,5 +1,3 @@
-#include <GL/gl.h>
-
 #include <cstdint>
 
 #include "platform/resources.h"
