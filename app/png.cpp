@@ -1,8 +1,9 @@
 #include "app/png.h"
 
 #include <array>
-#include <filesystem>
 #include <fstream>
+
+#include "platform/file_open.h"
 
 namespace {
 
@@ -121,9 +122,7 @@ std::vector<uint8_t> encodePng(const uint8_t* rgb, int32_t width, int32_t height
 
 bool writePng(const std::string& path, const uint8_t* rgb, int32_t width, int32_t height) {
     const std::vector<uint8_t> bytes = encodePng(rgb, width, height);
-    // The path is UTF-8 on every system; a char8_t path says so to the library.
-    const std::u8string utf8(path.begin(), path.end());
-    std::ofstream out(std::filesystem::path(utf8), std::ios::binary | std::ios::trunc);
+    std::ofstream out(plat::fsPath(path), std::ios::binary | std::ios::trunc);
     if (!out) return false;
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.flush();

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/errors.h"
+#include "platform/file_open.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ void putTag(std::vector<uint8_t>& b, const char* tag) {
 }
 
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::FILE* f = plat::openFile(path, "wb");
     if (!f) {
         *error = plat::lastErrorMessage();
         return false;

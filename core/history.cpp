@@ -11,6 +11,7 @@
 #include "core/catalog.h"
 #include "core/format.h"
 #include "core/score_log.h"
+#include "platform/file_open.h"
 #include "platform/paths.h"
 #include "platform/timefmt.h"
 
@@ -174,7 +175,7 @@ void App::saveResult() {
     const std::string path = plat::joinPath(reportsDir(), "Tarvion_" + stamp + ".txt");
     reportPath.clear();
     {
-        std::ofstream out(path, std::ios::trunc);
+        std::ofstream out(plat::fsPath(path), std::ios::trunc);
         if (out) {
             out << resultReportText(*this, when);
             out.flush();

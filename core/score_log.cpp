@@ -8,6 +8,7 @@
 #include "core/app.h"
 #include "core/format.h"
 #include "engine/metrics.h"
+#include "platform/file_open.h"
 #include "platform/paths.h"
 #include "platform/timefmt.h"
 
@@ -66,7 +67,7 @@ bool parseScoreLine(const std::string& line, ScoreRow& row) {
 
 std::vector<std::string> csvDataLines(const std::string& path) {
     std::vector<std::string> lines;
-    std::ifstream in(path);
+    std::ifstream in(plat::fsPath(path));
     std::string line;
     if (!in || !std::getline(in, line)) return lines;
     while (std::getline(in, line)) lines.push_back(line);
@@ -74,14 +75,14 @@ std::vector<std::string> csvDataLines(const std::string& path) {
 }
 
 bool csvNeedsHeader(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(plat::fsPath(path), std::ios::binary);
     if (!in) return true;
     return in.peek() == std::ifstream::traits_type::eof();
 }
 
 bool appendCsvLine(const std::string& path, const char* header, const std::string& line) {
     const bool needsHeader = csvNeedsHeader(path);
-    std::ofstream out(path, std::ios::app);
+    std::ofstream out(plat::fsPath(path), std::ios::app);
     if (!out) return false;
     if (needsHeader) out << header << '\n';
     out << line << '\n';

@@ -12,6 +12,7 @@
 
 #include "core/app.h"
 #include "platform/atomic_file.h"
+#include "platform/file_open.h"
 #include "platform/paths.h"
 
 namespace {
@@ -48,11 +49,6 @@ struct Overloaded : F... {
 };
 template <class... F>
 Overloaded(F...) -> Overloaded<F...>;
-
-// A UTF-8 path the streams open as such on every platform.
-std::filesystem::path fsPath(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
 
 void writeValue(std::ostream& out, const App& app, const Field& field) {
     std::visit(Overloaded{
@@ -106,7 +102,7 @@ SettingsFileOps& settingsFileOps() {
 std::string App::settingsPath() const { return plat::joinPath(dataDir, "settings.ini"); }
 
 void App::loadSettings() {
-    std::ifstream in(fsPath(settingsPath()));
+    std::ifstream in(plat::fsPath(settingsPath()));
     if (!in) return;
     std::string line;
     while (std::getline(in, line)) {
@@ -133,7 +129,7 @@ void App::saveSettings() {
     const std::string temp = path + ".tmp";
     std::error_code ignored;
     {
-        std::ofstream out(fsPath(temp), std::ios::out | std::ios::trunc);
+        std::ofstream out(plat::fsPath(temp), std::ios::out | std::ios::trunc);
         if (!out) return;
         out.imbue(std::locale::classic());
         for (const Key& k : kKeys) {
@@ -143,12 +139,12 @@ void App::saveSettings() {
         }
         out.close();
         if (out.fail()) {
-            std::filesystem::remove(fsPath(temp), ignored);
+            std::filesystem::remove(plat::fsPath(temp), ignored);
             return;
         }
     }
     // Only a complete, flushed copy replaces the old file: a crash or a full disk part-way
     // through keeps the previous settings.
     const SettingsFileOps& ops = settingsFileOps();
-    if (!ops.syncFile(temp) || !ops.replaceFile(temp, path)) std::filesystem::remove(fsPath(temp), ignored);
+    if (!ops.syncFile(temp) || !ops.replaceFile(temp, path)) std::filesystem::remove(plat::fsPath(temp), ignored);
 }

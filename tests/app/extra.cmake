@@ -10,6 +10,7 @@ add_executable(png_fixture_writer "${CMAKE_CURRENT_SOURCE_DIR}/app/png_check/wri
   "${CMAKE_SOURCE_DIR}/app/png.cpp")
 target_include_directories(png_fixture_writer PRIVATE "${CMAKE_SOURCE_DIR}")
 target_compile_options(png_fixture_writer PRIVATE ${TARVION_WARNINGS})
+target_link_libraries(png_fixture_writer PRIVATE tarvion_platform_base)
 if(Python3_Interpreter_FOUND)
   add_test(NAME png_independent_decode
     COMMAND ${Python3_EXECUTABLE} "${CMAKE_CURRENT_SOURCE_DIR}/app/png_check/decode_check.py"
