@@ -1,4 +1,9 @@
 #include "app/command_line.h"
 #include "app/shell.h"
+#include "platform/entry.h"
 
-int main(int argc, char** argv) { return runTarvion(argumentsOf(argc, argv)); }
+int programMain(const std::vector<std::string>& args) { return runTarvion(args); }
+
+#if !defined(_WIN32)
+int main(int argc, char** argv) { return programMain(argumentsOf(argc, argv)); }
+#endif

@@ -1,14 +1,30 @@
 # The model pack: built at build time by our own generator, then linked into the program
-# as read-only data (assembler .incbin) and reached through plat::modelPackBytes().
-add_executable(tarvion_make_model_pack "${CMAKE_SOURCE_DIR}/assets/make_model_pack.cpp")
-target_compile_options(tarvion_make_model_pack PRIVATE ${TARVION_WARNINGS} -ffp-contract=off)
-
+# as read-only data (assembler .incbin, or a resource of the Windows executable) and
+# reached through plat::modelPackBytes().
 set(TARVION_MODEL_PACK "${CMAKE_BINARY_DIR}/assets/models.qxg")
+if(CMAKE_CROSSCOMPILING)
+  # The generator must run here, so a cross build makes a native build of it beside itself.
+  include(ExternalProject)
+  set(host_tools "${CMAKE_BINARY_DIR}/host_tools")
+  set(pack_generator "${host_tools}/tarvion_make_model_pack")
+  ExternalProject_Add(tarvion_host_tools
+    SOURCE_DIR "${CMAKE_SOURCE_DIR}/assets/host"
+    BINARY_DIR "${host_tools}"
+    CMAKE_ARGS -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON
+    BUILD_BYPRODUCTS "${pack_generator}")
+  set(pack_generator_deps tarvion_host_tools "${pack_generator}")
+else()
+  include("${CMAKE_SOURCE_DIR}/assets/generator.cmake")
+  set(pack_generator tarvion_make_model_pack)
+  set(pack_generator_deps tarvion_make_model_pack)
+endif()
 add_custom_command(
   OUTPUT "${TARVION_MODEL_PACK}"
   COMMAND "${CMAKE_COMMAND}" -E make_directory "${CMAKE_BINARY_DIR}/assets"
-  COMMAND tarvion_make_model_pack "${TARVION_MODEL_PACK}"
-  DEPENDS tarvion_make_model_pack
+  COMMAND ${pack_generator} "${TARVION_MODEL_PACK}"
+  DEPENDS ${pack_generator_deps}
   COMMENT "Generating the gun model pack"
   VERBATIM)
 add_custom_target(tarvion_model_pack DEPENDS "${TARVION_MODEL_PACK}")

@@ -1,16 +1,12 @@
 #include "platform/atomic_file.h"
-#include "platform/text.h"
 
 #include <windows.h>
 
+#include "platform/win32/wide.h"
+
 namespace plat {
 
-namespace {
-std::wstring wide(const std::string& s) {
-    std::u16string u = utf8ToUtf16(s);
-    return std::wstring(u.begin(), u.end());
-}
-}  // namespace
+using win32::wide;
 
 bool syncFile(const std::string& path) {
     HANDLE h = CreateFileW(wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -22,7 +18,13 @@ bool syncFile(const std::string& path) {
 }
 
 bool replaceFile(const std::string& from, const std::string& to) {
-    return MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    const std::wstring source = wide(from), target = wide(to);
+    // ReplaceFileW keeps what the old file carries beyond its bytes (attributes, access
+    // rules) but needs it to exist; a first save moves the file into place instead.
+    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        return true;
+    return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 }  // namespace plat

@@ -3,13 +3,14 @@
 #include <windows.h>
 
 #include "platform/paths.h"
+#include "platform/win32/wide.h"
 
 namespace plat {
 
 std::string uiFontFile(UiFace face) {
-    char dir[260];
-    UINT n = GetWindowsDirectoryA(dir, sizeof dir);
-    std::string fonts = std::string(n > 0 && n < sizeof dir ? dir : "C:\\Windows") + "\\Fonts\\";
+    wchar_t dir[MAX_PATH];
+    UINT n = GetWindowsDirectoryW(dir, MAX_PATH);
+    const std::string windows = n > 0 && n < MAX_PATH ? win32::utf8(dir) : std::string("C:\\Windows");
     const char* file = "segoeui.ttf";
     switch (face) {
         case UiFace::Regular: file = "segoeui.ttf"; break;
@@ -17,7 +18,7 @@ std::string uiFontFile(UiFace face) {
         case UiFace::Bold: file = "segoeuib.ttf"; break;
         case UiFace::Symbols: file = "seguisym.ttf"; break;
     }
-    std::string path = fonts + file;
+    const std::string path = joinPath(joinPath(windows, "Fonts"), file);
     return fileExists(path) ? path : std::string();
 }
 

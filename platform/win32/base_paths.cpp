@@ -1,24 +1,22 @@
 #include "platform/paths.h"
-#include "platform/text.h"
 
 #include <windows.h>
 
+#include "platform/win32/wide.h"
+
 namespace plat {
 
-namespace {
-std::wstring wide(const std::string& s) {
-    std::u16string u = utf8ToUtf16(s);
-    return std::wstring(u.begin(), u.end());
-}
-}  // namespace
+using win32::wide;
 
 char pathSeparator() { return '\\'; }
 
 std::string getEnv(const char* name, bool* found) {
     std::wstring wname = wide(name);
+    SetLastError(ERROR_SUCCESS);
     DWORD n = GetEnvironmentVariableW(wname.c_str(), nullptr, 0);
     if (n == 0) {
-        if (found) *found = false;
+        // An empty value also answers 0; only a missing one says so in the error.
+        if (found) *found = GetLastError() != ERROR_ENVVAR_NOT_FOUND;
         return {};
     }
     std::wstring buf(n, L'\0');

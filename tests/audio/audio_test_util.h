@@ -36,18 +36,25 @@ class EnvOverride {
 public:
     EnvOverride(const char* name, const std::string& value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
+        set(name, value.c_str());
     }
     ~EnvOverride() {
         if (old_)
-            ::setenv(name_.c_str(), old_->c_str(), 1);
+            set(name_.c_str(), old_->c_str());
         else
-            ::unsetenv(name_.c_str());
+            unset(name_.c_str());
     }
     EnvOverride(const EnvOverride&) = delete;
     EnvOverride& operator=(const EnvOverride&) = delete;
 
 private:
+#if defined(_WIN32)
+    static void set(const char* name, const char* value) { _putenv_s(name, value); }
+    static void unset(const char* name) { _putenv_s(name, ""); }
+#else
+    static void set(const char* name, const char* value) { ::setenv(name, value, 1); }
+    static void unset(const char* name) { ::unsetenv(name); }
+#endif
     std::string name_;
     std::optional<std::string> old_;
 };

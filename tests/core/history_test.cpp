@@ -17,8 +17,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Text mode: the program writes text with the platform's line ends ("\r\n" on Windows),
+// which read back as "\n".
 std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
+    std::ifstream in(p);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();

@@ -33,8 +33,10 @@ public:
     }
     std::string read(const std::string& name) const { return readFile(file(name)); }
 
+    // Text mode: the program writes text with the platform's line ends ("\r\n" on
+    // Windows), which read back as "\n".
     static std::string readFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
+        std::ifstream in(path);
         std::ostringstream s;
         s << in.rdbuf();
         return s.str();

@@ -25,8 +25,10 @@ namespace {
 
 constexpr double kFrame = 1.0 / 60;
 
+// Text mode: the program writes text with the platform's line ends ("\r\n" on Windows),
+// which read back as "\n".
 std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
+    std::ifstream in(p);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
