@@ -4,6 +4,9 @@
 enable_language(RC)
 
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+# -O2 as in the native build: at -O3 gcc 12 warns falsely about freeing vectors.
+string(REPLACE "-O3" "-O2" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
+string(REPLACE "-O3" "-O2" CMAKE_C_FLAGS_RELEASE "${CMAKE_C_FLAGS_RELEASE}")
 # Every executable of this build carries its C++ runtime, so Wine (or a player's machine)
 # needs no MinGW DLLs beside it.
 add_link_options(-static)

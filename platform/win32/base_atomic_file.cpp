@@ -6,10 +6,10 @@
 
 namespace plat {
 
-using win32::wide;
+using win32::toWide;
 
 bool syncFile(const std::string& path) {
-    HANDLE h = CreateFileW(wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE h = CreateFileW(toWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     bool ok = FlushFileBuffers(h) != 0;
@@ -18,7 +18,7 @@ bool syncFile(const std::string& path) {
 }
 
 bool replaceFile(const std::string& from, const std::string& to) {
-    const std::wstring source = wide(from), target = wide(to);
+    const std::wstring source = toWide(from), target = toWide(to);
     // ReplaceFileW keeps what the old file carries beyond its bytes (attributes, access
     // rules) but needs it to exist; a first save moves the file into place instead.
     if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES &&

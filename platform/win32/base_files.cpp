@@ -8,7 +8,7 @@
 
 namespace plat {
 
-using win32::wide;
+using win32::toWide;
 
 namespace {
 
@@ -39,7 +39,7 @@ bool writeAll(HANDLE h, const char* data, size_t size) {
 }
 
 HANDLE openForReading(const std::string& path) {
-    return CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    return CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -51,10 +51,10 @@ std::vector<FileEntry> findFiles(const std::string& pattern) {
     std::vector<FileEntry> found;
     if (pattern.empty()) return found;
     WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileExW(wide(pattern).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    HANDLE h = FindFirstFileExW(toWide(pattern).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
     if (h == INVALID_HANDLE_VALUE) return found;
     do {
-        const std::string name = win32::utf8(data.cFileName);
+        const std::string name = win32::fromWide(data.cFileName);
         if (name == "." || name == "..") continue;
         FileEntry entry;
         entry.name = name;
@@ -71,7 +71,7 @@ std::vector<FileEntry> findFiles(const std::string& pattern) {
 
 bool fileAttributes(const std::string& path, FileAttributes* out) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (path.empty() || !GetFileAttributesExW(wide(path).c_str(), GetFileExInfoStandard, &data)) return false;
+    if (path.empty() || !GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data)) return false;
     if (out) {
         out->isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         out->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -82,9 +82,9 @@ bool fileAttributes(const std::string& path, FileAttributes* out) {
 
 bool copyFileNoOverwrite(const std::string& from, const std::string& to) {
     if (from.empty() || to.empty()) return false;
-    const std::wstring target = wide(to);
+    const std::wstring target = toWide(to);
     // Fails when anything stands at the target, a file or a folder.
-    if (!CopyFileW(wide(from).c_str(), target.c_str(), TRUE)) return false;
+    if (!CopyFileW(toWide(from).c_str(), target.c_str(), TRUE)) return false;
     HANDLE h = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     bool ok = h != INVALID_HANDLE_VALUE && FlushFileBuffers(h);
     if (h != INVALID_HANDLE_VALUE && !CloseHandle(h)) ok = false;
@@ -92,11 +92,11 @@ bool copyFileNoOverwrite(const std::string& from, const std::string& to) {
     return ok;
 }
 
-bool deleteFile(const std::string& path) { return !path.empty() && DeleteFileW(wide(path).c_str()) != 0; }
+bool deleteFile(const std::string& path) { return !path.empty() && DeleteFileW(toWide(path).c_str()) != 0; }
 
 bool writeWholeFile(const std::string& path, const std::string& bytes) {
     if (path.empty()) return false;
-    HANDLE h = CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     bool ok = writeAll(h, bytes.data(), bytes.size());
     if (ok && !FlushFileBuffers(h)) ok = false;
@@ -112,12 +112,12 @@ std::string makeTempFile(const std::string& folder, const std::string& prefix) {
         if (n == 0 || n > MAX_PATH) return std::string();
         dir.assign(temp, n);
     } else {
-        dir = wide(folder);
+        dir = toWide(folder);
     }
     // The system keeps the first three characters of the prefix and creates the file.
     wchar_t name[MAX_PATH];
-    if (GetTempFileNameW(dir.c_str(), wide(prefix).c_str(), 0, name) == 0) return std::string();
-    return win32::utf8(name);
+    if (GetTempFileNameW(dir.c_str(), toWide(prefix).c_str(), 0, name) == 0) return std::string();
+    return win32::fromWide(name);
 }
 
 ReadResult readFileCapped(const std::string& path, size_t maxBytes, std::string& text) {

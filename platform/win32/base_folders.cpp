@@ -12,7 +12,7 @@ namespace {
 bool shellFolder(int csidl, std::string& path) {
     wchar_t buffer[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer)) || !buffer[0]) return false;
-    path = win32::utf8(buffer);
+    path = win32::fromWide(buffer);
     return true;
 }
 

@@ -10,7 +10,7 @@ namespace plat {
 std::string uiFontFile(UiFace face) {
     wchar_t dir[MAX_PATH];
     UINT n = GetWindowsDirectoryW(dir, MAX_PATH);
-    const std::string windows = n > 0 && n < MAX_PATH ? win32::utf8(dir) : std::string("C:\\Windows");
+    const std::string windows = n > 0 && n < MAX_PATH ? win32::fromWide(dir) : std::string("C:\\Windows");
     const char* file = "segoeui.ttf";
     switch (face) {
         case UiFace::Regular: file = "segoeui.ttf"; break;

@@ -6,12 +6,12 @@
 
 namespace plat {
 
-using win32::wide;
+using win32::toWide;
 
 char pathSeparator() { return '\\'; }
 
 std::string getEnv(const char* name, bool* found) {
-    std::wstring wname = wide(name);
+    std::wstring wname = toWide(name);
     SetLastError(ERROR_SUCCESS);
     DWORD n = GetEnvironmentVariableW(wname.c_str(), nullptr, 0);
     if (n == 0) {
@@ -33,18 +33,18 @@ std::string defaultDataFolder() {
 }
 
 bool folderExists(const std::string& path) {
-    DWORD a = GetFileAttributesW(wide(path).c_str());
+    DWORD a = GetFileAttributesW(toWide(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool fileExists(const std::string& path) {
-    DWORD a = GetFileAttributesW(wide(path).c_str());
+    DWORD a = GetFileAttributesW(toWide(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool makeFolder(const std::string& path) {
     if (path.empty()) return false;
-    return CreateDirectoryW(wide(path).c_str(), nullptr) || folderExists(path);
+    return CreateDirectoryW(toWide(path).c_str(), nullptr) || folderExists(path);
 }
 
 bool makeFolders(const std::string& path) {

@@ -16,7 +16,7 @@ std::vector<std::string> commandLineArguments() {
     int count = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!argv) return args;
-    for (int i = 1; i < count; ++i) args.push_back(plat::win32::utf8(argv[i]));
+    for (int i = 1; i < count; ++i) args.push_back(plat::win32::fromWide(argv[i]));
     LocalFree(argv);
     return args;
 }

@@ -2,7 +2,10 @@
 // capture, clipboard, registry, processes, downloads, hashing, the executable swap, the
 // folder opener). Until then every call reports failure, so Tarvion.exe links and runs
 // with these features off: no mouse counts, nothing found on the machine, no updates.
+// Only the message drain works already, since the window cannot live without it.
 #include <windows.h>
+
+#include <vector>
 
 #include "platform/clipboard.h"
 #include "platform/exe.h"
@@ -13,13 +16,34 @@
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/shell_open.h"
-#include "platform/win32/window_internal.h"
+#include "platform/win32/input_messages.h"
 
 namespace plat {
 
+namespace {
+std::vector<Event> queued;
+}  // namespace
+
 namespace win32 {
-bool inputWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return false; }
+void postEvent(const Event& event) { queued.push_back(event); }
+bool handleInputMessage(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return false; }
 }  // namespace win32
+
+void pumpEvents(void*, std::vector<Event>& out) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            Event e;
+            e.kind = EventKind::Quit;
+            win32::postEvent(e);
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    out.insert(out.end(), queued.begin(), queued.end());
+    queued.clear();
+}
 
 bool startRawMouse(void*) { return false; }
 void stopRawMouse() {}

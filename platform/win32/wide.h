@@ -1,22 +1,20 @@
 #pragma once
-// Between the program's UTF-8 text and the wide strings of the Windows calls.
+// UTF-8 inside the program, UTF-16 at the Win32 boundary.
 #include <string>
 
 #include "platform/text.h"
 
 namespace plat::win32 {
 
-inline std::wstring wide(const std::string& utf8) {
-    const std::u16string units = utf8ToUtf16(utf8);
+inline std::wstring toWide(const std::string& text) {
+    const std::u16string units = utf8ToUtf16(text);
     return std::wstring(units.begin(), units.end());
 }
 
-inline std::string utf8(const wchar_t* text) {
-    if (!text) return std::string();
-    const std::wstring w(text);
-    return utf16ToUtf8(std::u16string(w.begin(), w.end()));
+inline std::string fromWide(const wchar_t* text, size_t length) {
+    return utf16ToUtf8(std::u16string(text, text + length));
 }
 
-inline std::string utf8(const std::wstring& text) { return utf16ToUtf8(std::u16string(text.begin(), text.end())); }
+inline std::string fromWide(const std::wstring& text) { return fromWide(text.data(), text.size()); }
 
 }  // namespace plat::win32

@@ -116,7 +116,7 @@ void* createGlWindow(const char* title, int32_t w, int32_t h, WindowFailure* fai
     HINSTANCE instance = GetModuleHandleW(nullptr);
     registerWindowClass(instance);
     const RECT outer = outerRect(Rect{0, 0, w, h});
-    HWND window = CreateWindowExW(0, kClassName, win32::wide(title ? title : "").c_str(), kWindowedStyle,
+    HWND window = CreateWindowExW(0, kClassName, win32::toWide(title ? title : "").c_str(), kWindowedStyle,
                                   CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top,
                                   nullptr, nullptr, instance, nullptr);
     if (!window) {

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# The Windows stage of the test command: builds Tarvion.exe and the Windows test programs
+# with MinGW-w64 (into build/win32), checks what the .exe imports and carries, then runs it
+# under Wine on its own X server against the native build's output (which scripts/build.sh
+# has made): the sound export byte for byte, the banner within a pixel tolerance, every
+# gallery capture, a profile under a non-ASCII folder name; and the tests of the code that
+# needs no window or device. Wine's prefix is made once per run.
+# --inner: the part that runs inside the X server (the script starts itself that way).
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${TARVION_BUILD_DIR:-$here/build}"
+win="$build/win32"
+stage="$win/stage"
+
+fail() { echo "windows: $*" >&2; exit 1; }
+
+if [ "${1:-}" != "--inner" ]; then
+  started=$SECONDS
+  echo "== Windows: building Tarvion.exe and its tests (MinGW-w64)"
+  cmake -S "$here" -B "$win" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$win" -j "$(nproc)"
+  [ -x "$build/tarvion" ] || fail "the native build ($build/tarvion) is needed as the reference"
+  # The X server first: a wineserver started without a display breaks every later window.
+  xvfb-run -a -s "-screen 0 1920x1080x24" bash "$here/scripts/test_windows.sh" --inner
+  echo "== Windows stage: $((SECONDS - started)) s"
+  exit 0
+fi
+
+exe="$win/Tarvion.exe"
+version=$(sed -n 's/^project(tarvion VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")
+checks="$here/tests/app/windows"
+
+echo "== Windows: what Tarvion.exe imports and carries"
+imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p')
+echo "imports: $(echo $imports)"
+system_dlls=" kernel32.dll user32.dll gdi32.dll opengl32.dll winmm.dll shell32.dll dwmapi.dll imm32.dll
+  advapi32.dll ole32.dll bcrypt.dll winhttp.dll msvcrt.dll "
+for dll in $imports; do
+  lower=$(echo "$dll" | tr 'A-Z' 'a-z')
+  case "$system_dlls" in *" $lower"[[:space:]]*) ;; *) fail "Tarvion.exe needs $dll, which is no system DLL" ;; esac
+done
+python3 "$checks/check_exe.py" "$exe" "$build/assets/models.qxg" "$version"
+
+echo "== Windows: a fresh Wine prefix"
+rm -rf "$stage"
+mkdir -p "$stage/home"
+export WINEPREFIX="$stage/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Non-ASCII arguments reach Windows programs through the locale's character set.
+export LC_ALL=C.UTF-8
+# Wine's waveOut streams (not in real time) into ALSA's null device; HOME holds that
+# setting, so the user's own ~/.asoundrc stays untouched.
+printf 'pcm.!default { type null }\n' >"$stage/home/.asoundrc"
+export HOME="$stage/home"
+wineboot -i >"$stage/wineboot.log" 2>&1 || { cat "$stage/wineboot.log" >&2; fail "wineboot failed"; }
+# Injected moves would arrive doubled with Wine's pointer acceleration.
+wine reg add 'HKCU\Control Panel\Mouse' /v MouseSpeed /d 0 /f >/dev/null 2>&1
+# The faces the native build draws with, under the names Windows gives Segoe UI, so both
+# builds render the same text.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+mkdir -p "$fonts"
+cp /usr/share/fonts/truetype/open-sans/OpenSans-Regular.ttf "$fonts/segoeui.ttf"
+cp /usr/share/fonts/truetype/open-sans/OpenSans-Bold.ttf "$fonts/segoeuib.ttf"
+for semibold in OpenSans-Semibold.ttf OpenSans-SemiBold.ttf; do
+  [ -f "/usr/share/fonts/truetype/open-sans/$semibold" ] && cp "/usr/share/fonts/truetype/open-sans/$semibold" "$fonts/seguisb.ttf"
+done
+cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "$fonts/seguisym.ttf"
+
+# A folder as Windows programs see it (Wine maps Z: onto /).
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+run_windows() { timeout 300 wine "$exe" "$@"; }
+run_native() { SDL_AUDIODRIVER=dummy timeout 300 "$build/tarvion" "$@"; }
+
+echo "== Windows: --export-sounds"
+mkdir -p "$stage/sounds/native" "$stage/sounds/windows"
+run_native --export-sounds "$stage/sounds/native" >/dev/null
+run_windows --export-sounds "$(winpath "$stage/sounds/windows")" || fail "--export-sounds ended with $?"
+count=0
+for f in "$stage/sounds/native"/*.wav; do
+  cmp -s "$f" "$stage/sounds/windows/$(basename "$f")" || fail "$(basename "$f") differs from the native build's"
+  count=$((count + 1))
+done
+[ "$count" -eq 15 ] || fail "$count sound files instead of 15"
+echo "sounds: all 15 WAV files byte-identical"
+
+echo "== Windows: --banner"
+# Into a folder with a non-ASCII name: the argument, the captures and the run's own data
+# folder all take it.
+banner="$stage/banner/Tarvi$(printf '\xc3\xb3')n"
+mkdir -p "$stage/banner/native" "$banner"
+run_native --banner "$stage/banner/native" --scale 1 >/dev/null 2>&1 || fail "the native --banner failed"
+run_windows --banner "$(winpath "$banner")" --scale 1 || fail "--banner ended with $?"
+for f in "$stage/banner/native"/*.bmp; do
+  name=$(basename "$f")
+  [ -f "$banner/$name" ] || fail "--banner wrote no $name into $banner"
+  echo -n "$name: "
+  python3 "$checks/compare_bmp.py" "$f" "$banner/$name" || fail "$name differs from the native build's"
+done
+[ -f "$banner/data/settings.ini" ] || fail "--banner left no settings.ini in $banner/data"
+
+echo "== Windows: --gallery"
+# Without a sound device (no null device for ALSA in this HOME): the program runs silent.
+mkdir -p "$stage/gallery/native" "$stage/gallery/windows" "$stage/home-silent"
+run_native --gallery "$stage/gallery/native" --scale 1 >/dev/null 2>&1 || fail "the native --gallery failed"
+HOME="$stage/home-silent" run_windows --gallery "$(winpath "$stage/gallery/windows")" --scale 1 \
+  2>"$stage/gallery.log" || { rc=$?; cat "$stage/gallery.log" >&2; fail "--gallery ended with $rc"; }
+python3 "$checks/same_captures.py" "$stage/gallery/native" "$stage/gallery/windows"
+
+echo "== Windows: a profile under a non-ASCII folder name"
+# An interactive start with APPDATA there: the planted settings are read, and all of them
+# written back at the exit that closing the window causes. Wine sets APPDATA itself for the
+# first program, so cmd hands ours down; it comes through the environment, and the program
+# from the current folder, so the command line needs neither quotes nor non-ASCII text.
+appdata="$stage/profile/Tarvi$(printf '\xc3\xb3')n"
+mkdir -p "$appdata/Tarvion"
+printf 'xp=4321\nvolume=0\ntutorialDone=1\ncheckUpdates=0\nfullscreen=0\n' >"$appdata/Tarvion/settings.ini"
+(cd "$win" && TARVION_APPDATA="$(winpath "$appdata")" timeout 120 \
+  wine cmd /c 'set APPDATA=%TARVION_APPDATA%&& Tarvion.exe') &
+runner=$!
+for _ in $(seq 1 120); do
+  kill -0 "$runner" 2>/dev/null || break
+  wine taskkill /IM Tarvion.exe >/dev/null 2>&1 || true
+  sleep 0.5
+done
+wait "$runner" || fail "the interactive run ended with $?"
+settings="$appdata/Tarvion/settings.ini"
+# Text files end their lines with "\r\n" on Windows.
+tr -d '\r' <"$settings" | grep -qx 'xp=4321' || fail "settings.ini under $appdata lost the planted XP"
+keys=$(grep -c '=' "$settings")
+golden_keys=$(grep -c '=' "$here/tests/core/golden/settings_fresh.ini")
+[ "$keys" -eq "$golden_keys" ] || fail "settings.ini holds $keys keys instead of $golden_keys"
+[ "$(ls "$stage/profile")" = "$(basename "$appdata")" ] || fail "files went elsewhere: $(ls "$stage/profile")"
+echo "profile: settings.ini read and written back under $(basename "$appdata")"
+
+echo "== Windows: tests under Wine"
+(cd "$win" && ctest --output-on-failure -j "$(nproc)" --timeout 300)
+
+wineserver -k || true
