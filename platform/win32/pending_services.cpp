@@ -58,6 +58,7 @@ bool injectButton(int32_t, bool) { return false; }
 
 bool clipboardImageSupported() { return false; }
 bool setClipboardImage(void*, const std::vector<uint8_t>&, const std::vector<uint8_t>&) { return false; }
+bool releaseClipboard(int32_t) { return false; }
 
 bool regOpenKey(RegHive, const std::string&, uint32_t, RegKey&) { return false; }
 void regCloseKey(RegKey& key) { key = RegKey{}; }
@@ -81,6 +82,8 @@ std::string executableMagic() { return "MZ"; }
 bool markExecutable(const std::string&) { return false; }
 bool launchExecutable(const std::string&) { return false; }
 
+// No opener yet: callers then show the address instead.
+OpenResult openExternal(const std::string&) { return OpenResult::NoOpener; }
 bool openFolder(const std::string&) { return false; }
 
 // Moves to the portable rules shared by both systems.
