@@ -12,7 +12,8 @@ std::string joinPath(const std::string& a, const std::string& b);
 // The value of an environment variable; found = false when it is not set.
 std::string getEnv(const char* name, bool* found = nullptr);
 
-// The interactive data folder: on Windows %APPDATA%\Tarvion; on Linux $APPDATA/Tarvion when
+// The interactive data folder: on Windows %APPDATA%\Tarvion (without the variable, the
+// shell's roaming application-data folder, else .\Tarvion); on Linux $APPDATA/Tarvion when
 // APPDATA is set (tests set it), else $XDG_DATA_HOME/Tarvion, else ~/.local/share/Tarvion,
 // else ./Tarvion.
 std::string defaultDataFolder();

@@ -98,6 +98,17 @@ for f in "$stage/banner/native"/*.bmp; do
 done
 [ -f "$banner/data/settings.ini" ] || fail "--banner left no settings.ini in $banner/data"
 
+echo "== Windows: a driver without OpenGL 3.3"
+# Mesa offering 3.0 at most: the start-up check names the problem and ends with exit code 1
+# (unattended, so without a message box that would wait for a click).
+mkdir -p "$stage/old-gl"
+rc=0
+MESA_GL_VERSION_OVERRIDE=3.0 MESA_GLSL_VERSION_OVERRIDE=130 \
+  run_windows --banner "$(winpath "$stage/old-gl")" 2>"$stage/old-gl.log" || rc=$?
+[ "$rc" -eq 1 ] || { cat "$stage/old-gl.log" >&2; fail "exit code $rc instead of 1 without OpenGL 3.3"; }
+grep -q "Your graphics driver does not support OpenGL 3.3." "$stage/old-gl.log" || fail "no start-up message"
+echo "old OpenGL: exit code 1 with the message"
+
 echo "== Windows: --gallery"
 # Without a sound device (no null device for ALSA in this HOME): the program runs silent.
 mkdir -p "$stage/gallery/native" "$stage/gallery/windows" "$stage/home-silent"

@@ -1,6 +1,7 @@
 #include "platform/paths.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include "platform/win32/wide.h"
 
@@ -29,6 +30,15 @@ std::string getEnv(const char* name, bool* found) {
 std::string defaultDataFolder() {
     bool set = false;
     std::string appdata = getEnv("APPDATA", &set);
+    if (!set) {
+        // Without the variable the shell still knows the folder; the current folder
+        // changes with every shortcut and may not be writable.
+        wchar_t buffer[MAX_PATH] = {};
+        if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer)) && buffer[0]) {
+            appdata = win32::fromWide(std::wstring(buffer));
+            set = true;
+        }
+    }
     return joinPath(set ? appdata : std::string("."), "Tarvion");
 }
 
