@@ -14,7 +14,8 @@ import sys
 # engine/ hold two layers each; the platform headers of the base library are named.
 LAYERS = [
     ("platform_base", ["platform/common/**", "platform/*/base_*",
-                       "platform/atomic_file.h", "platform/clock.h", "platform/errors.h", "platform/files.h",
+                       "platform/atomic_file.h", "platform/clock.h", "platform/errors.h", "platform/file_open.h",
+                       "platform/files.h", "platform/win32/wide.h",
                        "platform/folders.h", "platform/fonts.h", "platform/paths.h", "platform/process.h",
                        "platform/registry.h", "platform/text.h", "platform/timefmt.h"]),
     ("platform", ["platform/**"]),
