@@ -46,6 +46,8 @@ echo "== Windows: a fresh Wine prefix"
 rm -rf "$stage"
 mkdir -p "$stage/home"
 export WINEPREFIX="$stage/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The wineserver goes with the stage, also when a check fails.
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 # Non-ASCII arguments reach Windows programs through the locale's character set.
 export LC_ALL=C.UTF-8
 # Wine's waveOut streams (not in real time) into ALSA's null device; HOME holds that
@@ -145,5 +147,3 @@ echo "profile: settings.ini read and written back under $(basename "$appdata")"
 
 echo "== Windows: tests under Wine"
 (cd "$win" && ctest --output-on-failure -j "$(nproc)" --timeout 300)
-
-wineserver -k || true
