@@ -88,6 +88,23 @@ enum Screen : int32_t {
 enum SessionKind : int32_t { SessionFinder = 0, SessionPractice = 1, SessionSensCheck = 2, SessionScopeCheck = 3 };
 enum RoundPhase : int32_t { RoundPlaying = 0, RoundBetween = 1, RoundPaused = 2 };
 
+// What the History screen derives from the stored rows, with the inputs it was built from;
+// rebuilt when the rows change (their generation or count) or the inputs do.
+struct HistoryViewCache {
+    bool estimateReady = false;
+    uint64_t estimateGeneration = 0;
+    size_t estimateRows = 0;
+    std::string estimateKey;
+    HistoryEstimate estimate;
+    bool seriesReady = false;
+    uint64_t seriesGeneration = 0;
+    size_t seriesRows = 0;
+    std::string seriesGame;
+    int32_t seriesDrill = 0;
+    double seriesCm360 = 0;
+    DaySeries series;
+};
+
 struct App {
     App();
     ~App();
@@ -182,9 +199,13 @@ struct App {
     // (a Sens Check that could not be analysed); empty otherwise.
     std::string resultNotice;
 
-    // History and scores
+    // History and scores. Every writer bumps the generation of what it changed, so the views
+    // built from the rows (historyView) know when to rebuild.
     std::vector<HistoryEntry> history;
     std::vector<ScoreRow> scores;
+    uint64_t historyGeneration = 0;
+    uint64_t scoresGeneration = 0;
+    HistoryViewCache historyView;
 
     // Scope session and scope result
     TestSession scopeSession;
@@ -323,6 +344,9 @@ struct App {
     void logScore(const RoundResult& result, const std::string& mode);
     // Replaces App.scores with the rows of scores.csv; rows with fewer than 9 fields are skipped.
     void loadScores();
+    // dailyProgress of App.scores for this game at the current settings (its drill for
+    // App.style, currentCm360), kept in historyView until the scores or those inputs change.
+    const DaySeries& progressSeriesFor(const GameInfo& game);
     // ---- Result history and reports ----------------------------------------
     // dataDir + "history.csv", and the folder of the text reports.
     std::string historyPath() const;
@@ -337,6 +361,8 @@ struct App {
     // Pools the history rows whose game column equals `key` (see historyGameKey) and whose
     // values are finite and usable into one cm/360 with an error band.
     HistoryEstimate historyEstimate(const std::string& key) const;
+    // historyEstimate(key), kept in historyView until the history or the key changes.
+    const HistoryEstimate& cachedHistoryEstimate(const std::string& key);
     // ---- Game lists --------------------------------------------------------
     // Catalogue indices of the known ids in myGames, in list order (duplicates kept).
     std::vector<int32_t> myGameIndices() const;

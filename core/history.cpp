@@ -189,11 +189,13 @@ void App::saveResult() {
         // A locked file: keep the result for this run, as it would have been read back.
         HistoryEntry kept;
         if (parseHistoryLine(line, kept)) history.push_back(kept);
+        ++historyGeneration;
     }
 }
 
 void App::loadHistory() {
     history.clear();
+    ++historyGeneration;
     for (const std::string& line : csvDataLines(historyPath())) {
         HistoryEntry e;
         if (parseHistoryLine(line, e)) history.push_back(e);
@@ -201,3 +203,16 @@ void App::loadHistory() {
 }
 
 HistoryEstimate App::historyEstimate(const std::string& key) const { return estimateFromHistory(history, key); }
+
+const HistoryEstimate& App::cachedHistoryEstimate(const std::string& key) {
+    HistoryViewCache& c = historyView;
+    if (!c.estimateReady || c.estimateGeneration != historyGeneration || c.estimateRows != history.size() ||
+        c.estimateKey != key) {
+        c.estimate = historyEstimate(key);
+        c.estimateReady = true;
+        c.estimateGeneration = historyGeneration;
+        c.estimateRows = history.size();
+        c.estimateKey = key;
+    }
+    return c.estimate;
+}

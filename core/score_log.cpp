@@ -2,6 +2,7 @@
 #include "core/score_log.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 
@@ -101,6 +102,32 @@ const GameInfo& catalogRow(int32_t index) {
 
 }  // namespace
 
+DaySeries dailyProgress(const std::vector<ScoreRow>& rows, const std::string& gameId, int32_t drill, double cm360) {
+    // Score rows within this distance of ln(cm360) count as "your current sens".
+    constexpr double kSameSensLog = 0.08;
+    DaySeries series;
+    for (const ScoreRow& row : rows) {
+        if (row.game != gameId || row.drill != drill) continue;
+        if (!(row.cm360 > 0) || !(std::fabs(std::log(row.cm360 / cm360)) <= kSameSensLog)) continue;
+        // A hand-edited "nan" or "inf" would poison the whole day's mean.
+        if (!std::isfinite(row.flick_bits_per_s) || !std::isfinite(row.track_on_target)) continue;
+        if (series.days.empty() || series.days.back() != row.day) {
+            series.days.push_back(row.day);
+            series.flick.push_back(0);
+            series.tracking.push_back(0);
+            series.count.push_back(0);
+        }
+        series.flick.back() += row.flick_bits_per_s;
+        series.tracking.back() += 100 * row.track_on_target;
+        series.count.back() += 1;
+    }
+    for (size_t i = 0; i < series.days.size(); ++i) {
+        series.flick[i] /= series.count[i];
+        series.tracking[i] /= series.count[i];
+    }
+    return series;
+}
+
 std::string App::scoresPath() const { return plat::joinPath(dataDir, "scores.csv"); }
 
 void App::logScore(const RoundResult& result, const std::string& mode) {
@@ -119,14 +146,33 @@ void App::logScore(const RoundResult& result, const std::string& mode) {
     row.track_on_target = m.trackOnTarget;
     row.mode = mode;
     scores.push_back(row);
+    ++scoresGeneration;
     // A failed write (a locked file) keeps the row for this run only.
     appendCsvLine(scoresPath(), kScoresHeader, formatScoreLine(row));
 }
 
 void App::loadScores() {
     scores.clear();
+    ++scoresGeneration;
     for (const std::string& line : csvDataLines(scoresPath())) {
         ScoreRow row;
         if (parseScoreLine(line, row)) scores.push_back(row);
     }
+}
+
+const DaySeries& App::progressSeriesFor(const GameInfo& g) {
+    HistoryViewCache& c = historyView;
+    const int32_t drill = gameStyle(g, style);
+    const double cm360 = currentCm360();
+    if (!c.seriesReady || c.seriesGeneration != scoresGeneration || c.seriesRows != scores.size() ||
+        c.seriesGame != g.id || c.seriesDrill != drill || c.seriesCm360 != cm360) {
+        c.series = dailyProgress(scores, g.id, drill, cm360);
+        c.seriesReady = true;
+        c.seriesGeneration = scoresGeneration;
+        c.seriesRows = scores.size();
+        c.seriesGame = g.id;
+        c.seriesDrill = drill;
+        c.seriesCm360 = cm360;
+    }
+    return c.series;
 }

@@ -39,6 +39,21 @@ bool parseScoreLine(const std::string& line, ScoreRow& row);
 // the file cannot be opened.
 std::vector<std::string> csvDataLines(const std::string& path);
 
+// The daily means of the rounds played at about one sensitivity: parallel lists, one entry
+// per run of counting rows of one day.
+struct DaySeries {
+    std::vector<std::string> days;
+    std::vector<double> flick;     // mean flick speed, bits/s
+    std::vector<double> tracking;  // mean time on target, percent
+    std::vector<int32_t> count;    // rounds of the entry
+};
+
+// The History screen's progress series: rows of this game id and drill whose cm/360 lies
+// within 8 % (|ln(row / cm360)| <= 0.08) of `cm360`, in stored order; a counting row of
+// another day than the last entry's starts a new entry. Rows with values that are not
+// finite are left out.
+DaySeries dailyProgress(const std::vector<ScoreRow>& rows, const std::string& gameId, int32_t drill, double cm360);
+
 // True when the file is missing or holds nothing, so an append must start with the header
 // (a zero-byte file left by a crash would otherwise lose its first row as "the header").
 bool csvNeedsHeader(const std::string& path);

@@ -16,47 +16,10 @@
 
 namespace {
 
-// Score rows within this distance of ln(current cm/360) count as "your current sens".
-constexpr double kSameSensLog = 0.08;
-
-// Daily means of the rounds played at about the current sensitivity.
-struct DaySeries {
-    std::vector<std::string> days;
-    std::vector<double> flick;
-    std::vector<double> tracking;
-    std::vector<int32_t> count;
-};
-
-DaySeries progressSeries(const App& app, const GameInfo& game) {
-    DaySeries series;
-    const double cur = app.currentCm360();
-    const int32_t drill = gameStyle(game, app.style);
-    for (const ScoreRow& row : app.scores) {
-        if (row.game != game.id || row.drill != drill) continue;
-        if (!(row.cm360 > 0) || !(std::fabs(std::log(row.cm360 / cur)) <= kSameSensLog)) continue;
-        // A hand-edited "nan" or "inf" would poison the whole day's mean.
-        if (!std::isfinite(row.flick_bits_per_s) || !std::isfinite(row.track_on_target)) continue;
-        if (series.days.empty() || series.days.back() != row.day) {
-            series.days.push_back(row.day);
-            series.flick.push_back(0);
-            series.tracking.push_back(0);
-            series.count.push_back(0);
-        }
-        series.flick.back() += row.flick_bits_per_s;
-        series.tracking.back() += 100 * row.track_on_target;
-        series.count.back() += 1;
-    }
-    for (size_t i = 0; i < series.days.size(); ++i) {
-        series.flick[i] /= series.count[i];
-        series.tracking[i] /= series.count[i];
-    }
-    return series;
-}
-
-void drawCombinedCard(const App& app, const GameInfo& game, float width) {
+void drawCombinedCard(App& app, const GameInfo& game, float width) {
     beginCard("combined", ImVec2(width, 214 * s), colHighlightCard);
     smallLabel(formatString("%s  \xC2\xB7  COMBINED BEST", game.name).c_str());
-    const HistoryEstimate est = app.historyEstimate(historyGameKey(game));
+    const HistoryEstimate& est = app.cachedHistoryEstimate(historyGameKey(game));
     if (est.count == 0) {
         dimText("%s", "No results for this game yet.");
     } else {
@@ -82,10 +45,10 @@ void drawCombinedCard(const App& app, const GameInfo& game, float width) {
 std::string flickLabel(double v) { return formatString("%.2f", v); }
 std::string trackingLabel(double v) { return formatString("%.0f%%", v); }
 
-void drawProgressCard(const App& app, const GameInfo& game, float width) {
+void drawProgressCard(App& app, const GameInfo& game, float width) {
     beginCard("progress", ImVec2(width, 214 * s), colCard);
     smallLabel("YOUR PROGRESS AT YOUR CURRENT SENS");
-    const DaySeries series = progressSeries(app, game);
+    const DaySeries& series = app.progressSeriesFor(game);
     if (series.days.size() >= 2) {
         const float a = ImGui::GetContentRegionAvail().x - 12 * s;
         const ImVec2 size(0.5f * a, 156 * s);
@@ -103,6 +66,24 @@ void drawProgressCard(const App& app, const GameInfo& game, float width) {
 
 bool isCmOnlyRow(const HistoryEntry& e) { return e.game.find("cm/360") != std::string::npos; }
 
+// One table row; the newest entry is the first row.
+void drawHistoryRow(const HistoryEntry& e) {
+    const bool cmOnly = isCmOnlyRow(e);
+    ImGui::TableNextRow();
+    ImGui::TableNextColumn();
+    if (e.type == "check") coloredText(colGood, "%s  check", e.when.c_str());
+    else textLine(e.when.c_str());
+    cellText(e.game);
+    cellText(formatString("%.0f", e.dpi));
+    cellText(cmOnly ? formatString("%.1f cm", e.current_cm360)
+                    : formatString("%.3f  (%.1f cm)", e.current_sens, e.current_cm360));
+    ImGui::TableNextColumn();
+    if (cmOnly) coloredText(colAccent, "%.1f cm", e.recommended_cm360);
+    else coloredText(colAccent, "%.3f  (%.1f cm)", e.recommended_sens, e.recommended_cm360);
+    cellText(formatString("%.1f\xE2\x80\x93%.1f  (%s)", e.range_low_cm, e.range_high_cm, e.confidence.c_str()));
+    cellText(formatString("%d", static_cast<int>(e.recommended_dpi)));
+}
+
 void drawHistoryTable(const App& app, float width) {
     beginCard("histCard", ImVec2(width, 0), colCard);
     if (ImGui::BeginTable("##hist", 7,
@@ -111,22 +92,12 @@ void drawHistoryTable(const App& app, float width) {
                               "Perfect DPI"})
             ImGui::TableSetupColumn(h);
         ImGui::TableHeadersRow();
-        for (auto it = app.history.rbegin(); it != app.history.rend(); ++it) {
-            const HistoryEntry& e = *it;
-            const bool cmOnly = isCmOnlyRow(e);
-            ImGui::TableNextRow();
-            ImGui::TableNextColumn();
-            if (e.type == "check") coloredText(colGood, "%s  check", e.when.c_str());
-            else textLine(e.when.c_str());
-            cellText(e.game);
-            cellText(formatString("%.0f", e.dpi));
-            cellText(cmOnly ? formatString("%.1f cm", e.current_cm360)
-                            : formatString("%.3f  (%.1f cm)", e.current_sens, e.current_cm360));
-            ImGui::TableNextColumn();
-            if (cmOnly) coloredText(colAccent, "%.1f cm", e.recommended_cm360);
-            else coloredText(colAccent, "%.3f  (%.1f cm)", e.recommended_sens, e.recommended_cm360);
-            cellText(formatString("%.1f\xE2\x80\x93%.1f  (%s)", e.range_low_cm, e.range_high_cm, e.confidence.c_str()));
-            cellText(formatString("%d", static_cast<int>(e.recommended_dpi)));
+        // Only the rows in view are laid out; the clipper steps over the rest.
+        ImGuiListClipper clipper;
+        clipper.Begin(static_cast<int>(app.history.size()));
+        while (clipper.Step()) {
+            for (int row = clipper.DisplayStart; row < clipper.DisplayEnd; ++row)
+                drawHistoryRow(app.history[app.history.size() - 1 - static_cast<size_t>(row)]);
         }
         ImGui::EndTable();
     }

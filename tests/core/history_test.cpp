@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 
@@ -315,6 +316,53 @@ TEST(ResultReport, FinderReportHasNoCheckBlock) {
     EXPECT_EQ(l[0], "Tarvion sensitivity report - 2025-01-02 03:04");
     EXPECT_EQ(l[1], "");
     EXPECT_EQ(l[2], "Game: VALORANT    DPI: 1600");
+}
+
+// Every writer of App.history moves its generation on: a saved result (appended and read
+// back, or kept in memory when the file is locked) and a load.
+TEST_F(HistoryTest, EveryWriterBumpsTheGeneration) {
+    const std::pair<const char*, std::function<void(App&)>> writers[] = {
+        {"saveResult", [](App& a) { a.saveResult(); }},
+        {"saveResult, file not writable",
+         [this](App& a) {
+             a.dataDir = (dir / "missing" / "deeper").string();
+             a.saveResult();
+         }},
+        {"loadHistory", [](App& a) { a.loadHistory(); }},
+        {"loadHistory, no file",
+         [this](App& a) {
+             a.dataDir = (dir / "none").string();
+             a.loadHistory();
+         }},
+    };
+    fillResult(app);
+    for (const auto& [name, write] : writers) {
+        SCOPED_TRACE(name);
+        app.dataDir = dir.string();
+        const uint64_t before = app.historyGeneration;
+        write(app);
+        EXPECT_GT(app.historyGeneration, before);
+    }
+}
+
+// The cached estimate follows the rows and the key: a reload of as many rows with other
+// values, another game's key.
+TEST_F(HistoryTest, CachedEstimateFollowsRowsAndKey) {
+    auto file = [&](const char* rec) {
+        writeFile(historyFile(), std::string(kHistoryHeader) + "\n" +
+                                     "2025-01-01 10:00,VALORANT,800,0.4000,32.65,0.3500," + rec +
+                                     ",33.00,41.00,High,1600,finder\n");
+    };
+    file("37.32");
+    app.loadHistory();
+    EXPECT_DOUBLE_EQ(app.cachedHistoryEstimate("VALORANT").centre, app.historyEstimate("VALORANT").centre);
+    const double first = app.cachedHistoryEstimate("VALORANT").centre;
+    file("34.00");
+    app.loadHistory();
+    EXPECT_NE(app.cachedHistoryEstimate("VALORANT").centre, first);
+    EXPECT_DOUBLE_EQ(app.cachedHistoryEstimate("VALORANT").centre, app.historyEstimate("VALORANT").centre);
+    EXPECT_EQ(app.cachedHistoryEstimate("Apex Legends").count, 0);
+    EXPECT_EQ(app.cachedHistoryEstimate("VALORANT").count, 1);
 }
 
 }  // namespace

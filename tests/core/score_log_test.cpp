@@ -4,10 +4,12 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 
 #include "core/app.h"
+#include "core/catalog.h"
 #include "tests/core/temp_folder.h"
 #include "core/score_log.h"
 #include "platform/timefmt.h"
@@ -225,6 +227,60 @@ TEST_F(ScoreLogTest, LoggedRowsReadBackRounded) {
     EXPECT_DOUBLE_EQ(r.flick_bits_per_s, 6.919);
     EXPECT_DOUBLE_EQ(r.kill_ms, 600);
     EXPECT_EQ(r.mode, "finder");
+}
+
+// Every writer of App.scores moves its generation on, whether or not the file could be written.
+TEST_F(ScoreLogTest, EveryWriterBumpsTheGeneration) {
+    const std::pair<const char*, std::function<void(App&)>> writers[] = {
+        {"logScore", [](App& a) { a.logScore(knownRound(), "practice"); }},
+        {"logScore, file not writable",
+         [this](App& a) {
+             a.dataDir = (dir / "missing" / "deeper").string();
+             a.logScore(knownRound(), "practice");
+         }},
+        {"loadScores", [](App& a) { a.loadScores(); }},
+        {"loadScores, no file",
+         [this](App& a) {
+             a.dataDir = (dir / "none").string();
+             a.loadScores();
+         }},
+    };
+    for (const auto& [name, write] : writers) {
+        SCOPED_TRACE(name);
+        app.dataDir = dir.string();
+        const uint64_t before = app.scoresGeneration;
+        write(app);
+        EXPECT_GT(app.scoresGeneration, before);
+    }
+}
+
+// The cached series follows the rows and its inputs: a reload of the same number of rows
+// with other values, another sensitivity, another game.
+TEST_F(ScoreLogTest, ProgressSeriesIsRebuiltWhenRowsOrInputsChange) {
+    app.game = gameIndexById("cm360");
+    app.cmDirect = 35;
+    const GameInfo& g = app.currentGame();
+    const int32_t drill = gameStyle(g, app.style);
+    auto file = [&](double flick) {
+        writeFile(scoresFile(), std::string(kScoresHeader) + "\n" + "2026-12-01,cm360," + std::to_string(drill) +
+                                    ",35.00," + std::to_string(flick) + ",0.9,500,0.500,practice\n");
+    };
+    file(2.0);
+    app.loadScores();
+    ASSERT_EQ(app.progressSeriesFor(g).flick, std::vector<double>{2.0});
+    file(3.0);  // same row count, other value
+    app.loadScores();
+    EXPECT_EQ(app.progressSeriesFor(g).flick, std::vector<double>{3.0});
+    app.cmDirect = 20;  // far from the logged 35
+    EXPECT_TRUE(app.progressSeriesFor(g).days.empty());
+    app.cmDirect = 35;
+    EXPECT_EQ(app.progressSeriesFor(g).days.size(), 1u);
+    EXPECT_TRUE(app.progressSeriesFor(gameCatalog()[static_cast<size_t>(gameIndexById("cs2"))]).days.empty());
+    // A row appended without the generation (a writer that forgot it) still shows by its count.
+    ScoreRow extra = app.scores.front();
+    extra.day = "2026-12-02";
+    app.scores.push_back(extra);
+    EXPECT_EQ(app.progressSeriesFor(g).days.size(), 2u);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "core/history.h"
 #include "core/score_log.h"
 #include "platform/process.h"
+#include "imgui_internal.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/day_chart.h"
 #include "ui/kit.h"
@@ -247,6 +248,100 @@ TEST(HistoryScreen, ReadsANanScoreLineFromAnEditedFile) {
     EXPECT_TRUE(probeShowsExactly("50%"));
     EXPECT_TRUE(probeShowsExactly("60%"));
     EXPECT_FALSE(f.ui.hasText("nan"));
+}
+
+// The screen's own scrolling window (the root frame's child) scrolled to the end of what it
+// held last frame; it takes effect in the next frame.
+void scrollScreenToEnd() {
+    for (ImGuiWindow* w : ImGui::GetCurrentContext()->Windows)
+        if (w->Active && std::string(w->Name).find("##screen") != std::string::npos)
+            ImGui::SetScrollY(w, w->ScrollMax.y);
+}
+
+// Ten thousand results: only the rows in view are laid out, newest first, and scrolling to
+// the end brings the oldest ones and the buttons under the table into view.
+TEST(HistoryScreen, LaysOutOnlyTheRowsInView) {
+    HistoryScreen f("tarvion_history_clip");
+    const std::string key = historyGameKey(gameRow("cm360"));
+    auto when = [](int i) { return formatString("2026-01-01 %05d", i); };
+    const int rows = 10000;
+    for (int i = 0; i < rows; ++i) f.app.history.push_back(result(when(i), key, 35, 32, 38));
+    f.show();
+    auto shownRows = [&] {
+        int n = 0;
+        for (const std::string& t : probeTexts())
+            if (t.rfind("2026-01-01 ", 0) == 0) ++n;
+        return n;
+    };
+    EXPECT_TRUE(probeShowsExactly(when(rows - 1)));
+    EXPECT_TRUE(probeShowsExactly(when(rows - 10)));
+    EXPECT_FALSE(probeShowsExactly(when(0)));
+    EXPECT_GT(shownRows(), 10);
+    EXPECT_LT(shownRows(), 100);
+
+    f.show();  // the table's full height has reached the scrolling window
+    scrollScreenToEnd();
+    f.show();
+    EXPECT_TRUE(probeShowsExactly(when(0)));
+    EXPECT_TRUE(probeShowsExactly(when(9)));
+    EXPECT_FALSE(probeShowsExactly(when(rows / 2)));
+    EXPECT_LT(shownRows(), 100);
+    ASSERT_TRUE(f.ui.click("Back"));
+    EXPECT_EQ(f.app.screen, ScreenHome);
+}
+
+// The pooled card and the chart follow every writer of the rows while the screen stays
+// open, including a reload that keeps the number of rows.
+TEST(HistoryScreen, FollowsTheRowsWhileShown) {
+    HistoryScreen f("tarvion_history_follow");
+    const int32_t d = f.drill();
+    auto scores = [&](const char* second) {
+        std::ofstream(f.dir + "/scores.csv") << kScoresHeader << "\n"
+                                             << "2026-12-01,cm360," << d << ",35.00,2.000,0.9,500,0.500,practice\n"
+                                             << "2026-12-02,cm360," << d << ",35.00," << second
+                                             << ",0.9,500,0.600,practice\n";
+    };
+    scores("3.000");
+    f.app.loadScores();
+    f.show();
+    EXPECT_TRUE(probeShowsExactly("3.00"));
+    scores("4.000");
+    f.app.loadScores();
+    f.show();
+    EXPECT_FALSE(probeShowsExactly("3.00"));
+    EXPECT_TRUE(probeShowsExactly("4.00"));
+
+    const std::string key = historyGameKey(gameRow("cm360"));
+    auto history = [&](const char* rec) {
+        std::ofstream(f.dir + "/history.csv") << kHistoryHeader << "\n"
+                                              << "2026-12-01 10:00," << key << ",800,35.00,35.00,35.00," << rec
+                                              << ",30.00,40.00,High,800,finder\n";
+    };
+    history("33.00");
+    f.app.loadHistory();
+    f.show();
+    const std::string first = formatString("%.1f cm/360 at 800 DPI", f.app.historyEstimate(key).centre);
+    EXPECT_TRUE(probeShowsExactly(first));
+    history("37.00");
+    f.app.loadHistory();
+    f.show();
+    const std::string second = formatString("%.1f cm/360 at 800 DPI", f.app.historyEstimate(key).centre);
+    ASSERT_NE(first, second);
+    EXPECT_TRUE(probeShowsExactly(second));
+
+    // A finished result: appended, read back and pooled with the earlier one.
+    f.app.resultGame = gameIndexById("cm360");
+    f.app.resultCm = 35;
+    f.app.resultConfig.dpi = 800;
+    f.app.analysis.recommendedCm360 = 33;
+    f.app.analysis.lowCm360 = 30;
+    f.app.analysis.highCm360 = 36;
+    f.app.analysis.confidence = "High";
+    f.app.saveResult();
+    f.show();
+    EXPECT_TRUE(probeShowsExactly("From 2 tests. " +
+                                  formatString("Likely range %.1f\xE2\x80\x93%.1f cm/360.", f.app.historyEstimate(key).low,
+                                               f.app.historyEstimate(key).high)));
 }
 
 TEST(DayChart, PointsSpreadOverThePlot) {
