@@ -19,9 +19,11 @@ FrameCap frameCapFor(const App& app) {
     return plan;
 }
 
-double timerWaitSeconds(double remaining, bool busyWait) {
-    if (!(remaining > 0.0015)) return 0;
-    return remaining - (busyWait ? 0.0012 : 0.0002);
+double timerWaitSeconds(double remaining, const FrameCap& cap) {
+    if (!(remaining > 0)) return 0;
+    if (!cap.busyWait) return remaining;
+    if (cap.cap <= kShortSpinCapLimit) return remaining > kSleepMinimum ? remaining - kSpinTail : 0;
+    return remaining > kEarlySleepMinimum ? remaining - kEarlySpin : 0;
 }
 
 void waitForFrameCap(const FrameCap& cap, int64_t frameStart, int64_t frequency, bool haveTimer) {
@@ -30,9 +32,9 @@ void waitForFrameCap(const FrameCap& cap, int64_t frameStart, int64_t frequency,
     const double target = static_cast<double>(frameStart) / freq + 1.0 / cap.cap;
     auto now = [freq] { return static_cast<double>(plat::counterNow()) / freq; };
     if (haveTimer) {
-        // One timer wait lasts at most 50 ms; a slow cap needs several.
-        for (double wait = timerWaitSeconds(target - now(), cap.busyWait); wait > 0;
-             wait = timerWaitSeconds(target - now(), cap.busyWait)) {
+        // One timer wait lasts at most 50 ms, and one may end early: wait again for the rest.
+        for (double wait = timerWaitSeconds(target - now(), cap); wait > 0;
+             wait = timerWaitSeconds(target - now(), cap)) {
             plat::timerWait(wait);
         }
     }

@@ -6,7 +6,8 @@ namespace plat {
 
 // Whether timerWait is backed by a high-resolution timer.
 bool frameTimerAvailable();
-// Blocks for about `seconds` on the high-resolution timer; waits at most 50 ms.
+// Blocks for `seconds` on the high-resolution timer (at most 50 ms); it may end a little
+// late, by the system's wake-up latency.
 void timerWait(double seconds);
 void sleepMilliseconds(int32_t ms);
 // The processor's hint for a busy-wait loop.

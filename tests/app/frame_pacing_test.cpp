@@ -48,28 +48,75 @@ TEST(FrameCap, DependsOnScreenPhaseCapAndVsync) {
     }
 }
 
-TEST(FrameCap, TimerWaitLeavesAMarginForTheWakeUp) {
-    EXPECT_EQ(timerWaitSeconds(0.0015, true), 0);
-    EXPECT_EQ(timerWaitSeconds(0.001, false), 0);
-    EXPECT_EQ(timerWaitSeconds(-0.01, false), 0);
-    EXPECT_NEAR(timerWaitSeconds(0.0100, true), 0.0088, 1e-12);
-    EXPECT_NEAR(timerWaitSeconds(0.0100, false), 0.0098, 1e-12);
+FrameCap capOf(double fps, bool busy) {
+    FrameCap cap;
+    cap.wait = true;
+    cap.cap = fps;
+    cap.busyWait = busy;
+    return cap;
+}
+
+// The menus wait out the whole remainder on the timer, however little is left; a round at a
+// cap up to 500 sleeps when more than 0.5 ms remains and spins the last 0.25 ms; above 500
+// the spin takes the last 1.2 ms and there is no sleep once 1.5 ms or less remain.
+TEST(FrameCap, TimerWaitFollowsTheCap) {
+    const struct {
+        const char* name;
+        double fps;
+        bool busy;
+        double remaining;
+        double wait;
+    } rows[] = {
+        {"menus: all of it", 240, false, 0.0100, 0.0100},
+        {"menus: 1.5 ms is still waited", 240, false, 0.0015, 0.0015},
+        {"menus: 0.1 ms is still waited", 240, false, 0.0001, 0.0001},
+        {"menus: nothing left", 240, false, 0, 0},
+        {"menus: past the target", 240, false, -0.01, 0},
+        {"round 240: all but the tail", 240, true, 0.0100, 0.0100 - 0.00025},
+        {"round 240: just over the minimum", 240, true, 0.0006, 0.0006 - 0.00025},
+        {"round 240: at the minimum only the spin", 240, true, 0.0005, 0},
+        {"round 240: past the target", 240, true, -0.001, 0},
+        {"round 500 still sleeps", 500, true, 0.0018, 0.0018 - 0.00025},
+        {"round 1000: the early spin", 1000, true, 0.0100, 0.0088},
+        {"round 1000: no sleep at 1.5 ms", 1000, true, 0.0015, 0},
+        {"round 1000: no sleep in a 1 ms frame", 1000, true, 0.0009, 0},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_NEAR(timerWaitSeconds(r.remaining, capOf(r.fps, r.busy)), r.wait, 1e-12);
+    }
 }
 
 // A wait longer than one timer wait (a cap below 20 frames per second) still reaches the
-// target; a busy wait ends at it, not before.
+// target, with or without the spin: the cap is a ceiling.
 TEST(FrameCap, HoldsSlowCapsUntilTheTarget) {
     const int64_t freq = plat::counterFrequency();
     for (bool busy : {false, true}) {
         SCOPED_TRACE(busy ? "busy" : "timer only");
-        FrameCap cap;
-        cap.wait = true;
-        cap.cap = 8;  // 125 ms, more than two timer waits
-        cap.busyWait = busy;
         const int64_t start = plat::counterNow();
-        waitForFrameCap(cap, start, freq, true);
+        waitForFrameCap(capOf(8, busy), start, freq, true);  // 125 ms, more than two timer waits
         const double waited = static_cast<double>(plat::counterNow() - start) / static_cast<double>(freq);
-        EXPECT_GE(waited, busy ? 0.125 : 0.125 - 0.0003);
+        EXPECT_GE(waited, 0.125);
+    }
+}
+
+// No frame ends before 1/cap, in the menus (timer only) or in a round (timer and spin), at
+// the caps on both sides of the short-spin limit.
+TEST(FrameCap, NoFrameEndsEarly) {
+    const int64_t freq = plat::counterFrequency();
+    const struct {
+        double fps;
+        bool busy;
+    } rows[] = {{240, false}, {60, false}, {240, true}, {500, true}, {1000, true}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.fps);
+        SCOPED_TRACE(r.busy ? "busy" : "timer only");
+        for (int i = 0; i < 20; ++i) {
+            const int64_t start = plat::counterNow();
+            waitForFrameCap(capOf(r.fps, r.busy), start, freq, true);
+            const int64_t end = plat::counterNow();
+            ASSERT_GE(static_cast<double>(end - start) / static_cast<double>(freq), 1.0 / r.fps) << "frame " << i;
+        }
     }
 }
 
