@@ -1,8 +1,18 @@
 // CPU cost of one UI frame (building the widgets and the draw data, no GPU work) on the
-// round screen and the home screen at 1600x900.
+// round screen and the home screen at 1600x900, and on the History screen of a long-time
+// player: N stored results and N logged rounds at the current sensitivity, spread over
+// 365 days (one point a day in the progress charts), for N of 1,000, 10,000 and 100,000,
+// scrolled to the top. BM_UiFrameHistoryDays holds the rows at 10,000 and varies the days
+// instead: the charts draw every day, so their cost follows the number of days played.
 #include <benchmark/benchmark.h>
 
+#include <string>
+
 #include "core/app.h"
+#include "core/catalog.h"
+#include "core/format.h"
+#include "core/history.h"
+#include "core/score_log.h"
 #include "engine/round_config.h"
 #include "engine/session.h"
 #include "imgui.h"
@@ -58,5 +68,56 @@ void BM_UiFrameRoundFlick(benchmark::State& state) {
     for (auto _ : state) ui.frame();
 }
 BENCHMARK(BM_UiFrameRoundFlick)->Unit(benchmark::kMicrosecond);
+
+std::string dayText(int32_t k) { return formatString("%04d-%02d-%02d", 2020 + k / 336, 1 + k / 28 % 12, 1 + k % 28); }
+
+void fillHistory(App& app, int32_t rows, int32_t days) {
+    const GameInfo& game = app.currentGame();
+    const std::string key = historyGameKey(game);
+    const int32_t drill = gameStyle(game, app.style);
+    const double cm = app.currentCm360();
+    app.history.reserve(static_cast<size_t>(rows));
+    app.scores.reserve(static_cast<size_t>(rows));
+    for (int32_t i = 0; i < rows; ++i) {
+        const std::string day = dayText(static_cast<int32_t>(static_cast<int64_t>(i) * days / rows));
+        HistoryEntry e;
+        e.when = day + " 10:00";
+        e.game = key;
+        e.dpi = 800;
+        e.current_sens = 0.4;
+        e.current_cm360 = cm;
+        e.recommended_sens = 0.38 + 0.0001 * (i % 200);
+        e.recommended_cm360 = cm * (0.9 + 0.001 * (i % 200));
+        e.range_low_cm = e.recommended_cm360 - 3;
+        e.range_high_cm = e.recommended_cm360 + 3;
+        e.confidence = i % 3 == 0 ? "High" : "Medium";
+        e.recommended_dpi = 800;
+        e.type = i % 4 == 0 ? "check" : "finder";
+        app.history.push_back(e);
+        ScoreRow r;
+        r.day = day;
+        r.game = game.id;
+        r.drill = drill;
+        r.cm360 = cm * (0.97 + 0.0003 * (i % 200));
+        r.flick_bits_per_s = 4 + 0.01 * (i % 97);
+        r.track_on_target = 0.5 + 0.001 * (i % 113);
+        r.mode = "practice";
+        app.scores.push_back(r);
+    }
+}
+
+void runHistory(benchmark::State& state, int32_t rows, int32_t days) {
+    HeadlessUi ui;
+    ui.app.screen = ScreenHistory;
+    fillHistory(ui.app, rows, days);
+    for (int i = 0; i < 3; ++i) ui.frame();
+    for (auto _ : state) ui.frame();
+}
+
+void BM_UiFrameHistory(benchmark::State& state) { runHistory(state, static_cast<int32_t>(state.range(0)), 365); }
+BENCHMARK(BM_UiFrameHistory)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+void BM_UiFrameHistoryDays(benchmark::State& state) { runHistory(state, 10000, static_cast<int32_t>(state.range(0))); }
+BENCHMARK(BM_UiFrameHistoryDays)->Arg(30)->Arg(1000)->Arg(3650)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

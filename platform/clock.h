@@ -7,4 +7,7 @@ namespace plat {
 int64_t counterNow();
 int64_t counterFrequency();
 
+// Processor time the calling thread has used so far, in seconds.
+double threadCpuSeconds();
+
 }  // namespace plat

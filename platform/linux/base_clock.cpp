@@ -12,4 +12,10 @@ int64_t counterNow() {
 
 int64_t counterFrequency() { return 1000000000LL; }
 
+double threadCpuSeconds() {
+    timespec ts{};
+    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts) != 0) return 0;
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
 }  // namespace plat
