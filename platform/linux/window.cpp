@@ -1,6 +1,11 @@
 #include "platform/window.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+// Xlib's macro would rename WindowFailure::None.
+#undef None
 
 #include <cstring>
 
@@ -153,6 +158,84 @@ void frameExtents(void* window, int32_t* left, int32_t* top, int32_t* right, int
     if (bottom) *bottom = b;
 }
 
+namespace {
+
+struct X11Window {
+    Display* display = nullptr;
+    ::Window window = 0;
+};
+
+X11Window x11Of(SDL_Window* win) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(win, &info) || info.subsystem != SDL_SYSWM_X11) return {};
+    return X11Window{info.info.x11.display, info.info.x11.window};
+}
+
+bool isShown(SDL_Window* win) { return (SDL_GetWindowFlags(win) & SDL_WINDOW_SHOWN) != 0; }
+
+// The window manager's full-screen state (_NET_WM_STATE_FULLSCREEN) set on a window that is
+// not mapped yet: the window manager maps it full screen from the start, and nothing waits
+// for an answer (SDL's own full-screen switch waits up to 100 ms for a window manager to act,
+// in vain on a bare X server). Without a window manager the geometry set by hand holds.
+void setInitialFullscreenState(SDL_Window* win, bool on) {
+    const X11Window x = x11Of(win);
+    if (!x.display) return;
+    const Atom state = XInternAtom(x.display, "_NET_WM_STATE", False);
+    if (on) {
+        Atom fullscreen = XInternAtom(x.display, "_NET_WM_STATE_FULLSCREEN", False);
+        XChangeProperty(x.display, x.window, state, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&fullscreen), 1);
+    } else {
+        XDeleteProperty(x.display, x.window, state);
+    }
+    XFlush(x.display);
+}
+
+// Whether the window carries the full-screen state that setInitialFullscreenState gave it
+// (a window manager keeps it in the same property).
+bool hasFullscreenState(SDL_Window* win) {
+    const X11Window x = x11Of(win);
+    if (!x.display) return false;
+    const Atom state = XInternAtom(x.display, "_NET_WM_STATE", False);
+    const Atom fullscreen = XInternAtom(x.display, "_NET_WM_STATE_FULLSCREEN", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(x.display, x.window, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data) ==
+            Success &&
+        data) {
+        if (format == 32) {
+            const Atom* atoms = reinterpret_cast<const Atom*>(data);
+            for (unsigned long i = 0; i < count; ++i) found = found || atoms[i] == fullscreen;
+        }
+        XFree(data);
+    }
+    return found;
+}
+
+// Asks the window manager to take a mapped window out of the full-screen state.
+void requestLeaveFullscreen(SDL_Window* win) {
+    const X11Window x = x11Of(win);
+    if (!x.display) return;
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = x.window;
+    e.xclient.message_type = XInternAtom(x.display, "_NET_WM_STATE", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = 0;  // _NET_WM_STATE_REMOVE
+    e.xclient.data.l[1] = static_cast<long>(XInternAtom(x.display, "_NET_WM_STATE_FULLSCREEN", False));
+    e.xclient.data.l[3] = 1;  // from an application
+    XSendEvent(x.display, DefaultRootWindow(x.display), False, SubstructureNotifyMask | SubstructureRedirectMask, &e);
+    // Without a window manager nobody takes the state off; the property goes by hand.
+    XDeleteProperty(x.display, x.window, e.xclient.message_type);
+    XFlush(x.display);
+}
+
+}  // namespace
+
 void setBorderlessFullscreen(void* window) {
     if (!window) return;
     SDL_Window* win = sdl(window);
@@ -164,14 +247,24 @@ void setBorderlessFullscreen(void* window) {
         SDL_SetWindowPosition(win, monitor.x, monitor.y);
         SDL_SetWindowSize(win, monitor.w, monitor.h);
     }
-    SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (!isShown(win)) {
+        // Start-up: the window first appears in its final mode.
+        setInitialFullscreenState(win, true);
+    } else {
+        SDL_SetWindowFullscreen(win, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
     SDL_ShowWindow(win);
 }
 
 void setWindowed(void* window, Rect client) {
     if (!window) return;
     SDL_Window* win = sdl(window);
-    SDL_SetWindowFullscreen(win, 0);
+    if (SDL_GetWindowFlags(win) & SDL_WINDOW_FULLSCREEN) {
+        SDL_SetWindowFullscreen(win, 0);
+    } else if (hasFullscreenState(win)) {
+        if (isShown(win)) requestLeaveFullscreen(win);
+        else setInitialFullscreenState(win, false);
+    }
     SDL_SetWindowBordered(win, SDL_TRUE);
     SDL_SetWindowSize(win, client.w, client.h);
     SDL_SetWindowPosition(win, client.x, client.y);

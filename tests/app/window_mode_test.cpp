@@ -67,4 +67,40 @@ TEST_F(WindowModeOnScreen, WindowedFullScreenAndBack) {
     EXPECT_EQ(app_.height, 720);
 }
 
+// Start-up in full screen: the hidden window takes its final mode before it is first shown,
+// so the first frame already has the monitor's size without waiting for any event; from there
+// the window goes to windowed and back like any other.
+TEST_F(WindowModeOnScreen, StartsInFullScreenAndLeavesIt) {
+    const plat::Rect monitor = plat::monitorRect(app_.hwnd);
+    ASSERT_GT(monitor.w, 1640) << "run under a screen of at least 1920x1080";
+
+    app_.fullscreen = true;
+    applyWindowMode(app_);
+    plat::showAndFocus(app_.hwnd);
+    plat::drawableSize(app_.hwnd, &w_, &h_);
+    EXPECT_EQ(w_, monitor.w);
+    EXPECT_EQ(h_, monitor.h);
+    EXPECT_EQ(app_.width, monitor.w);
+    EXPECT_EQ(app_.height, monitor.h);
+
+    app_.fullscreen = false;
+    applyWindowMode(app_);
+    settle(1600, 900);
+    EXPECT_EQ(w_, 1600);
+    EXPECT_EQ(h_, 900);
+
+    app_.fullscreen = true;
+    applyWindowMode(app_);
+    settle(monitor.w, monitor.h);
+    EXPECT_EQ(w_, monitor.w);
+    EXPECT_EQ(h_, monitor.h);
+
+    app_.fullscreen = false;
+    applyWindowMode(app_);
+    settle(1600, 900);
+    EXPECT_EQ(w_, 1600);
+    EXPECT_EQ(h_, 900);
+    EXPECT_EQ(app_.width, 1600);
+}
+
 }  // namespace
