@@ -59,7 +59,7 @@ FrameCap capOf(double fps, bool busy) {
 // The menus wait out the whole remainder on the timer, however little is left; a round at a
 // cap up to 500 sleeps when more than 0.5 ms remains and spins the last 0.25 ms; above 500
 // the spin takes the last 1.2 ms and there is no sleep once 1.5 ms or less remain.
-TEST(FrameCap, TimerWaitFollowsTheCap) {
+TEST(FrameCap, TimerWaitLeavesAMarginOnlyForTheSpin) {
     const struct {
         const char* name;
         double fps;
