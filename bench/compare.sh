@@ -10,6 +10,7 @@
 #
 # Work files (the base checkout, its build and the JSON of every run) go to
 # $TARVION_COMPARE_DIR, /tmp/tarvion-compare by default; a second call reuses the build.
+# The base checkout is a git worktree: `git worktree remove --force DIR/base` drops it.
 # The load average is printed before every run: the machine should be quiet.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
