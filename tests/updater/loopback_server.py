@@ -4,7 +4,7 @@ usage: loopback_server.py ROOT PORTFILE SECONDS
 Serves the files under ROOT, writes its port to PORTFILE once it listens, appends every
 request path to ROOT/../requests.log, and stops after SECONDS or when ROOT/../stop exists.
 Extra paths: /status/N answers with status N; /redirect?to=URL answers 302 to URL;
-/slow/NAME serves NAME after one second.
+/slow/NAME serves NAME after one second; /short/N promises N bytes, sends 10 and closes.
 """
 import http.server
 import os
@@ -42,6 +42,14 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             self.send_header("Location", target)
             self.send_header("Content-Length", "0")
             self.end_headers()
+            return
+        if parsed.path.startswith("/short/"):
+            self.send_response(200)
+            self.send_header("Content-Length", parsed.path[len("/short/"):])
+            self.end_headers()
+            self.wfile.write(b"0123456789")
+            self.wfile.flush()
+            self.close_connection = True
             return
         if parsed.path.startswith("/slow/"):
             time.sleep(1.0)

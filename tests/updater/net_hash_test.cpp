@@ -94,6 +94,10 @@ TEST(DownloadToFile, LoopbackServer) {
     EXPECT_FALSE(plat::downloadToFile(toFile, dir.str("e"), 1000000));
     EXPECT_FALSE(fs::exists(dir.path() / "e"));
 
+    // A body cut short of its declared length is no download.
+    EXPECT_FALSE(plat::downloadToFile(server.url("/short/100"), dir.str("g"), 1000));
+    EXPECT_FALSE(fs::exists(dir.path() / "g"));
+
     // Nothing listening there.
     EXPECT_FALSE(plat::downloadToFile("http://127.0.0.1:1/x", dir.str("f"), 1000));
     EXPECT_FALSE(fs::exists(dir.path() / "f"));

@@ -1,0 +1,142 @@
+// Files and folders by UTF-8 path on Windows: names outside ASCII, Windows letter case
+// and the file calls the store scans, the profile and the Reforger file rely on.
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "platform/atomic_file.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/paths.h"
+#include "tests/platform/win32/support.h"
+
+namespace {
+
+using namespace win_test;
+
+const char* const kName = "Tarvi\xC3\xB3n";  // "Tarvión"
+
+TEST(WindowsPaths, ResolveAsTheyAre) {
+    for (const char* path : {"C:\\ProgramData", "d:", "relative\\x", "C:\\Riot Games\\VALORANT"})
+        EXPECT_EQ(plat::resolvePath(path), path);
+    EXPECT_EQ(plat::pathSeparator(), '\\');
+    EXPECT_EQ(plat::joinPath("C:\\a", "b"), "C:\\a\\b");
+}
+
+TEST(FindFiles, PatternsWithoutRegardToCaseInNameOrder) {
+    ScratchDir dir;
+    writeAll(dir.at("b.item"), "");
+    writeAll(dir.at("A.ITEM"), "");
+    writeAll(dir.at(std::string(kName) + ".item"), "");
+    writeAll(dir.at("c.txt"), "");
+    fs::create_directories(dir.at("d.item"));
+    const std::vector<plat::FileEntry> found = plat::findFiles(dir.str() + "\\*.item");
+    ASSERT_EQ(found.size(), 4u);
+    EXPECT_EQ(found[0].name, "A.ITEM");
+    EXPECT_EQ(found[1].name, "b.item");
+    EXPECT_EQ(found[2].name, "d.item");
+    EXPECT_EQ(found[3].name, std::string(kName) + ".item");
+    EXPECT_TRUE(found[2].isFolder);
+    EXPECT_FALSE(found[3].isFolder);
+
+    // Folder and pattern in another letter case; "." and ".." are never listed.
+    fs::create_directories(dir.at(kName) / "app1874880_user1");
+    fs::create_directories(dir.at(kName) / "APP1874880_USER2");
+    const std::vector<plat::FileEntry> users = plat::findFiles(dir.str("TARVI\xC3\xB3N") + "\\App1874880_user*");
+    ASSERT_EQ(users.size(), 2u);
+    EXPECT_EQ(users[0].name, "app1874880_user1");
+    EXPECT_EQ(plat::findFiles(dir.str(kName) + "\\*").size(), 2u);
+    EXPECT_TRUE(plat::findFiles(dir.str("missing") + "\\*").empty());
+}
+
+TEST(FileAttributes, SizeFolderAndWriteTime) {
+    ScratchDir dir;
+    writeAll(dir.at(kName), "12345");
+    plat::FileAttributes a;
+    ASSERT_TRUE(plat::fileAttributes(dir.str(kName), &a));
+    EXPECT_FALSE(a.isFolder);
+    EXPECT_EQ(a.size, 5u);
+    const int64_t now = static_cast<int64_t>(std::time(nullptr)) * 1000000000;
+    EXPECT_LT(std::llabs(a.lastWriteTime - now), 120LL * 1000000000) << "nanoseconds since 1970";
+    ASSERT_TRUE(plat::fileAttributes(dir.str(), &a));
+    EXPECT_TRUE(a.isFolder);
+    EXPECT_FALSE(plat::fileAttributes(dir.str("missing")));
+    EXPECT_TRUE(plat::fileExists(dir.str(kName)));
+    EXPECT_TRUE(plat::folderExists(dir.str()));
+    EXPECT_FALSE(plat::folderExists(dir.str(kName)));
+}
+
+TEST(CopyFileNoOverwrite, NeverReplacesWhatIsThere) {
+    ScratchDir dir;
+    writeAll(dir.at("from"), "new");
+    writeAll(dir.at("taken"), "old");
+    EXPECT_FALSE(plat::copyFileNoOverwrite(dir.str("from"), dir.str("taken")));
+    EXPECT_EQ(readAll(dir.at("taken")), "old");
+    ASSERT_TRUE(plat::copyFileNoOverwrite(dir.str("from"), dir.str(kName)));
+    EXPECT_EQ(readAll(dir.at(kName)), "new");
+    EXPECT_FALSE(plat::copyFileNoOverwrite(dir.str("missing"), dir.str("to")));
+    EXPECT_FALSE(fs::exists(dir.at("to")));
+}
+
+TEST(WriteReplaceDelete, WholeFilesByWidePath) {
+    ScratchDir dir;
+    ASSERT_TRUE(plat::writeWholeFile(dir.str(kName), std::string("a\r\nb\0c", 6)));
+    EXPECT_EQ(readAll(dir.at(kName)), std::string("a\r\nb\0c", 6));  // bytes as they are
+    EXPECT_FALSE(plat::writeWholeFile(dir.str("no folder") + "\\x", "x"));
+
+    writeAll(dir.at("target"), "before");
+    ASSERT_TRUE(plat::syncFile(dir.str(kName)));
+    ASSERT_TRUE(plat::replaceFile(dir.str(kName), dir.str("target")));
+    EXPECT_EQ(readAll(dir.at("target")), std::string("a\r\nb\0c", 6));
+    EXPECT_FALSE(fs::exists(dir.at(kName)));
+
+    EXPECT_TRUE(plat::deleteFile(dir.str("target")));
+    EXPECT_FALSE(plat::deleteFile(dir.str("target")));
+    EXPECT_FALSE(plat::deleteFile(dir.str()));  // not a folder
+}
+
+TEST(TempFiles, UniqueAndEmpty) {
+    ScratchDir dir;
+    const std::string a = plat::makeTempFile(dir.str(kName), "qxu");
+    EXPECT_TRUE(a.empty()) << "no such folder yet";
+    fs::create_directories(dir.at(kName));
+    const std::string b = plat::makeTempFile(dir.str(kName), "qxu");
+    const std::string c = plat::makeTempFile(dir.str(kName), "qxu");
+    ASSERT_FALSE(b.empty());
+    EXPECT_NE(b, c);
+    EXPECT_EQ(b.rfind(dir.str(kName), 0), 0u);
+    EXPECT_EQ(readAll(u8path(b)), "");
+    const std::string system = plat::makeTempFile("", "qxu");
+    ASSERT_FALSE(system.empty());
+    EXPECT_TRUE(plat::deleteFile(system));
+}
+
+TEST(ReadFileCapped, OkTruncatedFailed) {
+    ScratchDir dir;
+    writeAll(dir.at(kName), "0123456789");
+    std::string text;
+    EXPECT_EQ(plat::readFileCapped(dir.str(kName), 10, text), plat::ReadResult::Ok);
+    EXPECT_EQ(text, "0123456789");
+    EXPECT_EQ(plat::readFileCapped(dir.str(kName), 4, text), plat::ReadResult::Truncated);
+    EXPECT_EQ(text, "0123");
+    EXPECT_EQ(plat::readFileCapped(dir.str("missing"), 4, text), plat::ReadResult::Failed);
+    EXPECT_EQ(text, "");
+}
+
+TEST(Folders, MadeByLevelAndKnownFolders) {
+    ScratchDir dir;
+    const std::string deep = dir.str(kName) + "\\data\\more";
+    EXPECT_FALSE(plat::makeFolder(deep));
+    ASSERT_TRUE(plat::makeFolders(deep));
+    EXPECT_TRUE(plat::folderExists(deep));
+    EXPECT_TRUE(plat::makeFolders(deep));  // already there
+
+    std::string documents, pictures;
+    ASSERT_TRUE(plat::documentsFolder(documents));
+    ASSERT_TRUE(plat::picturesFolder(pictures));
+    EXPECT_EQ(documents[1], ':');
+    EXPECT_EQ(pictures[1], ':');
+    EXPECT_NE(documents, pictures);
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+// The process snapshot, this process's environment, the running executable and starting
+// another one.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/exe.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "tests/platform/win32/support.h"
+
+namespace {
+
+using namespace win_test;
+
+bool listed(const std::string& name) {
+    std::vector<std::string> names;
+    if (!plat::runningProcessNames(names)) return false;
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+TEST(RunningProcessNames, FileNamesOfTheSnapshot) {
+    std::vector<std::string> names;
+    ASSERT_TRUE(plat::runningProcessNames(names));
+    EXPECT_NE(std::find(names.begin(), names.end(), "win32_platform_tests.exe"), names.end());
+}
+
+TEST(RunningProcessNames, AProgramStartedFromAFolderOutsideAscii) {
+    ScratchDir dir;
+    const fs::path exe = dir.at("Tarvi\xC3\xB3n") / u8path("ArmaReforgerSteam.exe");
+    fs::create_directories(exe.parent_path());
+    fs::copy_file(UPDATER_DUMMY_EXE, exe);
+    ASSERT_TRUE(plat::setEnv("TARVION_DUMMY_HOLD_MS", "3000"));
+    ASSERT_TRUE(plat::launchExecutable(utf8(exe)));
+    plat::unsetEnv("TARVION_DUMMY_HOLD_MS");
+    ASSERT_TRUE(waitForFile(u8path(utf8(exe) + ".ran")));
+    EXPECT_TRUE(listed("ArmaReforgerSteam.exe"));
+    // Once it has ended it is gone from the list.
+    bool gone = false;
+    for (int i = 0; i < 100 && !gone; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        gone = !listed("ArmaReforgerSteam.exe");
+    }
+    EXPECT_TRUE(gone);
+}
+
+TEST(SetEnv, SetsEmptiesAndRemoves) {
+    ASSERT_TRUE(plat::setEnv("TARVION_TEST_VAR", "Tarvi\xC3\xB3n"));
+    bool set = false;
+    EXPECT_EQ(plat::getEnv("TARVION_TEST_VAR", &set), "Tarvi\xC3\xB3n");
+    EXPECT_TRUE(set);
+    ASSERT_TRUE(plat::setEnv("TARVION_TEST_VAR", ""));
+    EXPECT_EQ(plat::getEnv("TARVION_TEST_VAR", &set), "");
+    ASSERT_TRUE(plat::unsetEnv("TARVION_TEST_VAR"));
+    plat::getEnv("TARVION_TEST_VAR", &set);
+    EXPECT_FALSE(set);
+    EXPECT_TRUE(plat::unsetEnv("TARVION_TEST_VAR"));  // already gone
+}
+
+TEST(Executable, RunningPathAndMagic) {
+    const std::string self = plat::runningExecutablePath();
+    ASSERT_GT(self.size(), 3u);
+    EXPECT_EQ(self[1], ':');
+    EXPECT_NE(self.find("\\win32_platform_tests.exe"), std::string::npos) << self;
+    EXPECT_EQ(plat::executableMagic(), "MZ");
+    EXPECT_EQ(readAll(u8path(self)).substr(0, 2), "MZ");
+}
+
+TEST(Executable, MarkAndLaunch) {
+    ScratchDir dir;
+    const fs::path exe = dir.at("n\xC3\xBC folder") / u8path("stand in.exe");
+    fs::create_directories(exe.parent_path());
+    fs::copy_file(UPDATER_DUMMY_EXE, exe);
+    EXPECT_TRUE(plat::markExecutable(utf8(exe)));
+    EXPECT_FALSE(plat::markExecutable(dir.str("missing.exe")));
+    EXPECT_FALSE(plat::markExecutable(dir.str()));
+
+    ASSERT_TRUE(plat::launchExecutable(utf8(exe)));
+    EXPECT_TRUE(waitForFile(u8path(utf8(exe) + ".ran")));
+    EXPECT_FALSE(plat::launchExecutable(dir.str("missing.exe")));
+    EXPECT_FALSE(plat::launchExecutable(""));
+}
+
+}  // namespace
