@@ -1,0 +1,103 @@
+// The update install on Windows: the running executable is moved aside to ".old" while it
+// runs, the verified download takes its place and is started, and the next start clears
+// the ".old". A stand-in program plays the running Tarvion.exe.
+#include <gtest/gtest.h>
+
+#include "platform/exe.h"
+#include "platform/hash.h"
+#include "platform/process.h"
+#include "tests/platform/win32/support.h"
+#include "updater/steps.h"
+#include "updater/updater.h"
+
+namespace {
+
+using namespace win_test;
+
+class RunningSwap : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.ready());
+        exe = dir.at("Tarvi\xC3\xB3n") / "Tarvion.exe";
+        fs::create_directories(exe.parent_path());
+        fs::copy_file(UPDATER_DUMMY_EXE, exe);
+        oldBuild = readAll(exe);
+        // The new build: the stand-in with bytes after its image (which Windows ignores),
+        // past the minimum size.
+        payload = oldBuild + "the new build";
+        if (payload.size() < 600000) payload.resize(600000, '\0');
+        server.serve("Tarvion-2.2.0.exe", payload);
+        writeAll(dir.at("payload"), payload);
+        digest = plat::sha256File(dir.str("payload"));
+        ASSERT_EQ(digest.size(), 64u);
+    }
+    updater::UpdateInfo info() const {
+        updater::UpdateInfo i;
+        i.available = true;
+        i.version = "2.2.0";
+        i.url = server.url("/Tarvion-2.2.0.exe");
+        i.sha256 = digest;
+        return i;
+    }
+    // Starts the "running" executable and waits until it has marked that it runs.
+    void startOld(int holdMs) {
+        ASSERT_TRUE(plat::setEnv("TARVION_DUMMY_HOLD_MS", std::to_string(holdMs)));
+        ASSERT_TRUE(plat::launchExecutable(utf8(exe)));
+        plat::unsetEnv("TARVION_DUMMY_HOLD_MS");
+        ASSERT_TRUE(waitForFile(u8path(utf8(exe) + ".ran")));
+        fs::remove(u8path(utf8(exe) + ".ran"));
+    }
+
+    LoopbackServer server;
+    ScratchDir dir;
+    fs::path exe;
+    std::string oldBuild, payload, digest;
+};
+
+TEST_F(RunningSwap, MovesTheRunningExecutableAsideAndStartsTheNewOne) {
+    startOld(2500);
+    const updater::InstallOutcome out = updater::installUpdate(info(), utf8(exe), true);
+    ASSERT_EQ(out.state, updater::UpdateInstalled) << out.message;
+    EXPECT_EQ(out.message, "Updated to 2.2.0 - restarting...");
+    EXPECT_EQ(readAll(exe), payload);
+    EXPECT_EQ(readAll(u8path(utf8(exe) + ".old")), oldBuild);
+    EXPECT_FALSE(fs::exists(u8path(utf8(exe) + ".new")));
+    EXPECT_TRUE(waitForFile(u8path(utf8(exe) + ".ran"))) << "the new build was not started";
+
+    // While the old program still runs its file cannot go; once it has ended, the next
+    // start's clean-up removes it.
+    updater::deleteOldExeAt(utf8(exe));
+    const fs::path old = u8path(utf8(exe) + ".old");
+    for (int i = 0; i < 100 && fs::exists(old); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        updater::deleteOldExeAt(utf8(exe));
+    }
+    EXPECT_FALSE(fs::exists(old));
+}
+
+TEST_F(RunningSwap, AFailedVerificationLeavesTheRunningProgramAlone) {
+    startOld(1000);
+    updater::UpdateInfo bad = info();
+    bad.sha256 = std::string(64, '0');
+    const updater::InstallOutcome out = updater::installUpdate(bad, utf8(exe), true);
+    EXPECT_EQ(out.state, updater::UpdateFailed);
+    EXPECT_EQ(out.message, "The download didn't pass verification, so nothing was changed.");
+    EXPECT_EQ(readAll(exe), oldBuild);
+    EXPECT_FALSE(fs::exists(u8path(utf8(exe) + ".old")));
+    EXPECT_FALSE(fs::exists(u8path(utf8(exe) + ".new")));
+}
+
+TEST_F(RunningSwap, ADownloadThatIsNotAWindowsProgramIsRefused) {
+    std::string notPe = payload;
+    notPe[0] = '\x7f';
+    notPe[1] = 'E';
+    server.serve("elf", notPe);
+    writeAll(dir.at("elf"), notPe);
+    updater::UpdateInfo i = info();
+    i.url = server.url("/elf");
+    i.sha256 = plat::sha256File(dir.str("elf"));
+    EXPECT_EQ(updater::installUpdate(i, utf8(exe), false).state, updater::UpdateFailed);
+    EXPECT_EQ(readAll(exe), oldBuild);
+}
+
+}  // namespace
