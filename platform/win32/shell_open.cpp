@@ -1,6 +1,7 @@
 #include "platform/shell_open.h"
 
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include "platform/win32/wide.h"

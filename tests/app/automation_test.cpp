@@ -418,6 +418,14 @@ TEST(GalleryNames, IndexWithoutLeadingZeros) {
 
 // ---- The built program's input check, end to end --------------------------------
 
+// The report of a correct input path: the injected counts exactly, F8 seen, one trial.
+const char* const kExactInputReport =
+    "degPerCount=0.028575 (40 cm/360 at 800 DPI -> expected 0.028575)\n"
+    "yaw   delta measured 23.57437 deg, expected 23.57437 deg (825 counts)\n"
+    "pitch delta measured -5.71500 deg, expected -5.71500 deg (200 counts down)\n"
+    "foreground=1 captured=1 absolute=0\n"
+    "calibrator: hotkey=1 trials=1 counts/360=12400.0 (expected 12400) yaw=0.0290323 (expected 0.0290323)\n";
+
 // Under a private X server, so no other test's input or window meets the injected moves.
 TEST(InputCheckRun, InjectedMovesAndF8ArriveExactlyThroughTheWholeInputPath) {
     const fs::path binary = fs::path(TARVION_BINARY_DIR) / "tarvion";
@@ -431,15 +439,28 @@ TEST(InputCheckRun, InjectedMovesAndF8ArriveExactlyThroughTheWholeInputPath) {
     int code = -1;
     std::ifstream(dir / "code.txt") >> code;
     EXPECT_EQ(code, 0) << readText(dir / "run.log");
-    EXPECT_EQ(readText(dir / "report.txt"),
-              "degPerCount=0.028575 (40 cm/360 at 800 DPI -> expected 0.028575)\n"
-              "yaw   delta measured 23.57437 deg, expected 23.57437 deg (825 counts)\n"
-              "pitch delta measured -5.71500 deg, expected -5.71500 deg (200 counts down)\n"
-              "foreground=1 captured=1 absolute=0\n"
-              "calibrator: hotkey=1 trials=1 counts/360=12400.0 (expected 12400) yaw=0.0290323 (expected 0.0290323)\n");
+    EXPECT_EQ(readText(dir / "report.txt"), kExactInputReport);
     // The run's own data folder holds the profile; the user's is never touched.
     EXPECT_TRUE(fs::exists(dir / "report.txt_data" / "settings.ini"));
     EXPECT_FALSE(fs::exists(dir / "home"));
+    fs::remove_all(dir);
+}
+
+// The Windows build under Wine (raw input, SendInput, RegisterHotKey), run by the Windows
+// test stage, which names the program in TARVION_WINE_EXE and has a prefix with pointer
+// acceleration off (with Wine's default, injected moves arrive doubled).
+TEST(InputCheckRun, TheWindowsBuildCountsExactlyUnderWine) {
+    const char* exe = std::getenv("TARVION_WINE_EXE");
+    if (!exe) GTEST_SKIP() << "runs in the Windows test stage";
+    const fs::path dir = freshDir("wine_inputcheck");
+    const std::string command = "cd '" + dir.string() + "' && timeout 180 wine '" + exe +
+                                "' --inputtest report.txt --scale 1 >run.log 2>&1; echo $? >code.txt";
+    std::system(command.c_str());
+    int code = -1;
+    std::ifstream(dir / "code.txt") >> code;
+    EXPECT_EQ(code, 0) << readText(dir / "run.log");
+    EXPECT_EQ(readText(dir / "report.txt"), kExactInputReport);
+    EXPECT_TRUE(fs::exists(dir / "report.txt_data" / "settings.ini"));
     fs::remove_all(dir);
 }
 

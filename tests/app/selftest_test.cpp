@@ -364,27 +364,12 @@ TEST_F(SelfTestScriptTest, AHeadlessRunPlaysEverySessionAndWritesBothReports) {
 
 // ---- The built program, end to end ---------------------------------------------
 
-// Runs in its own ctest (app_selftest_run) with its own time limit, under a private X
-// server so no other test's window or injected input meets it.
-TEST(SelfTestRun, TheProgramPlaysTheScriptAndLeavesEveryCaptureAndBothReports) {
-    if (!std::getenv("TARVION_SELFTEST_RUN")) GTEST_SKIP() << "runs as the ctest app_selftest_run";
-    const fs::path binary = fs::path(TARVION_BINARY_DIR) / "tarvion";
-    if (!fs::exists(binary)) GTEST_SKIP() << "tarvion is not built";
-    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xvfb-run";
-    const fs::path dir = freshDir("run");
-    const fs::path out = dir / "out";
-    // Speed 8 keeps every state the script waits for on screen for several frames even
-    // when llvmpipe is slow on a loaded machine.
-    const std::string command = "cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy APPDATA='" + dir.string() +
-                                "/home' timeout 480 xvfb-run -a -s '-screen 0 1920x1080x24' '" + binary.string() +
-                                "' --selftest --shots out --scale 1 --speed 8 >run.log 2>&1; echo $? >code.txt";
-    std::system(command.c_str());
-    int code = -1;
-    std::ifstream(dir / "code.txt") >> code;
+// What a whole run leaves in its output folder: every capture at the window's size, both
+// reports, the saved text report and the run's own profile.
+void expectWholeSelfTest(const fs::path& dir, const fs::path& out) {
     std::vector<std::string> missing;
     for (const std::string& name : kCaptures)
         if (!fs::exists(out / (name + ".bmp"))) missing.push_back(name);
-    EXPECT_EQ(code, 0) << readText(dir / "run.log");
     EXPECT_TRUE(missing.empty()) << "first missing: " << (missing.empty() ? "" : missing.front());
     for (const std::string& name : kCaptures) {
         std::ifstream bmp(out / (name + ".bmp"), std::ios::binary);
@@ -403,7 +388,11 @@ TEST(SelfTestRun, TheProgramPlaysTheScriptAndLeavesEveryCaptureAndBothReports) {
     for (const std::string& line : report) {
         if (line.rfind("saved=", 0) != 0) continue;
         saved = true;
-        const fs::path path = line.substr(6);
+        // A Windows build writes the path with backslashes.
+        std::string text = line.substr(6);
+        for (char& c : text)
+            if (c == '\\') c = '/';
+        const fs::path path = text;
         EXPECT_TRUE(fs::exists(path.is_absolute() ? path : dir / path)) << line;
     }
     EXPECT_TRUE(saved);
@@ -415,7 +404,43 @@ TEST(SelfTestRun, TheProgramPlaysTheScriptAndLeavesEveryCaptureAndBothReports) {
     EXPECT_LE(std::stoi(m[1]), 80);
     // The run's profile stays in its own data folder.
     EXPECT_TRUE(fs::exists(out / "data" / "settings.ini"));
+}
+
+// Runs in its own ctest (app_selftest_run) with its own time limit, under a private X
+// server so no other test's window or injected input meets it.
+TEST(SelfTestRun, TheProgramPlaysTheScriptAndLeavesEveryCaptureAndBothReports) {
+    if (!std::getenv("TARVION_SELFTEST_RUN")) GTEST_SKIP() << "runs as the ctest app_selftest_run";
+    const fs::path binary = fs::path(TARVION_BINARY_DIR) / "tarvion";
+    if (!fs::exists(binary)) GTEST_SKIP() << "tarvion is not built";
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xvfb-run";
+    const fs::path dir = freshDir("run");
+    // Speed 8 keeps every state the script waits for on screen for several frames even
+    // when llvmpipe is slow on a loaded machine.
+    const std::string command = "cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy APPDATA='" + dir.string() +
+                                "/home' timeout 480 xvfb-run -a -s '-screen 0 1920x1080x24' '" + binary.string() +
+                                "' --selftest --shots out --scale 1 --speed 8 >run.log 2>&1; echo $? >code.txt";
+    std::system(command.c_str());
+    int code = -1;
+    std::ifstream(dir / "code.txt") >> code;
+    EXPECT_EQ(code, 0) << readText(dir / "run.log");
+    expectWholeSelfTest(dir, dir / "out");
     EXPECT_FALSE(fs::exists(dir / "home"));
+    fs::remove_all(dir);
+}
+
+// The Windows build under Wine, run by the Windows test stage (scripts/test_windows.sh),
+// which names the program in TARVION_WINE_EXE and has the Wine prefix and display ready.
+TEST(SelfTestRun, TheWindowsBuildPlaysTheScriptUnderWine) {
+    const char* exe = std::getenv("TARVION_WINE_EXE");
+    if (!exe) GTEST_SKIP() << "runs in the Windows test stage";
+    const fs::path dir = freshDir("wine_run");
+    const std::string command = "cd '" + dir.string() + "' && timeout 600 wine '" + exe +
+                                "' --selftest --shots out --scale 1 --speed 8 >run.log 2>&1; echo $? >code.txt";
+    std::system(command.c_str());
+    int code = -1;
+    std::ifstream(dir / "code.txt") >> code;
+    EXPECT_EQ(code, 0) << readText(dir / "run.log");
+    expectWholeSelfTest(dir, dir / "out");
     fs::remove_all(dir);
 }
 

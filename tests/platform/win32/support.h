@@ -98,7 +98,7 @@ public:
         const std::string root = linuxPathOf(dir_.path() / "www");
         const std::string portFile = linuxPathOf(dir_.path() / "port");
         if (root.empty()) return;
-        const std::string command = "start /unix /usr/bin/env python3 \"" + std::string(UPDATER_SERVER_SCRIPT) +
+        const std::string command = "start /unix /usr/bin/python3 \"" + std::string(UPDATER_SERVER_SCRIPT) +
                                     "\" \"" + root + "\" \"" + portFile + "\" 60";
         if (!runCommand(command)) return;
         for (int i = 0; i < 400 && port_ == 0; ++i) {
