@@ -98,8 +98,10 @@ public:
         const std::string root = linuxPathOf(dir_.path() / "www");
         const std::string portFile = linuxPathOf(dir_.path() / "port");
         if (root.empty()) return;
-        const std::string command = "start /unix /usr/bin/python3 \"" + std::string(UPDATER_SERVER_SCRIPT) +
-                                    "\" \"" + root + "\" \"" + portFile + "\" 60";
+        // Through sh: Wine's "start /unix" keeps the quotes of the first argument after
+        // the program, and of the one after an argument that starts with a slash.
+        const std::string command = "start /unix /bin/sh -c \"exec /usr/bin/python3 '" +
+                                    std::string(UPDATER_SERVER_SCRIPT) + "' '" + root + "' '" + portFile + "' 60\"";
         if (!runCommand(command)) return;
         for (int i = 0; i < 400 && port_ == 0; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(25));
