@@ -65,6 +65,9 @@ bool setClipboardImage(void* window, const std::vector<uint8_t>& dib, const std:
     return placed;
 }
 
+// Windows keeps what was placed on the clipboard after the program ends.
+bool releaseClipboard(int32_t) { return false; }
+
 namespace win32 {
 
 bool readClipboardImage(std::vector<uint8_t>& dib, std::vector<uint8_t>& png) {

@@ -8,15 +8,20 @@
 
 namespace plat {
 
-bool openFolder(const std::string& path) {
-    if (path.empty()) return false;
+OpenResult openExternal(const std::string& target) {
+    if (target.empty() || target[0] == '-') return OpenResult::Failed;
     // Explorer may start COM objects of its own on this thread.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     const HINSTANCE result =
-        ShellExecuteW(nullptr, L"open", win32::toWide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        ShellExecuteW(nullptr, L"open", win32::toWide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     if (SUCCEEDED(com)) CoUninitialize();
-    // Values above 32 mean the shell started the opener.
-    return reinterpret_cast<INT_PTR>(result) > 32;
+    // Values above 32 mean the shell started the opener; no program for the kind of target
+    // is the one failure that names a missing opener.
+    const INT_PTR code = reinterpret_cast<INT_PTR>(result);
+    if (code > 32) return OpenResult::Opened;
+    return code == SE_ERR_NOASSOC ? OpenResult::NoOpener : OpenResult::Failed;
 }
+
+bool openFolder(const std::string& path) { return openExternal(path) == OpenResult::Opened; }
 
 }  // namespace plat

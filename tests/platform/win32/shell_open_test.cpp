@@ -1,0 +1,26 @@
+// The shell's opener: what is refused before anything starts. (A started opener would leave
+// an Explorer window behind, which keeps Wine's session alive, so only failures run here.)
+#include <gtest/gtest.h>
+
+#include "platform/clipboard.h"
+#include "platform/shell_open.h"
+#include "tests/platform/win32/support.h"
+
+namespace {
+
+using namespace win_test;
+
+TEST(OpenExternal, RefusedAndMissingTargets) {
+    for (const char* target : {"", "-h", "--version"}) {
+        SCOPED_TRACE(target);
+        EXPECT_EQ(plat::openExternal(target), plat::OpenResult::Failed);
+    }
+    ScratchDir dir;
+    EXPECT_EQ(plat::openExternal(dir.str("missing folder")), plat::OpenResult::Failed);
+    EXPECT_FALSE(plat::openFolder(dir.str("missing folder")));
+    EXPECT_FALSE(plat::openFolder(""));
+}
+
+TEST(ReleaseClipboard, NothingToHandOverOnWindows) { EXPECT_FALSE(plat::releaseClipboard(100)); }
+
+}  // namespace
