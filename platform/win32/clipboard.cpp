@@ -6,8 +6,6 @@
 
 #include <cstring>
 
-#include "platform/win32/clipboard_read.h"
-
 namespace plat {
 
 namespace {
@@ -33,19 +31,6 @@ bool placeOnClipboard(UINT format, const std::vector<uint8_t>& bytes) {
     return true;
 }
 
-void copyFromClipboard(UINT format, std::vector<uint8_t>& out) {
-    out.clear();
-    if (format == 0) return;
-    HANDLE memory = GetClipboardData(format);
-    if (!memory) return;
-    const void* source = GlobalLock(memory);
-    if (!source) return;
-    const size_t size = GlobalSize(memory);
-    const uint8_t* bytes = static_cast<const uint8_t*>(source);
-    out.assign(bytes, bytes + size);
-    GlobalUnlock(memory);
-}
-
 }  // namespace
 
 bool clipboardImageSupported() { return true; }
@@ -67,19 +52,5 @@ bool setClipboardImage(void* window, const std::vector<uint8_t>& dib, const std:
 
 // Windows keeps what was placed on the clipboard after the program ends.
 bool releaseClipboard(int32_t) { return false; }
-
-namespace win32 {
-
-bool readClipboardImage(std::vector<uint8_t>& dib, std::vector<uint8_t>& png) {
-    dib.clear();
-    png.clear();
-    if (!OpenClipboard(nullptr)) return false;
-    copyFromClipboard(CF_DIB, dib);
-    copyFromClipboard(RegisterClipboardFormatA(kPngFormatName), png);
-    CloseClipboard();
-    return true;
-}
-
-}  // namespace win32
 
 }  // namespace plat

@@ -1,11 +1,31 @@
 // The result image on the clipboard, read back in both forms.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "platform/clipboard.h"
-#include "platform/win32/clipboard_read.h"
 #include "platform/window.h"
 
 namespace {
+
+// What the clipboard holds under a format, as another program pasting would read it.
+std::vector<uint8_t> clipboardBytes(UINT format) {
+    std::vector<uint8_t> out;
+    HANDLE memory = format ? GetClipboardData(format) : nullptr;
+    if (!memory) return out;
+    if (const uint8_t* bytes = static_cast<const uint8_t*>(GlobalLock(memory))) {
+        out.assign(bytes, bytes + GlobalSize(memory));
+        GlobalUnlock(memory);
+    }
+    return out;
+}
+
+bool readClipboardImage(std::vector<uint8_t>& dib, std::vector<uint8_t>& png) {
+    if (!OpenClipboard(nullptr)) return false;
+    dib = clipboardBytes(CF_DIB);
+    png = clipboardBytes(RegisterClipboardFormatA("PNG"));
+    CloseClipboard();
+    return true;
+}
 
 // A 2 x 1 bitmap: the 40-byte info header, then one row of two BGR pixels padded to 8.
 std::vector<uint8_t> tinyDib() {
@@ -31,7 +51,7 @@ TEST_F(Clipboard, BitmapAndPngRoundTrip) {
     const std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 1, 2, 3};
     ASSERT_TRUE(plat::setClipboardImage(window_, dib, png));
     std::vector<uint8_t> gotDib, gotPng;
-    ASSERT_TRUE(plat::win32::readClipboardImage(gotDib, gotPng));
+    ASSERT_TRUE(readClipboardImage(gotDib, gotPng));
     EXPECT_EQ(gotDib, dib);
     EXPECT_EQ(gotPng, png);
 }
@@ -40,7 +60,7 @@ TEST_F(Clipboard, WithoutPngOnlyTheBitmapAndNothingStale) {
     ASSERT_TRUE(plat::setClipboardImage(window_, tinyDib(), {1, 2, 3}));
     ASSERT_TRUE(plat::setClipboardImage(window_, tinyDib(), {}));
     std::vector<uint8_t> gotDib, gotPng;
-    ASSERT_TRUE(plat::win32::readClipboardImage(gotDib, gotPng));
+    ASSERT_TRUE(readClipboardImage(gotDib, gotPng));
     EXPECT_EQ(gotDib, tinyDib());
     EXPECT_TRUE(gotPng.empty());  // the earlier PNG went with the emptied clipboard
 }
