@@ -82,6 +82,9 @@ void readRawInput(HWND window, WPARAM wParam, LPARAM lParam) {
     } else {
         ev.dx = raw.data.mouse.lLastX;
         ev.dy = raw.data.mouse.lLastY;
+        // A report that neither moves nor clicks carries nothing (Wine sends some when
+        // windows come and go).
+        if (ev.dx == 0 && ev.dy == 0 && ev.buttons == 0) return;
     }
     input().queue.push_back(ev);
 }

@@ -1,9 +1,17 @@
 // Under Wine in Xvfb: moves and clicks injected through SendInput come back as WM_INPUT
 // count for count (the prefix has pointer acceleration off), F8 through RegisterHotKey.
+// Background input is checked with another program in front, as the game is while the
+// calibration counts. The pointer is held still while counts arrive, as a round (or the
+// game) holds it: Wine derives raw counts from pointer positions, and a pointer that
+// travels to the screen's edge on a busy machine loses some.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
+#include <memory>
+#include <thread>
 #include <vector>
 
 #include "platform/input.h"
@@ -19,6 +27,35 @@ struct Totals {
     std::vector<int32_t> keys;
 };
 
+// Notepad in front for the life of the object. (Wine also hands raw input to nobody while
+// no window at all is in front.)
+class OtherProgramInFront {
+public:
+    OtherProgramInFront() {
+        std::system("start \"\" notepad.exe");
+        for (int i = 0; i < 100 && !inFront(); ++i) {
+            if (!window_) window_ = FindWindowW(L"Notepad", nullptr);
+            if (window_) SetForegroundWindow(window_);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    ~OtherProgramInFront() {
+        DWORD pid = 0;
+        if (window_) GetWindowThreadProcessId(window_, &pid);
+        if (HANDLE process = pid ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid) : nullptr) {
+            TerminateProcess(process, 0);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+    OtherProgramInFront(const OtherProgramInFront&) = delete;
+    OtherProgramInFront& operator=(const OtherProgramInFront&) = delete;
+    bool inFront() const { return window_ && GetForegroundWindow() == window_; }
+
+private:
+    HWND window_ = nullptr;
+};
+
 class RawInput : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -27,10 +64,20 @@ protected:
         ASSERT_TRUE(plat::startRawMouse(window_));
     }
     void TearDown() override {
+        plat::setPointerCaptured(window_, false);
         plat::unregisterHotkeyF8();
         plat::setBackgroundRawMouse(false);
         plat::stopRawMouse();
         plat::destroyGlWindow(window_);
+    }
+    void holdPointer() {
+        plat::centrePointer(window_);
+        plat::setPointerCaptured(window_, true);
+    }
+    void otherProgramInFront() {
+        other_ = std::make_unique<OtherProgramInFront>();
+        ASSERT_TRUE(other_->inFront()) << "notepad did not come to the front";
+        ASSERT_FALSE(plat::hasFocus(window_));
     }
     void pump(Totals& t) {
         events_.clear();
@@ -64,11 +111,14 @@ protected:
         while (std::chrono::steady_clock::now() < until) pump(t);
         return t;
     }
+    std::unique_ptr<OtherProgramInFront> other_;
     void* window_ = nullptr;
     std::vector<plat::Event> events_;
 };
 
 TEST_F(RawInput, InjectedMovesArriveCountForCount) {
+    ASSERT_NO_FATAL_FAILURE(otherProgramInFront());
+    holdPointer();
     plat::setBackgroundRawMouse(true);
     pumpFor(50);
     struct Move {
@@ -91,6 +141,8 @@ TEST_F(RawInput, InjectedMovesArriveCountForCount) {
 }
 
 TEST_F(RawInput, ButtonsArriveAsRawInputBits) {
+    ASSERT_NO_FATAL_FAILURE(otherProgramInFront());
+    holdPointer();
     plat::setBackgroundRawMouse(true);
     pumpFor(50);
     ASSERT_TRUE(plat::injectButton(1, true));
@@ -104,8 +156,8 @@ TEST_F(RawInput, ButtonsArriveAsRawInputBits) {
 }
 
 TEST_F(RawInput, WithoutFocusOnlyBackgroundInputSeesCounts) {
-    // The window is still hidden, so it cannot be in front.
-    ASSERT_FALSE(plat::hasFocus(window_));
+    ASSERT_NO_FATAL_FAILURE(otherProgramInFront());
+    holdPointer();
     plat::setBackgroundRawMouse(false);
     pumpFor(50);
     ASSERT_TRUE(plat::injectRelativeMove(40, 0));
@@ -119,6 +171,7 @@ TEST_F(RawInput, WithoutFocusOnlyBackgroundInputSeesCounts) {
 }
 
 TEST_F(RawInput, F8HotkeyOncePerPressWhileRegistered) {
+    ASSERT_NO_FATAL_FAILURE(otherProgramInFront());
     ASSERT_TRUE(plat::registerHotkeyF8());
     ASSERT_TRUE(plat::registerHotkeyF8());  // already ours
     pumpFor(50);
@@ -135,6 +188,7 @@ TEST_F(RawInput, TheWindowInFrontSeesCountsAndKeys) {
     plat::showAndFocus(window_);
     pumpFor(300);
     if (!plat::hasFocus(window_)) GTEST_SKIP() << "the window did not come to the front";
+    holdPointer();
     plat::setBackgroundRawMouse(false);
     ASSERT_TRUE(plat::injectRelativeMove(-25, 12));
     ASSERT_TRUE(plat::injectKeyTap(plat::KeyEscape));
@@ -150,8 +204,7 @@ TEST_F(RawInput, CapturedPointerStillCountsAndIsGivenBack) {
     plat::showAndFocus(window_);
     pumpFor(300);
     plat::setBackgroundRawMouse(true);
-    plat::centrePointer(window_);
-    plat::setPointerCaptured(window_, true);
+    holdPointer();
     // Confined to two pixels, the pointer cannot move, but the counts still arrive.
     for (int i = 0; i < 20; ++i) ASSERT_TRUE(plat::injectRelativeMove(30, -5));
     Totals t = pumpUntil([](const Totals& s) { return s.reports >= 20; });

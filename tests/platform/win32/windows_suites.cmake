@@ -1,0 +1,23 @@
+# The Windows services tested as Windows programs under Wine (the test stage makes the
+# prefix and the X server): the platform calls, the game scan and Reforger's file on a real
+# registry and drive, and the update swap of a running executable. They share the helpers
+# of tests/platform/win32, the loopback server of the updater tests (started on the Linux
+# side) and the stand-in program, built here for Windows.
+add_executable(updater_dummy_exe "${CMAKE_SOURCE_DIR}/tests/updater/dummy/dummy_main.cpp")
+target_compile_options(updater_dummy_exe PRIVATE ${TARVION_WARNINGS})
+target_link_options(updater_dummy_exe PRIVATE -municode)
+
+foreach(suite platform integration updater)
+  file(GLOB srcs CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${suite}/win32/*.cpp")
+  add_executable(${suite}_win32_tests ${srcs})
+  target_compile_options(${suite}_win32_tests PRIVATE ${TARVION_WARNINGS})
+  target_compile_definitions(${suite}_win32_tests PRIVATE TARVION_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    UPDATER_SERVER_SCRIPT="${CMAKE_SOURCE_DIR}/tests/updater/loopback_server.py"
+    UPDATER_DUMMY_EXE="$<TARGET_FILE:updater_dummy_exe>")
+  target_link_libraries(${suite}_win32_tests PRIVATE ${${suite}_libs} GTest::gtest GTest::gtest_main)
+  add_dependencies(${suite}_win32_tests updater_dummy_exe)
+  # The tests of one suite share registry keys, injected input and the clipboard of the
+  # one Wine session, so they take turns; the suites run beside each other.
+  gtest_discover_tests(${suite}_win32_tests DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}" PROPERTIES LABELS ${suite} RESOURCE_LOCK wine_${suite})
+endforeach()
