@@ -45,6 +45,8 @@ function(tarvion_cross_tests)
     Threads::Threads)
   gtest_discover_tests(audio_portable_tests DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}" PROPERTIES LABELS audio)
+  # The Windows services as Windows programs: platform calls, the game scan, the update swap.
+  include("${CMAKE_SOURCE_DIR}/tests/platform/win32/windows_suites.cmake")
 endfunction()
 
 # Tarvion.exe: a GUI program entered through wWinMain (platform/win32/entry.cpp), with its

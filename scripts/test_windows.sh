@@ -3,8 +3,10 @@
 # with MinGW-w64 (into build/win32), checks what the .exe imports and carries, then runs it
 # under Wine on its own X server against the native build's output (which scripts/build.sh
 # has made): the sound export byte for byte, the banner within a pixel tolerance, every
-# gallery capture, a profile under a non-ASCII folder name; and the tests of the code that
-# needs no window or device. Wine's prefix is made once per run.
+# gallery capture, a profile under a non-ASCII folder name; the tests of the code that
+# needs no window or device and of the Windows services (input, clipboard, registry,
+# processes, downloads, hashing, the executable swap); and the input check and the
+# self-test, checked as on Linux. Wine's prefix is made once per run.
 # --inner: the part that runs inside the X server (the script starts itself that way).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -147,3 +149,8 @@ echo "profile: settings.ini read and written back under $(basename "$appdata")"
 
 echo "== Windows: tests under Wine"
 (cd "$win" && ctest --output-on-failure -j "$(nproc)" --timeout 300)
+
+echo "== Windows: --inputtest and --selftest"
+# The native build's checks of both runs, pointed at the .exe: the exact counts of the
+# input check, and a whole self-test with every capture and both reports.
+TARVION_WINE_EXE="$exe" "$build/tests/app_tests" --gtest_filter='*UnderWine*'

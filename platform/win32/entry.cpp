@@ -39,5 +39,8 @@ void enableDpiAwareness() {
 extern "C" int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::vector<std::string> args = commandLineArguments();
     enableDpiAwareness();
+    // A drive without a disc (the game scan looks for a folder on D: and E:) answers with an
+    // error instead of a "no disk" dialog that would hold the scan.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     return programMain(args);
 }

@@ -54,25 +54,34 @@ bool authorityOf(const std::string& url, std::string& authority, size_t* restSta
     return true;
 }
 
-// The host of an authority: after any user information, without the port.
-std::string hostOf(const std::string& authority) {
+// The host of an authority "user@host:port" ("[v6]" kept in brackets), lower-cased; false
+// when it is not one (no host, an unclosed bracket, a port that is not a number).
+bool hostOf(const std::string& authority, std::string& host) {
     const size_t at = authority.rfind('@');
-    std::string host = at == std::string::npos ? authority : authority.substr(at + 1);
-    if (!host.empty() && host[0] == '[') {
-        const size_t close = host.find(']');
-        return close == std::string::npos ? std::string() : lowered(host.substr(0, close + 1));
+    const std::string hostPort = lowered(at == std::string::npos ? authority : authority.substr(at + 1));
+    std::string port;
+    if (!hostPort.empty() && hostPort[0] == '[') {
+        const size_t close = hostPort.find(']');
+        if (close == std::string::npos) return false;
+        host = hostPort.substr(0, close + 1);
+        const std::string rest = hostPort.substr(close + 1);
+        if (!rest.empty() && rest[0] != ':') return false;
+        if (!rest.empty()) port = rest.substr(1);
+    } else {
+        const size_t colon = hostPort.find(':');
+        host = hostPort.substr(0, colon);
+        if (colon != std::string::npos) port = hostPort.substr(colon + 1);
     }
-    return lowered(host.substr(0, host.find(':')));
+    for (char c : port)
+        if (c < '0' || c > '9') return false;
+    return !host.empty();
 }
 
 bool isLoopbackHost(const std::string& host) {
     return host == "127.0.0.1" || host == "localhost" || host == "[::1]";
 }
 
-bool isHttpsUrl(const std::string& url) {
-    std::string authority;
-    return schemeOf(url) == "https" && authorityOf(url, authority) && !hostOf(authority).empty();
-}
+bool isHttpsUrl(const std::string& url) { return schemeOf(url) == "https" && isAllowedDownloadUrl(url); }
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -81,22 +90,14 @@ int hexValue(char c) {
     return -1;
 }
 
-// The file a "file:" location names: "file:///C:/x", "file://localhost/C:/x", "file:C:\x"
-// and "file://server/share/x" (a network share).
+// The file a "file://" location names: "file:///C:/a%20b" and "file://localhost/C:/a%20b"
+// are C:\a b.
 std::string filePathFromUrl(const std::string& url) {
-    std::string rest = url.substr(5);
+    std::string authority;
+    size_t restStart = 0;
+    if (!authorityOf(url, authority, &restStart)) return std::string();
+    std::string rest = url.substr(restStart);
     rest = rest.substr(0, rest.find_first_of("?#"));
-    std::string host;
-    if (rest.compare(0, 2, "//") == 0) {
-        rest = rest.substr(2);
-        const size_t slash = rest.find_first_of("/\\");
-        const std::string authority = rest.substr(0, slash);
-        // "file://C:/x": a drive written where the host would be.
-        if (!(authority.size() == 2 && isAsciiLetter(authority[0]) && authority[1] == ':')) {
-            host = lowered(authority);
-            rest = slash == std::string::npos ? std::string() : rest.substr(slash);
-        }
-    }
     std::string path;
     for (size_t i = 0; i < rest.size(); ++i) {
         if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 && hexValue(rest[i + 2]) >= 0) {
@@ -107,7 +108,6 @@ std::string filePathFromUrl(const std::string& url) {
         }
     }
     if (path.size() >= 3 && path[0] == '\\' && isAsciiLetter(path[1]) && path[2] == ':') path.erase(0, 1);
-    if (!host.empty() && host != "localhost") return "\\\\" + host + path;
     return path;
 }
 
@@ -197,11 +197,10 @@ enum class Answer { Failed, Body, Redirect };
 
 // One request: its body into the sink (a 2xx answer), or where it redirects to.
 Answer requestOnce(const std::string& url, Sink& sink, std::string& redirectTo) {
-    std::string authority;
-    authorityOf(url, authority);
+    std::string authority, hostName;
+    const bool loopback = authorityOf(url, authority) && hostOf(authority, hostName) && isLoopbackHost(hostName);
     // Loopback requests never go through a proxy that the environment may name.
-    const DWORD access = isLoopbackHost(hostOf(authority)) ? WINHTTP_ACCESS_TYPE_NO_PROXY
-                                                           : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY;
+    const DWORD access = loopback ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY;
     Handle session(WinHttpOpen(L"Tarvion-updater", access, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session.h) return Answer::Failed;
     WinHttpSetTimeouts(session.h, kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs, kReceiveTimeoutMs);
@@ -290,13 +289,19 @@ bool fetchHttp(const std::string& url, Sink& sink) {
 }  // namespace
 
 bool isAllowedDownloadUrl(const std::string& url) {
+    // Blanks and control characters make a text no address at all.
+    for (char c : url)
+        if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7f) return false;
     const std::string scheme = schemeOf(url);
-    if (scheme == "file") return true;
-    if (scheme == "https") return isHttpsUrl(url);
-    if (scheme != "http") return false;
-    // Plain http only to this machine: nothing on the wire to tamper with.
     std::string authority;
-    return authorityOf(url, authority) && isLoopbackHost(hostOf(authority));
+    if (scheme.empty() || !authorityOf(url, authority)) return false;
+    authority = lowered(authority);
+    if (scheme == "file") return authority.empty() || authority == "localhost";
+    if (scheme != "https" && scheme != "http") return false;
+    std::string host;
+    if (!hostOf(authority, host)) return false;
+    // Plain http only to this machine: nothing on the wire to tamper with.
+    return scheme == "https" || isLoopbackHost(host);
 }
 
 bool downloadToFile(const std::string& url, const std::string& path, uint64_t maxBytes) {
