@@ -70,6 +70,19 @@ double percentile(const std::vector<double>& sorted, double f) {
     return sorted[n - 1];
 }
 
+// Whether the values the fit of one kind sees differ between the rounds (by more than
+// rounding): its percentages, which are all 100 when that kind scored nothing anywhere.
+bool scoresVary(const std::vector<RoundMetrics>& list, int32_t mode) {
+    if (list.empty()) return false;
+    auto score = [mode](const RoundMetrics& m) { return mode == FitFlick ? m.flickPct : m.trackPct; };
+    double low = score(list.front()), high = low;
+    for (const RoundMetrics& m : list) {
+        low = std::min(low, score(m));
+        high = std::max(high, score(m));
+    }
+    return high - low > 1e-9 * std::max(1.0, std::fabs(high));
+}
+
 std::vector<RoundMetrics> metricsOf(const std::vector<RoundResult>& results, Rng* rng) {
     std::vector<RoundMetrics> list;
     list.reserve(results.size());
@@ -224,13 +237,15 @@ AnalysisResult analyseTest(const std::vector<RoundResult>& results,
     out.fitPeakCm360 = std::exp(out.fit.peakLog);
     if (out.fit.tScale > 0) out.trendPctPerRound = out.fit.trendCoef / out.fit.tScale;
 
+    // A kind whose scores are the same in every round (all 0 %, say) has no top: the fit's
+    // pull toward a curvature would make one up in the middle of the range.
     const CurveFit flick = fitScores(out.rounds, FitFlick, curvaturePull);
-    if (flick.ok && flick.concave && !flick.atEdge) {
+    if (flick.ok && flick.concave && !flick.atEdge && scoresVary(out.rounds, FitFlick)) {
         out.hasFlickPeak = true;
         out.flickPeakCm360 = std::exp(flick.peakLog);
     }
     const CurveFit track = fitScores(out.rounds, FitTrack, curvaturePull);
-    if (track.ok && track.concave && !track.atEdge) {
+    if (track.ok && track.concave && !track.atEdge && scoresVary(out.rounds, FitTrack)) {
         out.hasTrackPeak = true;
         out.trackPeakCm360 = std::exp(track.peakLog);
     }

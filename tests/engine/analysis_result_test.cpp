@@ -103,6 +103,32 @@ TEST(AnalyseTestTest, MonotonicPerformanceIsAtTheEdgeAndAtMostMedium) {
     }
 }
 
+// A kind that scored the same in every round (nothing at all, or always the same) has no top
+// of its own, however the fit's pull bends its flat line; the other kind keeps its top.
+TEST(AnalyseTestTest, FlatScoresHaveNoPeak) {
+    struct Case {
+        const char* name;
+        double flat;     // the score of the flat kind in every round
+        bool flatTrack;  // tracking is the flat kind, else flicking
+    };
+    for (const Case& c : {Case{"no tracking at all", 0.0, true}, Case{"the same tracking everywhere", 0.5, true},
+                          Case{"the same flicks everywhere", 1.0, false}}) {
+        SCOPED_TRACE(c.name);
+        std::vector<RoundResult> rounds;
+        for (double m : kStandardSpread) {
+            const double cm = 40 * m, peaked = peakedScore(cm, 40);
+            rounds.push_back(c.flatTrack ? synth::exactRound(cm, 6 * peaked, c.flat)
+                                         : synth::exactRound(cm, 6 * c.flat, 0.7 * peaked));
+        }
+        const AnalysisResult a = analyseTest(rounds, {}, 0.5, 0.5, 3, 400);
+        ASSERT_TRUE(a.valid);
+        EXPECT_EQ(a.hasTrackPeak, !c.flatTrack);
+        EXPECT_EQ(a.hasFlickPeak, c.flatTrack);
+        EXPECT_EQ(c.flatTrack ? a.trackPeakCm360 : a.flickPeakCm360, 0);
+        EXPECT_NEAR((c.flatTrack ? a.flickPeakCm360 : a.trackPeakCm360) / 40, 1, 0.04);
+    }
+}
+
 TEST(AnalyseTestTest, FewRoundsHaveNoTrend) {
     const std::vector<RoundResult> five = exactRounds(
         [](double cm) { return peakedScore(cm, 40); }, 5);
