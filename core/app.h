@@ -267,6 +267,9 @@ struct App {
     std::string donateHandle;
     std::string donateUrl;
     std::string donateNotice;
+    // What the History screen's last "Open data folder" had to say when the folder could not
+    // be shown (empty after it opened).
+    std::string dataFolderNotice;
 
     // Threads
     std::vector<DetectedGame> detectedGames;

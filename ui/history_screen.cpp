@@ -104,6 +104,21 @@ void drawHistoryTable(const App& app, float width) {
     endCard();
 }
 
+// The folder in the file manager; when that cannot be done, the screen says so and where
+// the folder is, so the player can go there by hand.
+void openDataFolder(App& app) {
+    switch (plat::openExternal(app.dataDir)) {
+        case plat::OpenResult::Opened: app.dataFolderNotice.clear(); break;
+        case plat::OpenResult::NoOpener:
+            app.dataFolderNotice = "Couldn't open the data folder: there is no program here that opens folders. "
+                                   "It is at: " + app.dataDir;
+            break;
+        case plat::OpenResult::Failed:
+            app.dataFolderNotice = "Couldn't open the data folder. It is at: " + app.dataDir;
+            break;
+    }
+}
+
 }  // namespace
 
 std::vector<ImVec2> dayChartPoints(const std::vector<double>& values, ImVec2 p, ImVec2 size) {
@@ -184,5 +199,10 @@ void drawHistoryScreen(App& app) {
     verticalGap(8 * s);
     if (plainButton("Back", ImVec2(140 * s, 46 * s))) app.screen = ScreenHome;
     ImGui::SameLine();
-    if (plainButton("Open data folder", ImVec2(200 * s, 46 * s))) plat::openFolder(app.dataDir);
+    if (plainButton("Open data folder", ImVec2(200 * s, 46 * s))) openDataFolder(app);
+    if (!app.dataFolderNotice.empty()) {
+        ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + W);
+        coloredText(colWarn, "%s", app.dataFolderNotice.c_str());
+        ImGui::PopTextWrapPos();
+    }
 }

@@ -402,6 +402,43 @@ TEST(HistoryScreen, OpenDataFolderStartsTheOpener) {
     std::string opened;
     std::getline(in, opened);
     EXPECT_EQ(opened, f.app.dataDir);
+    f.ui.frame();
+    EXPECT_FALSE(f.ui.hasText("Couldn't open the data folder"));
+}
+
+// A folder that cannot be shown is no silent press: the screen says so and where it is.
+TEST(HistoryScreen, OpenDataFolderSaysWhenItCannot) {
+    const struct {
+        const char* name;
+        const char* dataDir;  // under the test's folder unless empty
+        bool opener;          // a stand-in opener on the search path
+        const char* notice;
+    } cases[] = {
+        {"no opener on the search path", "", false,
+         "Couldn't open the data folder: there is no program here that opens folders. It is at: "},
+        {"a folder the opener would take for an option", "-data", true, "Couldn't open the data folder. It is at: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HistoryScreen f("tarvion_history_noopen");
+        if (c.dataDir[0]) f.app.dataDir = c.dataDir;
+        const std::string bin = f.dir + "/bin";
+        std::filesystem::create_directories(bin);
+        if (c.opener) {
+            std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nexit 0\n";
+            std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
+        }
+        const char* oldPath = std::getenv("PATH");
+        const std::string savedPath = oldPath ? oldPath : "";
+        ASSERT_TRUE(plat::setEnv("PATH", bin));
+        const bool clicked = f.ui.click("Open data folder");
+        plat::setEnv("PATH", savedPath);
+        ASSERT_TRUE(clicked);
+        f.ui.frame();
+        const std::string notice = c.notice + f.app.dataDir;
+        EXPECT_TRUE(probeShowsExactly(notice)) << notice;
+        EXPECT_EQ(f.app.screen, ScreenHistory);
+    }
 }
 
 }  // namespace
