@@ -153,8 +153,8 @@ void loadFontsAndTheme(App& app) {
 // ---- Text ------------------------------------------------------------------
 
 void textLine(const char* text) {
-    probeText(text);
     ImGui::TextUnformatted(text);
+    probeTextAt(text, ImGui::GetItemRectMin(), ImGui::GetItemRectMax());
 }
 
 void coloredText(const ImVec4& colour, const char* fmt, ...) {
@@ -239,7 +239,10 @@ void sectionHeading(const char* title, const char* subtitle) {
 
 void drawListText(ImDrawList* dl, ImFont* font, float size, ImVec2 pos, ImU32 colour, const char* text,
                   float wrapWidth) {
-    probeText(text);
+    if (probeEnabled()) {
+        const ImVec2 ts = font->CalcTextSizeA(size, 1e9f, wrapWidth, text);
+        probeTextAt(text, pos, ImVec2(pos.x + ts.x, pos.y + ts.y), dl);
+    }
     dl->AddText(font, size, pos, colour, text, nullptr, wrapWidth);
 }
 
