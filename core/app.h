@@ -150,9 +150,11 @@ struct App {
     int32_t phaseBeforePause = 0;
     float resultsScrollY = -1;
     bool absoluteMouseSeen = false;
-    // The screen the root frame drew last (-1 before the first): a new screen takes the
-    // keyboard focus.
-    int32_t lastRootScreen = -1;
+    // The screen the UI drew last (-1 before the first), and whether the one on display this
+    // frame was not on display the frame before: a screen just opened starts at its top and
+    // takes the keyboard focus.
+    int32_t lastScreen = -1;
+    bool screenOpened = false;
     // "Later" on the home screen's update card, for the rest of the run.
     bool updateLater = false;
 

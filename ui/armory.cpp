@@ -192,11 +192,14 @@ void drawArmory(App& app) {
 
     static const char* const kTabs[3] = {"Guns", "Skins", "Maps"};
     const ImVec2 tabSize((pw - 64 * s - 16 * s) / 3, 42 * s);
+    const int32_t tabBefore = app.armoryTab;
     for (int32_t i = 0; i < 3; ++i) {
         if (i > 0) ImGui::SameLine(0, 8 * s);
         const bool pressed = i == app.armoryTab ? primaryButton(kTabs[i], tabSize) : plainButton(kTabs[i], tabSize);
         if (pressed) app.armoryTab = i;
     }
+    // The list opens at its top, with the Armory and with each tab.
+    if (app.screenOpened || app.armoryTab != tabBefore) ImGui::SetNextWindowScroll(ImVec2(0, 0));
 
     ImGui::Spacing();
     // A window too short for the list still gets a sliver rather than a child that fills it.

@@ -25,19 +25,21 @@ void drawRootFrame(App& app, float W, float H) {
     // Flattened so that keyboard navigation reaches the widgets of the screen and its cards;
     // one child per screen, so the focus of a screen left behind does not carry over.
     ImGui::PushID(app.screen);
+    // A screen opens at its top, not where it was scrolled to when it was left.
+    if (app.screenOpened) ImGui::SetNextWindowScroll(ImVec2(0, 0));
     ImGui::BeginChild("##screen", ImVec2(W, H), 0, ImGuiWindowFlags_NoBackground | ImGuiWindowFlags_NavFlattened);
-    // A new screen takes the keyboard focus, so Tab starts on it instead of staying with a
-    // widget that is gone.
-    const bool newScreen = app.screen != app.lastRootScreen;
-    app.lastRootScreen = app.screen;
     ImGui::SetCursorPos(ImVec2((W - contentWidth) * 0.5f, 28 * s));
     ImGui::BeginGroup();
-    // A keyboard player lands on the first widget of a new screen.
-    if (newScreen && ImGui::GetIO().NavVisible) ImGui::SetKeyboardFocusHere();
+    // A new screen takes the keyboard focus, so Tab starts on its first widget instead of
+    // staying with a widget that is gone.
+    if (app.screenOpened && ImGui::GetIO().NavVisible) ImGui::SetKeyboardFocusHere();
     switch (app.screen) {
         case ScreenHome: drawHomeScreen(app); break;
         case ScreenSetup:
-            ImGui::BeginChild("##setupWrap", ImVec2(contentWidth, H - 56 * s), 0,
+            // As tall as the screen leaves between its top margin and the bottom margin with
+            // the spacing before it: one pixel more, and the screen would scroll.
+            ImGui::BeginChild("##setupWrap",
+                              ImVec2(contentWidth, H - (28 + 24) * s - ImGui::GetStyle().ItemSpacing.y), 0,
                               ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse |
                                   ImGuiWindowFlags_NoBackground | ImGuiWindowFlags_NavFlattened);
             drawSetupWizard(app);
@@ -72,6 +74,8 @@ void drawUi(App& app) {
         drawBanner(app);
         return;
     }
+    app.screenOpened = app.screen != app.lastScreen;
+    app.lastScreen = app.screen;
     if (app.screen == ScreenRound) {
         drawRoundHud(app);
         if (app.roundPhase == RoundBetween) drawRoundSummary(app);

@@ -361,6 +361,11 @@ void drawStartPage(App& app) {
 void drawSetupWizard(App& app) {
     sectionHeading("Sensitivity Finder setup", nullptr);
     drawStepBar(app);
+    // Each page opens at its top, as every screen does.
+    ImGuiStorage* state = ImGui::GetStateStorage();
+    const ImGuiID pageKey = ImGui::GetID("bodyPage");
+    if (app.screenOpened || state->GetInt(pageKey, -1) != app.setupStep) ImGui::SetNextWindowScroll(ImVec2(0, 0));
+    state->SetInt(pageKey, app.setupStep);
     ImGui::BeginChild("setupBody", ImVec2(contentWidth, ImGui::GetContentRegionAvail().y - 84 * s), 0,
                       ImGuiWindowFlags_NoBackground | ImGuiWindowFlags_NavFlattened);
     switch (app.setupStep) {
