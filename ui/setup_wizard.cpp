@@ -1,5 +1,6 @@
 // The four-page setup wizard: game, mouse, aim style and length, then start.
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "core/format.h"
 #include "engine/round_config.h"
 #include "engine/starters.h"
+#include "imgui_internal.h"
 #include "integration/calibration.h"
 #include "ui/kit.h"
 #include "ui/screens.h"
@@ -43,6 +45,10 @@ void drawStepBar(App& app) {
     ImGui::Dummy(ImVec2(contentWidth, 50 * s));
 }
 
+// Three tiles to a row in what the page has room for: a page taller than the window has a
+// scrollbar, and the last tile of a row must not run under it.
+float tileWidth() { return (ImGui::GetContentRegionAvail().x - 2 * 14 * s) / 3; }
+
 // ---- Page 0: games ---------------------------------------------------------
 
 const char* tileSubtitle(const GameInfo& g) {
@@ -68,7 +74,7 @@ void drawDetected(App& app) {
         dimText("%s", "Found on this PC. Tick the games you want results for, and pick your MAIN game \xE2\x80\x94 the one "
                       "you'll type your current sens for.");
         ImGui::PopTextWrapPos();
-        beginCard("detectedCard", ImVec2(contentWidth, 0), colCard);
+        beginCard("detectedCard", ImVec2(ImGui::GetContentRegionAvail().x, 0), colCard);
         if (ImGui::BeginTable("##det", 3)) {
             ImGui::TableSetupColumn("Show", ImGuiTableColumnFlags_WidthFixed, 70 * s);
             ImGui::TableSetupColumn("Game", ImGuiTableColumnFlags_WidthStretch);
@@ -124,9 +130,11 @@ void drawGamePage(App& app) {
     drawDetected(app);
     ImGui::Dummy(ImVec2(0, 10 * s));
     cardTitle("All supported games");
+    ImGui::PushTextWrapPos(0.0f);
     dimText("%s", "Click one to make it your main game. Every result also lists the matching sens for all of these.");
+    ImGui::PopTextWrapPos();
     const auto& games = gameCatalog();
-    const float w = (contentWidth - 2 * 14 * s) / 3;
+    const float w = tileWidth();
     for (size_t i = 0; i < games.size(); ++i) {
         if (i % 3 != 0) ImGui::SameLine(0, 14 * s);
         const GameInfo& g = games[i];
@@ -140,8 +148,8 @@ void drawGamePage(App& app) {
 
 // ---- Page 1: mouse ---------------------------------------------------------
 
-void drawDpiCard(App& app, float w) {
-    beginCard("dpiCard", ImVec2(w, 262 * s), colCard);
+void drawDpiCard(App& app, float w, float h) {
+    beginCard("dpiCard", ImVec2(w, h), colCard);
     cardTitle("Mouse DPI (CPI)");
     dimText("%s", "The DPI set in your mouse software.");
     int dpi = static_cast<int>(std::lround(app.dpi));
@@ -162,13 +170,26 @@ void drawDpiCard(App& app, float w) {
     endCard();
 }
 
+// Digits after the point that show a sensitivity as it is used: the field's own (2 for a
+// game of 2 decimals, 3 for 3 or more, else 1), or more, up to 6, when the value is finer
+// (read from a game's settings file, or typed so): 0.597 is never shown as 0.60.
+int32_t shownSensDigits(double value, int32_t gameDecimals) {
+    int32_t digits = gameDecimals == 2 ? 2 : gameDecimals >= 3 ? 3 : 1;
+    while (digits < 6) {
+        const double scale = std::pow(10.0, digits);
+        if (std::fabs(std::round(value * scale) / scale - value) <= 1e-9 * std::max(1.0, std::fabs(value))) break;
+        digits += 1;
+    }
+    return digits;
+}
+
 void drawSensField(App& app, const GameInfo& g) {
     const int32_t d = g.decimals < 0 ? 3 : g.decimals;
     const double step = d >= 2 ? std::pow(10.0, -(d - 1)) : 0.1;
-    const char* format = d == 2 ? "%.2f" : d >= 3 ? "%.3f" : "%.1f";
+    const std::string format = formatString("%%.%df", static_cast<int>(shownSensDigits(app.sens, d)));
     ImGui::BeginDisabled(app.sensUnknown);
     ImGui::SetNextItemWidth(180 * s);
-    ImGui::InputDouble("##sens", &app.sens, step, 10 * step, format);
+    ImGui::InputDouble("##sens", &app.sens, step, 10 * step, format.c_str());
     if (app.sens <= 0) app.sens = 0.01;
     if (g.suffix && g.suffix[0]) {
         ImGui::SameLine();
@@ -178,10 +199,14 @@ void drawSensField(App& app, const GameInfo& g) {
     styledCheckbox("I don't know it \xE2\x80\x94 start from the recommended default", app.sensUnknown);
 }
 
-void drawSensCard(App& app, float w) {
+// Grows to its content, never below `minHeight`; returns the height it took.
+float drawSensCard(App& app, float w, float minHeight) {
     const GameInfo& g = app.currentGame();
     const int32_t index = app.game;
-    beginCard("sensCard", ImVec2(w, 262 * s), colCard);
+    ImGui::SetNextWindowSizeConstraints(ImVec2(w, minHeight), ImVec2(w, FLT_MAX));
+    beginCard("sensCard", ImVec2(w, 0), colCard);
+    const float height = ImGui::GetWindowHeight();
+    ImGui::PushTextWrapPos(0.0f);
     if (g.kind == GameKindCm360) {
         cardTitle("Current cm/360");
         dimText("%s", "How far you move the mouse for a full 360 turn.");
@@ -197,9 +222,11 @@ void drawSensCard(App& app, float w) {
                 enterCalibrate(app, index, ScreenSetup);
             if (std::string(g.id) == "reforger" && app.reforger.found) {
                 ImGui::SameLine();
-                if (plainButton(formatString("Use Reforger's %.2f", app.reforger.mouseSensitivity).c_str(),
-                                ImVec2(200 * s, 36 * s))) {
-                    app.sens = app.reforger.mouseSensitivity;
+                const double fileSens = app.reforger.mouseSensitivity;
+                const std::string use = formatString("Use Reforger's %.*f",
+                                                     static_cast<int>(shownSensDigits(fileSens, g.decimals)), fileSens);
+                if (plainButton(use.c_str(), ImVec2(200 * s, 36 * s))) {
+                    app.sens = fileSens;
                     app.sensUnknown = false;
                 }
                 if (app.reforgerFov > 0 && app.reforger.firstPersonFov > 0 &&
@@ -227,10 +254,10 @@ void drawSensCard(App& app, float w) {
         const double sens = app.sensUnknown ? sensFromCm360(app.gameYaw(), cm, app.dpi) : app.sens;
         edpi = app.dpi * sens;
     }
-    ImGui::PushTextWrapPos(0.0f);
     dimText("A full turn takes %.1f cm of mouse movement (%s). eDPI %.0f.", cm, speedWord(cm), edpi);
     ImGui::PopTextWrapPos();
     endCard();
+    return height;
 }
 
 void drawMousePage(App& app) {
@@ -239,18 +266,50 @@ void drawMousePage(App& app) {
     dimText("%s", "Use the mouse, DPI and mousepad you actually play with. The test starts around your current sens and "
                   "searches both faster and slower.");
     ImGui::PopTextWrapPos();
-    const float w = contentWidth / 2 - 9 * s;
-    drawDpiCard(app, w);
+    // Two halves of what the page has room for (a scrollbar takes its share).
+    const float w = (ImGui::GetContentRegionAvail().x - 18 * s) / 2;
+    // Both cards are as tall as the sensitivity card's content needs, and at least 262: a
+    // game with more to set (a calibration, its yaw, Reforger's file) grows them rather than
+    // cutting off the cm/360 under it. The DPI card follows a frame behind.
+    ImGuiStorage* layout = ImGui::GetStateStorage();
+    const ImGuiID heightKey = ImGui::GetID("mouseCardsHeight");
+    const float height = std::max(262 * s, layout->GetFloat(heightKey, 0));
+    drawDpiCard(app, w, height);
     ImGui::SameLine(0, 18 * s);
-    drawSensCard(app, w);
+    layout->SetFloat(heightKey, drawSensCard(app, w, 262 * s));
 }
 
 // ---- Page 2: style, length, FOV --------------------------------------------
 
+// The FOV slider, its value drawn at the end of the frame away from the grab: centred, as
+// the library draws it, the value sat under the grab at mid-range and its "°" vanished on
+// the accent.
+bool fovSlider(float& fov) {
+    constexpr float kLow = 70.0f, kHigh = 130.0f;
+    const ImGuiID id = ImGui::GetID("##fov");
+    // Typing a value (Ctrl+click) shows the library's own text field.
+    const bool typing = ImGui::TempInputIsActive(id);
+    ImGui::SetNextItemWidth(420 * s);
+    if (!typing) ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(0, 0, 0, 0));
+    const bool changed = ImGui::SliderFloat("##fov", &fov, kLow, kHigh, "%.1f\xC2\xB0");
+    if (!typing) ImGui::PopStyleColor();
+    if (typing) return changed;
+    const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+    const std::string value = formatString("%.1f", fov) + "\xC2\xB0";
+    ImFont* font = ImGui::GetFont();
+    const ImVec2 size = textSize(font, ImGui::GetFontSize(), value.c_str());
+    const float pad = ImGui::GetStyle().FramePadding.x;
+    const bool grabOnRight = (fov - kLow) / (kHigh - kLow) > 0.5f;
+    const float x = grabOnRight ? min.x + pad : max.x - pad - size.x;
+    drawListText(ImGui::GetWindowDrawList(), font, ImGui::GetFontSize(), ImVec2(x, (min.y + max.y - size.y) * 0.5f),
+                 packColour(colText), value.c_str());
+    return changed;
+}
+
 void drawStylePage(App& app) {
     cardTitle("How do you aim most of the time?");
     dimText("%s", "This decides how much flicking vs tracking counts toward your score.");
-    const float w = (contentWidth - 2 * 14 * s) / 3;
+    const float w = tileWidth();
     struct Choice {
         const char* title;
         const char* subtitle;
@@ -286,8 +345,7 @@ void drawStylePage(App& app) {
                   "\xE2\x80\x94 the sens math uses true 360 distance.");
     ImGui::PopTextWrapPos();
     float fov = static_cast<float>(app.horizontalFov());
-    ImGui::SetNextItemWidth(420 * s);
-    if (ImGui::SliderFloat("##fov", &fov, 70.0f, 130.0f, "%.1f\xC2\xB0")) app.fov = fov;
+    if (fovSlider(fov)) app.fov = fov;
     ImGui::SameLine();
     if (plainButton(formatString("Game default (%.1f)", app.currentGame().defaultFov).c_str())) app.fov = 0;
 }
@@ -299,7 +357,7 @@ void drawStartPage(App& app) {
     const bool cmOnly = g.kind == GameKindCm360;
     const double cm = app.currentCm360();
     cardTitle("Ready");
-    beginCard("readyCard", ImVec2(contentWidth, 0), colCard);
+    beginCard("readyCard", ImVec2(ImGui::GetContentRegionAvail().x, 0), colCard);
     if (ImGui::BeginTable("##ready", 3, ImGuiTableFlags_SizingStretchSame)) {
         ImGui::TableNextRow();
         ImGui::TableNextColumn();
