@@ -118,6 +118,7 @@ void drawStepsCard(App& app, bool reforgerMode, float width) {
     ImGui::PopTextWrapPos();
 
     ImGui::PushFont(fontSemibold());
+    ImGui::PushTextWrapPos(0.0f);
     if (app.calCounting) {
         // The magnitude through unsigned arithmetic, so the most negative count has one too.
         const uint64_t magnitude =
@@ -128,6 +129,7 @@ void drawStepsCard(App& app, bool reforgerMode, float width) {
     } else {
         dimText("%s", "F8 is taken by another app \xE2\x80\x94 use the button below (windowed game)");
     }
+    ImGui::PopTextWrapPos();
     ImGui::PopFont();
     // One identity for both labels, so the keyboard focus stays on the button.
     if (plainButton(app.calCounting ? "Stop (F8)###calToggle" : "Start (F8)###calToggle", ImVec2(180 * s, 42 * s)))

@@ -243,10 +243,14 @@ void drawTiles(App& app) {
     const bool oneRow = contentWidth >= 1100 * s;
     const int perRow = oneRow ? 6 : 3;
     const float w = (contentWidth - static_cast<float>(perRow - 1) * 16 * s) / static_cast<float>(perRow);
+    // 128 high, or as tall as the longest subtitle needs at this width: wrapped to two or
+    // three lines in narrow tiles, it would run past the tile's bottom edge.
+    float h = 128 * s;
+    for (const Tile& t : kTiles) h = std::max(h, iconTileHeight(t.subtitle, w));
     for (int i = 0; i < 6; ++i) {
         if (i % perRow != 0) ImGui::SameLine(0, 16 * s);
         else if (i > 0) ImGui::Dummy(ImVec2(0, 16 * s - ImGui::GetStyle().ItemSpacing.y * 2));
-        if (!iconTile(kTiles[i].id, kTiles[i].icon, kTiles[i].title, kTiles[i].subtitle, ImVec2(w, 128 * s))) continue;
+        if (!iconTile(kTiles[i].id, kTiles[i].icon, kTiles[i].title, kTiles[i].subtitle, ImVec2(w, h))) continue;
         switch (i) {
             case 0: startSensCheck(app); break;
             case 1: startScopeCheck(app); break;

@@ -331,9 +331,12 @@ int actionCard(const char* id, const ImVec4& background, const ImVec4& titleColo
     if (!labels.empty()) {
         const float columnHeight = ImGui::GetItemRectSize().y;
         ImGui::SameLine(avail - rowWidth + ImGui::GetStyle().WindowPadding.x);
-        ImGui::SetCursorPosY(top + std::max(0.0f, (columnHeight - 42 * s) / 2));
+        const float buttonY = top + std::max(0.0f, (columnHeight - 42 * s) / 2);
         for (size_t i = 0; i < labels.size(); ++i) {
+            // Every button at the same height: SameLine alone would put the later ones back
+            // on the line's top.
             if (i > 0) ImGui::SameLine(0, 10 * s);
+            ImGui::SetCursorPosY(buttonY);
             bool hit = i == 0 ? primaryButton(labels[i], ImVec2(widths[i], 42 * s))
                               : plainButton(labels[i], ImVec2(widths[i], 42 * s));
             if (hit) pressed = static_cast<int>(i);
@@ -438,6 +441,15 @@ bool iconTile(const char* id, int icon, const char* title, const char* subtitle,
     drawListText(dl, f, f->FontSize, titlePos, packColour(colText), title);
     tileSubtitle(dl, min, max, titlePos.y + f->FontSize, subtitle);
     return pressed;
+}
+
+float iconTileHeight(const char* subtitle, float width) {
+    float bottom = 64 * s + fontSemibold()->FontSize;
+    if (subtitle && subtitle[0]) {
+        ImFont* f = fontSmall();
+        bottom += 4 * s + f->CalcTextSizeA(f->FontSize, 1e9f, width - 32 * s, subtitle).y;
+    }
+    return bottom + 16 * s;
 }
 
 // ---- Decorations -----------------------------------------------------------

@@ -98,6 +98,9 @@ enum IconKind : int {
 };
 bool textTile(const char* id, const char* title, const char* subtitle, bool selected, ImVec2 size);
 bool iconTile(const char* id, int icon, const char* title, const char* subtitle, ImVec2 size);
+// The height an icon tile of this width needs to hold its subtitle, with the margin of its
+// top below the text.
+float iconTileHeight(const char* subtitle, float width);
 
 // Decorations.
 void drawPillLabel(ImDrawList* dl, ImVec2 centre, const char* text, ImFont* font, ImU32 background, ImU32 textColour);

@@ -133,9 +133,8 @@ void drawRecommendationCard(App& app, float width) {
 void drawChartCard(App& app, float width) {
     beginCard("chartCard", ImVec2(width, 400 * s), colCard);
     cardTitle("Performance at each tested sensitivity");
-    dimText("%s",
-            "Each dot is one blind round. The line is the fitted curve; the shaded band is where your best sens likely "
-            "is.");
+    wrappedDim("Each dot is one blind round. The line is the fitted curve; the shaded band is where your best sens "
+               "likely is.");
     const ImVec2 avail = ImGui::GetContentRegionAvail();
     drawResultsChart(app, avail.x, avail.y - 4 * s);
     endCard();
