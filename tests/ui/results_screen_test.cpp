@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "core/catalog.h"
 #include "imgui_internal.h"
 #include "core/format.h"
+#include "engine/analysis.h"
+#include "tests/engine/synthetic_rounds.h"
 #include "tests/ui/results_fixture.h"
 #include "ui/kit.h"
 #include "ui/probe.h"
@@ -234,6 +237,28 @@ TEST(ResultsInsights, FindingsFollowTheAnalysis) {
 
     f.app.analysis.rounds.resize(3);
     EXPECT_FALSE(has("over-flicked"));
+}
+
+// From the rounds to the screen: a test whose tracking scored nothing in any round says
+// nothing about where tracking peaked, nor that flicking and tracking agree.
+TEST(ResultsInsights, NoTrackingPeakWithoutTrackingScores) {
+    const double spread[] = {0.6, 0.77, 1.0, 1.3, 1.67, 0.65, 0.8, 1.0, 1.25, 1.55};
+    for (double tracking : {0.0, 0.7}) {
+        SCOPED_TRACE(tracking);
+        std::vector<RoundResult> rounds;
+        for (double m : spread) {
+            const double d = std::log(m);
+            const double peaked = std::exp(-0.5 * d * d);  // both kinds at their best at 40 cm/360
+            rounds.push_back(synth::exactRound(40 * m, 6 * peaked, tracking * peaked));
+        }
+        ResultsFixture f;
+        f.app.analysis = analyseTest(rounds, {}, 0.5, 0.5, 3, 400);
+        ASSERT_TRUE(f.app.analysis.valid);
+        f.show();
+        EXPECT_EQ(f.app.analysis.hasTrackPeak, tracking > 0);
+        EXPECT_EQ(f.ui.hasText("Flicking peaked at"), tracking > 0);
+        EXPECT_EQ(f.ui.hasText("Both agree closely"), tracking > 0);
+    }
 }
 
 TEST(ResultsScreen, ButtonRowActions) {
