@@ -140,6 +140,8 @@ void drawTableCard(const App& app, double cm, float width) {
             ImGui::TableNextColumn();
             textLine(formatString("%.0f", app.convToDpi * sensFromCm360(g.yaw, cm, app.convToDpi)).c_str());
             ImGui::TableNextColumn();
+            // "calibrate first" is no sensitivity to paste into a game.
+            if (g.yaw <= 0) continue;
             ImGui::PushID(static_cast<int>(i));
             if (ImGui::SmallButton("Copy")) {
                 playSound(SoundClick, 1.0f);

@@ -194,4 +194,27 @@ TEST(ConverterScreen, CopyPutsTheRowsValueOnTheClipboard) {
     EXPECT_EQ(f.app.screen, ScreenConverter);
 }
 
+// "calibrate first" is no value to paste into a game: its row has no Copy until the game is
+// calibrated.
+TEST(ConverterScreen, NoCopyOnARowToCalibrateFirst) {
+    Converter f("cs2", 0.4, 800);
+    const auto copies = [] {
+        int n = 0;
+        for (const ProbeItem& item : probeItems()) n += item.label == "Copy";
+        return n;
+    };
+    int rows = 0, calibrated = 0;
+    for (const GameInfo& g : gameCatalog()) {
+        rows += g.kind == GameKindYaw || g.kind == GameKindCalibrated;
+        calibrated += g.kind == GameKindYaw || (g.kind == GameKindCalibrated && g.yaw > 0);
+    }
+    EXPECT_TRUE(probeShowsExactly("calibrate first"));
+    EXPECT_EQ(copies(), calibrated);
+    EXPECT_LT(calibrated, rows);
+    setCalibratedYaw("reforger", 0.05);
+    f.show();
+    EXPECT_FALSE(probeShowsExactly("calibrate first"));
+    EXPECT_EQ(copies(), rows);
+}
+
 }  // namespace
