@@ -1,11 +1,15 @@
 #include "app/input.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "audio/sound.h"
 #include "core/app.h"
 #include "core/armory.h"
 #include "engine/starters.h"
 #include "imgui.h"
 #include "integration/calibration.h"
+#include "ui/screens.h"
 
 namespace {
 
@@ -174,6 +178,32 @@ plat::Rect windowedClientRect(const plat::Rect& work, const int32_t sizeOverride
     return client;
 }
 
+void minimumClientSize(const plat::Rect& work, float uiScale, int32_t frameLeft, int32_t frameTop,
+                       int32_t frameRight, int32_t frameBottom, int32_t* w, int32_t* h) {
+    const float scale = uiScale > 0 ? uiScale : 1.0f;
+    int32_t minW = static_cast<int32_t>(std::ceil(static_cast<float>(kMinimumDisplayWidth) * scale));
+    int32_t minH = static_cast<int32_t>(std::ceil(static_cast<float>(kMinimumDisplayHeight) * scale));
+    const int32_t roomW = work.w - frameLeft - frameRight, roomH = work.h - frameTop - frameBottom;
+    if (roomW > 0) minW = std::min(minW, roomW);
+    if (roomH > 0) minH = std::min(minH, roomH);
+    *w = minW;
+    *h = minH;
+}
+
+plat::Rect grownClientRect(const plat::Rect& client, const plat::Rect& work, int32_t w, int32_t h, int32_t frameLeft,
+                           int32_t frameTop, int32_t frameRight, int32_t frameBottom) {
+    plat::Rect r = client;
+    if (r.w < w) {
+        r.w = w;
+        r.x = work.x + (work.w - (w + frameLeft + frameRight)) / 2 + frameLeft;
+    }
+    if (r.h < h) {
+        r.h = h;
+        r.y = work.y + (work.h - (h + frameTop + frameBottom)) / 2 + frameTop;
+    }
+    return r;
+}
+
 void applyWindowMode(App& app) {
     if (!app.hwnd) return;
     if (app.fullscreen && !app.automation) {
@@ -187,7 +217,16 @@ void applyWindowMode(App& app) {
     }
     int32_t left = 0, top = 0, right = 0, bottom = 0;
     plat::frameExtents(app.hwnd, &left, &top, &right, &bottom);
-    plat::Rect client = windowedClientRect(plat::workArea(app.hwnd), app.sizeOverride, left, top, right, bottom);
+    const plat::Rect work = plat::workArea(app.hwnd);
+    plat::Rect client = windowedClientRect(work, app.sizeOverride, left, top, right, bottom);
+    if (app.automation) {
+        plat::setMinimumClientSize(app.hwnd, 0, 0);
+    } else {
+        int32_t minW = 0, minH = 0;
+        minimumClientSize(work, app.uiScale, left, top, right, bottom, &minW, &minH);
+        client = grownClientRect(client, work, minW, minH, left, top, right, bottom);
+        plat::setMinimumClientSize(app.hwnd, minW, minH);
+    }
     plat::setWindowed(app.hwnd, client);
     if (client.w > 0 && client.h > 0) {
         app.width = client.w;

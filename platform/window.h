@@ -50,5 +50,8 @@ void frameExtents(void* window, int32_t* left, int32_t* top, int32_t* right, int
 void setBorderlessFullscreen(void* window);
 // A framed window whose client area is `client` in screen coordinates.
 void setWindowed(void* window, Rect client);
+// The smallest client area the window can be shrunk to, by the user or by setWindowed; a
+// smaller window grows to it. w or h of 0 or less: no limit.
+void setMinimumClientSize(void* window, int32_t w, int32_t h);
 
 }  // namespace plat

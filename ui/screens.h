@@ -5,6 +5,14 @@
 
 struct App;
 
+// The smallest display, at UI scale 1, that every screen fits in, unclipped: six home tiles
+// on one row need a content column of 1100 (a display of 1164), which keeps the home screen
+// at 588 high; the widest fixed rows elsewhere (the results screen's perfect-DPI table, the
+// Armory's two columns of skins, the DPI presets) fit from 1112. The tallest wizard page,
+// Style, needs 710, and the Mouse page of every kind of game fits within it.
+inline constexpr int kMinimumDisplayWidth = 1168;
+inline constexpr int kMinimumDisplayHeight = 720;
+
 void drawUi(App& app);
 
 void drawHomeScreen(App& app);

@@ -271,4 +271,10 @@ void setWindowed(void* window, Rect client) {
     SDL_ShowWindow(win);
 }
 
+void setMinimumClientSize(void* window, int32_t w, int32_t h) {
+    if (!window) return;
+    // SDL takes no zero: 1 x 1 is no limit. The window manager gets the size as a hint.
+    SDL_SetWindowMinimumSize(sdl(window), w > 0 ? w : 1, h > 0 ? h : 1);
+}
+
 }  // namespace plat

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/win32/wide.h"
@@ -165,6 +166,7 @@ bool glSetSwapInterval(int32_t interval) {
 
 namespace win32 {
 bool hasSwapIntervalControl() { return swapIntervalExt != nullptr && wglGetCurrentContext() != nullptr; }
+SIZE minimumOuterSize{0, 0};
 }  // namespace win32
 
 void swapWindow(void* window) {
@@ -213,6 +215,23 @@ void setBorderlessFullscreen(void* window) {
     const Rect m = monitorRect(window);
     SetWindowLongPtrW(hwnd(window), GWL_STYLE, WS_POPUP | WS_VISIBLE);
     SetWindowPos(hwnd(window), HWND_TOP, m.x, m.y, m.w, m.h, SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+}
+
+void setMinimumClientSize(void* window, int32_t w, int32_t h) {
+    if (!window) return;
+    if (w <= 0 || h <= 0) {
+        win32::minimumOuterSize = SIZE{0, 0};
+        return;
+    }
+    const RECT outer = outerRect(Rect{0, 0, w, h});
+    win32::minimumOuterSize = SIZE{outer.right - outer.left, outer.bottom - outer.top};
+    // A window already smaller grows to it.
+    RECT now{};
+    if (!GetWindowRect(hwnd(window), &now)) return;
+    const LONG width = now.right - now.left, height = now.bottom - now.top;
+    if (width < win32::minimumOuterSize.cx || height < win32::minimumOuterSize.cy)
+        SetWindowPos(hwnd(window), nullptr, 0, 0, std::max<LONG>(width, win32::minimumOuterSize.cx),
+                     std::max<LONG>(height, win32::minimumOuterSize.cy), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void setWindowed(void* window, Rect client) {

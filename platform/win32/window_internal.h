@@ -13,4 +13,7 @@ bool hasSwapIntervalControl();
 // Whether the UI backends are up, so the UI library may see window messages.
 bool uiBackendActive();
 
+// The smallest outer size of the window (setMinimumClientSize); 0 x 0 for no limit.
+extern SIZE minimumOuterSize;
+
 }  // namespace plat::win32

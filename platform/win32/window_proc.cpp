@@ -52,6 +52,15 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             postEvent(e);
             return 0;
         }
+        case WM_GETMINMAXINFO:
+            // The user cannot drag the frame smaller than the screens fit in.
+            if (minimumOuterSize.cx > 0 && minimumOuterSize.cy > 0) {
+                MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(lParam);
+                info->ptMinTrackSize.x = minimumOuterSize.cx;
+                info->ptMinTrackSize.y = minimumOuterSize.cy;
+                return 0;
+            }
+            break;
         case WM_SYSCOMMAND:
             // Alt and F10 would open the window menu and stall the loop.
             if ((wParam & 0xFFF0) == SC_KEYMENU) return 0;

@@ -9,6 +9,7 @@
 #include "core/app.h"
 #include "platform/input.h"
 #include "platform/window.h"
+#include "ui/screens.h"
 
 namespace {
 
@@ -65,6 +66,34 @@ TEST_F(WindowModeOnScreen, WindowedFullScreenAndBack) {
     EXPECT_EQ(w_, 1280);
     EXPECT_EQ(h_, 720);
     EXPECT_EQ(app_.height, 720);
+}
+
+// The player's window: asked for 800 x 500 it comes up at the smallest size every screen
+// fits in, and shrinking it further leaves it there; an unattended run takes the size it
+// asks for, as its captures must have it.
+TEST_F(WindowModeOnScreen, ThePlayersWindowKeepsTheSmallestSize) {
+    app_.fullscreen = false;
+    app_.sizeOverride[0] = 800;
+    app_.sizeOverride[1] = 500;
+    applyWindowMode(app_);
+    plat::showAndFocus(app_.hwnd);
+    settle(kMinimumDisplayWidth, kMinimumDisplayHeight);
+    EXPECT_EQ(w_, kMinimumDisplayWidth);
+    EXPECT_EQ(h_, kMinimumDisplayHeight);
+    EXPECT_EQ(app_.width, kMinimumDisplayWidth);
+    EXPECT_EQ(app_.height, kMinimumDisplayHeight);
+
+    plat::setWindowed(app_.hwnd, plat::Rect{100, 100, 800, 500});
+    settle(800, 500);
+    EXPECT_EQ(w_, kMinimumDisplayWidth);
+    EXPECT_EQ(h_, kMinimumDisplayHeight);
+
+    app_.automation = true;
+    applyWindowMode(app_);
+    settle(800, 500);
+    EXPECT_EQ(w_, 800);
+    EXPECT_EQ(h_, 500);
+    EXPECT_EQ(app_.width, 800);
 }
 
 // Start-up in full screen: the hidden window takes its final mode before it is first shown,
