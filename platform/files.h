@@ -63,6 +63,8 @@ enum class ReadResult {
 };
 
 // Reads a file's bytes as they are (no newline translation), at most maxBytes of them.
+// Only a regular file is read: a folder, a FIFO or a device is Failed, and the call never
+// waits for one to open (a FIFO where a file was expected would otherwise block for ever).
 ReadResult readFileCapped(const std::string& path, size_t maxBytes, std::string& text);
 
 }  // namespace plat

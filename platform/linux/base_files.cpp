@@ -59,6 +59,20 @@ int openRetrying(const char* path, int flags, mode_t mode = 0) {
     return fd;
 }
 
+// Opens a regular file for reading, or fails. O_NONBLOCK keeps the open itself from waiting:
+// a FIFO in place of a file (or a device) would otherwise block until someone writes to it.
+// It changes nothing for the reads of a regular file.
+int openRegularForReading(const std::string& path) {
+    int fd = openRetrying(path.c_str(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return -1;
+    struct stat st{};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 bool writeAll(int fd, const char* data, size_t size) {
     while (size > 0) {
         ssize_t n = write(fd, data, size);
@@ -187,10 +201,10 @@ bool fileAttributes(const std::string& path, FileAttributes* out) {
 bool copyFileNoOverwrite(const std::string& from, const std::string& to) {
     std::string src = resolvePath(from), dst = resolvePath(to);
     if (src.empty() || dst.empty()) return false;
-    int in = openRetrying(src.c_str(), O_RDONLY);
+    int in = openRegularForReading(src);
     if (in < 0) return false;
     struct stat st{};
-    if (fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fstat(in, &st) != 0) {
         close(in);
         return false;
     }
@@ -259,7 +273,7 @@ ReadResult readFileCapped(const std::string& path, size_t maxBytes, std::string&
     text.clear();
     std::string host = resolvePath(path);
     if (host.empty()) return ReadResult::Failed;
-    int fd = openRetrying(host.c_str(), O_RDONLY);
+    int fd = openRegularForReading(host);
     if (fd < 0) return ReadResult::Failed;
     ReadResult result = ReadResult::Ok;
     char buffer[8192];

@@ -1,12 +1,14 @@
 #include "platform/folders.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+
+#include "platform/files.h"
 
 namespace plat {
 
 namespace {
+
+constexpr size_t kUserDirsMaxBytes = 1 << 20;
 
 bool userDir(const char* key, const char* fallback, std::string& path) {
     const char* home = std::getenv("HOME");
@@ -14,13 +16,10 @@ bool userDir(const char* key, const char* fallback, std::string& path) {
     const std::string h = home;
     const char* xdgConfig = std::getenv("XDG_CONFIG_HOME");
     std::string config = xdgConfig && *xdgConfig ? std::string(xdgConfig) : h + "/.config";
-    std::ifstream in(config + "/user-dirs.dirs", std::ios::binary);
-    std::string fromConfig;
-    if (in) {
-        std::stringstream text;
-        text << in.rdbuf();
-        fromConfig = userDirFromConfig(text.str(), key, h);
-    }
+    // Through the file layer, so a FIFO or a huge file in its place cannot stall us.
+    std::string text, fromConfig;
+    if (readFileCapped(config + "/user-dirs.dirs", kUserDirsMaxBytes, text) == ReadResult::Ok)
+        fromConfig = userDirFromConfig(text, key, h);
     path = fromConfig.empty() ? h + "/" + fallback : fromConfig;
     return true;
 }

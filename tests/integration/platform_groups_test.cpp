@@ -8,6 +8,9 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "tests/integration/test_support.h"
+#ifndef _WIN32
+#include "tests/platform/fifo_watchdog.h"
+#endif
 
 namespace {
 
@@ -159,6 +162,37 @@ TEST(ReadFileCapped, OkTruncatedFailed) {
     EXPECT_EQ(plat::readFileCapped(dir.str(), 4, text), plat::ReadResult::Failed);
     EXPECT_EQ(text, "");
 }
+
+#ifndef _WIN32
+TEST(ReadFileCapped, AFifoOrADeviceFailsAtOnceInsteadOfBlocking) {
+    ScratchDir dir;
+    const fs::path fifo = dir.path() / "appmanifest_1.acf";
+    ASSERT_TRUE(fifo_test::makeFifo(fifo));
+    plat::ReadResult fifoResult = plat::ReadResult::Ok, deviceResult = plat::ReadResult::Ok;
+    std::string fifoText = "stale", deviceText = "stale";
+    ASSERT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {fifo}, [&] {
+        fifoResult = plat::readFileCapped(fifo.string(), 1024, fifoText);
+        // /dev/zero never ends: as a "file" it would fill the whole cap with zeros.
+        deviceResult = plat::readFileCapped("/dev/zero", 1024, deviceText);
+    })) << "the reader blocked on the FIFO";
+    EXPECT_EQ(fifoResult, plat::ReadResult::Failed);
+    EXPECT_EQ(fifoText, "");
+    EXPECT_EQ(deviceResult, plat::ReadResult::Failed);
+    EXPECT_EQ(deviceText, "");
+}
+
+TEST(CopyFileNoOverwrite, AFifoIsNoFileToCopy) {
+    ScratchDir dir;
+    const fs::path fifo = dir.path() / "ReforgerGameSettings.conf";
+    ASSERT_TRUE(fifo_test::makeFifo(fifo));
+    bool copied = true;
+    ASSERT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {fifo}, [&] {
+        copied = plat::copyFileNoOverwrite(fifo.string(), (dir.path() / "backup").string());
+    })) << "the copy blocked on the FIFO";
+    EXPECT_FALSE(copied);
+    EXPECT_FALSE(fs::exists(dir.path() / "backup"));
+}
+#endif
 
 TEST(UserDirFromConfig, XdgFileRules) {
     const std::string text =

@@ -7,6 +7,9 @@
 #include "core/catalog.h"
 #include "integration/reforger.h"
 #include "tests/integration/test_support.h"
+#ifndef _WIN32
+#include "tests/platform/fifo_watchdog.h"
+#endif
 
 namespace {
 
@@ -129,6 +132,33 @@ TEST_F(ReforgerFiles, LocateTakesTheNewestProfileWithASettingsFile) {
     fs::last_write_time(profileB, t);
     EXPECT_EQ(locateReforgerSettings(docs.string()).path, profileA.string());
 }
+
+#ifndef _WIN32
+TEST_F(ReforgerFiles, AFifoInPlaceOfTheSettingsFileReadsAsNotFoundWithoutBlocking) {
+    // The newest profile's file and the shared one, each in turn a FIFO.
+    const fs::path shared = save / "settings" / "ReforgerGameSettings.conf";
+    for (const fs::path& victim : {profileB, shared}) {
+        SCOPED_TRACE(victim.string());
+        if (victim == shared) {
+            fs::remove_all(save / "app1874880_user1111");
+            fs::remove_all(save / "app1874880_user2222");
+        }
+        fs::remove(victim);
+        ASSERT_TRUE(fifo_test::makeFifo(victim));
+        ReforgerSettings s;
+        std::string message;
+        bool applied = true;
+        ASSERT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {victim}, [&] {
+            s = locateReforgerSettings(docs.string());
+            applied = writeReforgerSens(victim.string(), 0.8, message);
+        })) << "reading the FIFO blocked";
+        EXPECT_FALSE(s.found);
+        EXPECT_FALSE(applied);
+        EXPECT_EQ(message, "Couldn't read Reforger's settings file - nothing was changed.");
+        EXPECT_FALSE(exists(backupOf(victim)));
+    }
+}
+#endif
 
 TEST_F(ReforgerFiles, LocateFallsBackToTheSharedSettingsAndReportsMissingFiles) {
     fs::remove_all(save / "app1874880_user1111");

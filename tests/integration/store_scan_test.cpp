@@ -5,6 +5,9 @@
 #include "integration/detection.h"
 #include "integration/store_sources.h"
 #include "tests/integration/test_support.h"
+#ifndef _WIN32
+#include "tests/platform/fifo_watchdog.h"
+#endif
 
 namespace {
 
@@ -214,6 +217,23 @@ TEST(DetectInstalledGames, MalformedFilesNeverCrash) {
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].gameIndex, idx("cs2"));
 }
+
+#ifndef _WIN32
+TEST(DetectInstalledGames, AFifoAmongTheManifestsIsSkippedWithoutBlocking) {
+    ScratchDir home;
+    const std::string steam = home.str() + "/.local/share/Steam";
+    writeBytes(steam + "/steamapps/appmanifest_730.acf", "\"appid\" \"730\" \"name\" \"Counter-Strike 2\"");
+    const std::filesystem::path fifo = steam + "/steamapps/appmanifest_440.acf";
+    ASSERT_TRUE(fifo_test::makeFifo(fifo));
+    ScopedEnv homeVar("HOME", home.str());
+    ScopedEnv programData("ProgramData", std::nullopt);
+
+    std::vector<DetectedGame> list;
+    ASSERT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {fifo}, [&] { list = detectInstalledGames(); }))
+        << "the scan blocked on the FIFO";
+    expectList(list, {{"Counter-Strike 2", "Steam", idx("cs2")}});
+}
+#endif
 
 TEST(DetectInstalledGames, FindsALinuxPlayersNativeSteamLibrary) {
     ScratchDir home;
