@@ -1,7 +1,6 @@
 #include "app/command_line.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +19,12 @@ bool takesValue(const std::string& option) {
     return false;
 }
 
+std::string outOfRange(const char* option, const std::string& value, double low, double high) {
+    char range[64];
+    std::snprintf(range, sizeof range, "%g to %g", low, high);
+    return std::string(option) + " takes a number from " + range + ", not \"" + value + "\".";
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(App& app, const std::vector<std::string>& args) {
@@ -35,12 +40,20 @@ CommandLine parseCommandLine(App& app, const std::vector<std::string>& args) {
         if (option == "--shots") {
             app.shotsDir = value;
         } else if (option == "--speed") {
-            // A zero, negative or non-finite speed would stop or break the run's own clock.
-            double speed = std::atof(value.c_str());
-            if (std::isfinite(speed) && speed > 0) app.automationSpeed = speed;
+            // Garbage reads as 0 and is refused with the rest; NaN fails both comparisons.
+            const double speed = std::atof(value.c_str());
+            if (!(speed >= kMinAutomationSpeed && speed <= kMaxAutomationSpeed)) {
+                line.error = outOfRange("--speed", value, kMinAutomationSpeed, kMaxAutomationSpeed);
+                return line;
+            }
+            app.automationSpeed = speed;
         } else if (option == "--scale") {
-            float scale = static_cast<float>(std::atof(value.c_str()));
-            if (std::isfinite(scale) && scale <= 8.0f) app.uiScaleOverride = scale;
+            const double scale = std::atof(value.c_str());
+            if (!(scale >= kMinUiScale && scale <= kMaxUiScale)) {
+                line.error = outOfRange("--scale", value, kMinUiScale, kMaxUiScale);
+                return line;
+            }
+            app.uiScaleOverride = static_cast<float>(scale);
         } else if (option == "--size") {
             // What does not match keeps its value: "1280" sets the width only.
             std::sscanf(value.c_str(), "%dx%d", &app.sizeOverride[0], &app.sizeOverride[1]);

@@ -98,6 +98,12 @@ int runTarvion(const std::vector<std::string>& args) {
     App app;
     setMouseCaptureSink(&setMouseCaptured);
     CommandLine line = parseCommandLine(app, args);
+    // A refused value ends the run before any folder, file or window exists; stderr only,
+    // as the command line is the place it came from.
+    if (!line.error.empty()) {
+        plat::reportError(line.error, false);
+        return 1;
+    }
     if (line.exportSounds) return runExportSounds(line.exportDir);
     if (line.manifestGiven) updater::setManifestUrl(line.manifestUrl);
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -71,13 +72,28 @@ TEST(CommandLine, AppliesOptionsInOrder) {
          }},
         {"--speed takes a positive finite value", {"--speed", "2.5"},
          [](const App& a, const CommandLine&) { EXPECT_DOUBLE_EQ(a.automationSpeed, 2.5); }},
-        {"--speed 0, negative, garbage or non-finite keeps the clock running",
+        {"--speed 0, negative, garbage or non-finite is refused and keeps the clock running",
          {"--speed", "4", "--speed", "0", "--speed", "-1", "--speed", "abc", "--speed", "inf", "--speed", "nan"},
-         [](const App& a, const CommandLine&) { EXPECT_DOUBLE_EQ(a.automationSpeed, 4.0); }},
+         [](const App& a, const CommandLine& c) {
+             EXPECT_DOUBLE_EQ(a.automationSpeed, 4.0);
+             EXPECT_EQ(c.error, "--speed takes a number from 0.01 to 10000, not \"0\".");
+         }},
         {"--scale up to 8", {"--scale", "1.5"},
-         [](const App& a, const CommandLine&) { EXPECT_FLOAT_EQ(a.uiScaleOverride, 1.5f); }},
-        {"--scale above 8 is ignored", {"--scale", "2", "--scale", "9", "--scale", "1e30"},
-         [](const App& a, const CommandLine&) { EXPECT_FLOAT_EQ(a.uiScaleOverride, 2.0f); }},
+         [](const App& a, const CommandLine& c) {
+             EXPECT_FLOAT_EQ(a.uiScaleOverride, 1.5f);
+             EXPECT_EQ(c.error, "");
+         }},
+        {"--scale above 8 is refused", {"--scale", "2", "--scale", "9", "--scale", "1e30"},
+         [](const App& a, const CommandLine& c) {
+             EXPECT_FLOAT_EQ(a.uiScaleOverride, 2.0f);
+             EXPECT_EQ(c.error, "--scale takes a number from 0.25 to 8, not \"9\".");
+         }},
+        {"a refused value stops the reading", {"--speed", "1e308", "--selftest", "--shots", "S"},
+         [](const App& a, const CommandLine& c) {
+             EXPECT_FALSE(c.error.empty());
+             EXPECT_FALSE(a.automation);
+             EXPECT_TRUE(a.shotsDir.empty());
+         }},
         {"--inputtest", {"--inputtest", "out.txt"},
          [](const App& a, const CommandLine&) {
              EXPECT_EQ(a.inputTestFile, "out.txt");
@@ -106,6 +122,36 @@ TEST(CommandLine, AppliesOptionsInOrder) {
         App app;
         CommandLine line = parseCommandLine(app, c.args);
         c.check(app, line);
+    }
+}
+
+TEST(CommandLine, SpeedAndScaleAreCheckedAgainstTheirRanges) {
+    struct Range {
+        const char* option;
+        const char* value;
+        bool accepted;
+    };
+    const Range cases[] = {
+        {"--speed", "1e-300", false}, {"--speed", "1e308", false}, {"--speed", "0.0099", false},
+        {"--speed", "0.01", true},    {"--speed", "1", true},      {"--speed", "10000", true},
+        {"--speed", "10000.5", false}, {"--speed", "-8", false},
+        {"--scale", "0.03", false},   {"--scale", "0.2", false},   {"--scale", "0", false},
+        {"--scale", "-1", false},     {"--scale", "0.25", true},   {"--scale", "8", true},
+        {"--scale", "8.01", false},   {"--scale", "x", false},
+    };
+    for (const Range& c : cases) {
+        SCOPED_TRACE(std::string(c.option) + " " + c.value);
+        App app;
+        const CommandLine line = parseCommandLine(app, {c.option, c.value});
+        EXPECT_EQ(line.error.empty(), c.accepted) << line.error;
+        if (std::string(c.option) == "--speed") {
+            EXPECT_DOUBLE_EQ(app.automationSpeed, c.accepted ? std::atof(c.value) : 8.0);
+        } else {
+            EXPECT_FLOAT_EQ(app.uiScaleOverride, c.accepted ? static_cast<float>(std::atof(c.value)) : 0.0f);
+        }
+        if (!c.accepted) {
+            EXPECT_NE(line.error.find(c.option), std::string::npos);
+        }
     }
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/input.h"
 #include "app/selftest.h"
 #include "app/shell.h"
@@ -360,6 +361,48 @@ TEST_F(SelfTestScriptTest, AHeadlessRunPlaysEverySessionAndWritesBothReports) {
     ASSERT_TRUE(std::regex_match(scope, m, std::regex("scope radius [0-9.]+ deg, farthest spawn (\\d+)% of the radius\n")))
         << scope;
     EXPECT_LE(std::stoi(m[1]), 80) << "scoped targets stay inside the scope circle";
+}
+
+// The headless script at one speed and frame time: selftest.txt without its "saved=" line
+// (the report's name carries the time of day), or "stalled" past a generous pass limit.
+std::string headlessReport(double speed, double dt) {
+    App app;
+    app.automation = true;
+    app.applyAutomationReset();
+    app.automationSpeed = speed;
+    const fs::path dir = freshDir("speed");
+    app.shotsDir = dir.string();
+    app.dataDir = (dir / "data").string();
+    fs::create_directories(app.dataDir);
+    app.detectionDone.store(true);
+    SelfTestScript script;
+    double wall = 0;
+    for (int passes = 0; passes < 3000000 && !app.quitRequested; ++passes) {
+        wall += dt;
+        advanceAppClock(app, wall, dt);
+        updateFrame(app, dt);
+        app.pendingCapture.clear();
+        if (app.shareRequested) {
+            app.shareRequested = false;
+            app.toast = "Saved";
+        }
+        selfTestStep(app, script);
+    }
+    std::string report = app.quitRequested ? "" : "stalled\n";
+    for (const std::string& line : linesOf(readText(dir / "selftest.txt")))
+        if (line.rfind("saved=", 0) != 0) report += line + "\n";
+    fs::remove_all(dir);
+    return report;
+}
+
+TEST(SelfTestSpeed, BothEndsOfTheAcceptedRangeGiveTheResultOfSpeedOne) {
+    for (double dt : {1.0 / 60, 0.1}) {
+        SCOPED_TRACE(dt);
+        const std::string atOne = headlessReport(1.0, dt);
+        ASSERT_EQ(atOne.rfind("valid=1 ", 0), 0u) << atOne;
+        EXPECT_EQ(headlessReport(kMinAutomationSpeed, dt), atOne);
+        EXPECT_EQ(headlessReport(kMaxAutomationSpeed, dt), atOne);
+    }
 }
 
 // ---- The built program, end to end ---------------------------------------------

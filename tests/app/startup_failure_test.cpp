@@ -32,11 +32,11 @@ protected:
     void TearDown() override { fs::remove_all(dir_); }
 
     // Runs tarvion in dir_ with APPDATA = dir_/home, the env(1) options in `env` (settings,
-    // or "-u NAME" to drop a variable) and these arguments; 60 s at most.
-    Outcome run(const std::string& env, const std::string& args) {
+    // or "-u NAME" to drop a variable) and these arguments; `seconds` at most.
+    Outcome run(const std::string& env, const std::string& args, int seconds = 60) {
         const fs::path errFile = dir_ / "stderr.txt", codeFile = dir_ / "code.txt";
         std::string command = "cd '" + dir_.string() + "' && env " + env + " APPDATA='" + (dir_ / "home").string() +
-                              "' timeout 60 '" + binary_.string() + "' " + args + " >/dev/null 2>'" +
+                              "' timeout " + std::to_string(seconds) + " '" + binary_.string() + "' " + args + " >/dev/null 2>'" +
                               errFile.string() + "'; echo $? >'" + codeFile.string() + "'";
         std::system(command.c_str());
         Outcome r;
@@ -66,6 +66,22 @@ TEST_F(ProgramRun, NoDisplayEndsWithExitCode1WithoutABox) {
     EXPECT_NE(r.err.find("Tarvion: "), std::string::npos) << r.err;
     // The data folder came first, and the run still ended cleanly.
     EXPECT_TRUE(fs::is_directory(dir_ / "home" / "Tarvion"));
+}
+
+TEST_F(ProgramRun, ASpeedOrScaleOutsideItsRangeEndsWithExitCode1BeforeAnythingStarts) {
+    // 1e-300 and 1e308 used to run for ever: the run's clock no longer moved.
+    const std::pair<const char*, const char*> cases[] = {
+        {"--selftest --shots out --speed 1e-300", "--speed takes a number from 0.01 to 10000"},
+        {"--selftest --shots out --speed 1e308", "--speed takes a number from 0.01 to 10000"},
+        {"--banner out --scale 0.01", "--scale takes a number from 0.25 to 8"},
+    };
+    for (const auto& [args, message] : cases) {
+        SCOPED_TRACE(args);
+        Outcome r = run("", args, 20);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find(std::string("Tarvion: ") + message), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(dir_ / "out"));
+    }
 }
 
 TEST_F(ProgramRun, SoundExportActsBeforeAnyDataFolder) {
