@@ -30,6 +30,12 @@ void tapF8(const InputCheckIo& io) {
     if (io.keyTap) io.keyTap(plat::KeyF8);
 }
 
+void noteUnwritten(App& app, const std::string& path) {
+    for (const std::string& known : app.unwrittenFiles)
+        if (known == path) return;
+    app.unwrittenFiles.push_back(path);
+}
+
 }  // namespace
 
 // ---- Animation frames ------------------------------------------------------
@@ -134,8 +140,10 @@ void inputCheckStep(App& app, InputCheck& c, const InputCheckIo& io) {
         c.yawAfter = app.round.yaw;
         c.pitchAfter = app.round.pitch;
         const bool foreground = io.foreground && io.foreground(app.hwnd);
-        // An unwritable report loses its lines; the check still runs to its end.
-        plat::writeWholeFile(app.inputTestFile, inputCheckMoveReport(app, c, foreground));
+        // An unwritable report loses its lines; the check still runs to its end, and the run
+        // then ends with exit code 1.
+        if (!plat::writeWholeFile(app.inputTestFile, inputCheckMoveReport(app, c, foreground)))
+            noteUnwritten(app, app.inputTestFile);
         setMouseCaptured(app, false);
         app.screen = ScreenHome;
         app.calTurns = 2;
@@ -169,7 +177,8 @@ void inputCheckStep(App& app, InputCheck& c, const InputCheckIo& io) {
         std::string text;
         // A missing first part (it could not be written) does not stop the last line.
         plat::readFileCapped(app.inputTestFile, 1 << 20, text);
-        plat::writeWholeFile(app.inputTestFile, text + inputCheckCalibratorReport(app));
+        if (!plat::writeWholeFile(app.inputTestFile, text + inputCheckCalibratorReport(app)))
+            noteUnwritten(app, app.inputTestFile);
         app.quitRequested = true;
         c.state = 7;
         return;

@@ -107,7 +107,16 @@ int runTarvion(const std::vector<std::string>& args) {
     if (line.exportSounds) return runExportSounds(line.exportDir);
     if (line.manifestGiven) updater::setManifestUrl(line.manifestUrl);
 
+    // An interactive run goes on without its folder (its files then fail silently); an
+    // unattended one would leave nothing behind, so it ends here.
     chooseDataFolder(app);
+    if (isUnattended(app)) {
+        const std::string problem = unattendedOutputProblem(app);
+        if (!problem.empty()) {
+            plat::reportError(problem, false);
+            return 1;
+        }
+    }
     loadProfile(app);
     if (!isUnattended(app)) {
         app.tourVisible = !app.tutorialDone;
@@ -136,5 +145,5 @@ int runTarvion(const std::vector<std::string>& args) {
 
     runMainLoop(app);
     shutDown(app);
-    return 0;
+    return finalExitCode(app);
 }

@@ -6,6 +6,7 @@
 #include "app/scene.h"
 #include "app/shell.h"
 #include "app/result_image.h"
+#include "app/startup.h"
 #include "core/app.h"
 #include "engine/session_flow.h"
 #include "imgui.h"
@@ -100,7 +101,10 @@ void drawUiFrame(App& app) {
 void writePendingCapture(App& app) {
     if (app.pendingCapture.empty()) return;
     // The back buffer, UI included: the capture shows what the frame shows.
-    saveFrameBmp(app.renderer, capturePath(app, app.pendingCapture).c_str(), app.width, app.height);
+    const std::string path = capturePath(app, app.pendingCapture);
+    // An unattended run goes on and lists what is missing at its end (exit code 1).
+    if (!saveFrameBmp(app.renderer, path.c_str(), app.width, app.height) && isUnattended(app))
+        app.unwrittenFiles.push_back(path);
     app.pendingCapture.clear();
 }
 

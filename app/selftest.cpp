@@ -25,7 +25,19 @@ struct Step {
     void (*then)(App&) = nullptr;
     int32_t wait = 0;
     bool (*repeatUntil)(const App&) = nullptr;
+    // For a step with `ready` or `repeatUntil`: the state it waits for, in words, and the
+    // program time it may take.
+    const char* awaits = nullptr;
+    double limit = 0;
 };
+
+// Program time a waited-for state may take: one of the running round (the longest seen is
+// 20 s), one a round or two ahead (65 s), the end of a whole session (280 s for the finder),
+// and the installed-game scan, which runs on the wall clock beside the script.
+constexpr double kRoundStateLimit = 60;
+constexpr double kLaterRoundLimit = 240;
+constexpr double kSessionLimit = 900;
+constexpr double kScanLimit = 600;
 
 bool onRound(const App& a) { return a.screen == ScreenRound; }
 
@@ -34,7 +46,9 @@ const std::vector<Step>& script() {
         // The home screen lists the detected games, so wait for the scan thread first.
         {.act = [](App& a) { a.screen = ScreenHome; },
          .wait = 6,
-         .repeatUntil = [](const App& a) { return a.detectionDone.load(std::memory_order_acquire); }},
+         .repeatUntil = [](const App& a) { return a.detectionDone.load(std::memory_order_acquire); },
+         .awaits = "the end of the installed-game scan",
+         .limit = kScanLimit},
         {.capture = "01_home",
          .then = [](App& a) { a.tourVisible = true; a.tourPage = 1; },
          .wait = 4},
@@ -43,8 +57,13 @@ const std::vector<Step>& script() {
         {.capture = "01c_tutorial_end"},
         {.act = [](App& a) { a.tourVisible = false; startPractice(a, 35.0, true); }},
         {.ready = [](const App& a) { return onRound(a) && a.round.phase == DrillFlick && a.round.nextSpot > 1; },
-         .capture = "01d_tutorial_round"},
-        {.ready = [](const App& a) { return a.screen == ScreenHome; }, .wait = 4},
+         .capture = "01d_tutorial_round",
+         .awaits = "the tutorial round's second flick target",
+         .limit = kRoundStateLimit},
+        {.ready = [](const App& a) { return a.screen == ScreenHome; },
+         .wait = 4,
+         .awaits = "the home screen after the tutorial round",
+         .limit = kRoundStateLimit},
         {.capture = "01e_tutorial_done", .then = [](App& a) { a.showTutorialDone = false; }},
         {.act = [](App& a) { a.screen = ScreenSetup; a.setupStep = 0; }, .wait = 4},
         {.capture = "02_setup_game"},
@@ -89,17 +108,31 @@ const std::vector<Step>& script() {
                  startFinder(a);
              }},
         {.ready = [](const App& a) { return onRound(a) && a.round.phase == DrillIntro && a.session.nextRound == 1; },
-         .capture = "09_countdown"},
+         .capture = "09_countdown",
+         .awaits = "the countdown of the finder's first round",
+         .limit = kRoundStateLimit},
         {.ready =
              [](const App& a) { return a.round.phase == DrillFlick && a.round.nextSpot > 5 && a.session.nextRound == 1; },
-         .capture = "10_flick"},
+         .capture = "10_flick",
+         .awaits = "the sixth flick target of the finder's first round",
+         .limit = kRoundStateLimit},
         {.ready = [](const App& a) { return a.round.phase == DrillTracking && a.now - a.round.phaseStart > 4; },
-         .capture = "11_track"},
+         .capture = "11_track",
+         .awaits = "four seconds into a tracking phase",
+         .limit = kRoundStateLimit},
         {.ready = [](const App& a) { return a.roundPhase == RoundBetween && a.session.nextRound > 1; },
-         .capture = "12_summary"},
-        {.ready = [](const App& a) { return a.screen == ScreenResults; }, .wait = 8},
+         .capture = "12_summary",
+         .awaits = "the summary after a finder round",
+         .limit = kRoundStateLimit},
+        {.ready = [](const App& a) { return a.screen == ScreenResults; },
+         .wait = 8,
+         .awaits = "the finder's results",
+         .limit = kSessionLimit},
         {.capture = "13_results", .then = [](App& a) { a.shareRequested = true; }, .wait = 3},
-        {.ready = [](const App& a) { return !a.toast.empty(); }, .wait = 2},
+        {.ready = [](const App& a) { return !a.toast.empty(); },
+         .wait = 2,
+         .awaits = "the saved share image's message",
+         .limit = kRoundStateLimit},
         {.act = [](App& a) { a.resultsScrollY = 100000; }, .wait = 6},
         {.capture = "14_results_lower"},
         {.act = [](App& a) { startSensCheck(a); }},
@@ -108,10 +141,14 @@ const std::vector<Step>& script() {
                  return onRound(a) && a.round.phase == DrillTracking && a.now - a.round.phaseStart > 3 &&
                         a.session.nextRound == 2;
              },
-         .capture = "14a_check_track"},
+         .capture = "14a_check_track",
+         .awaits = "three seconds into the tracking of the Sens Check's second round",
+         .limit = kLaterRoundLimit},
         {.ready = [](const App& a) { return a.screen == ScreenResults; },
          .act = [](App& a) { a.resultsScrollY = 0; },
-         .wait = 8},
+         .wait = 8,
+         .awaits = "the Sens Check's results",
+         .limit = kSessionLimit},
         {.capture = "14b_check_results",
          .then = [](App& a) { a.theme = "synthwave"; startScopeCheck(a); }},
         {.ready =
@@ -119,12 +156,24 @@ const std::vector<Step>& script() {
                  return onRound(a) && a.sessionKind == SessionScopeCheck && a.scopeSession.nextRound == 2 &&
                         a.round.phase == DrillFlick && a.round.nextSpot > 3;
              },
-         .capture = "14c_scope_round"},
+         .capture = "14c_scope_round",
+         .awaits = "the fourth flick target of the Scope Check's second round",
+         .limit = kLaterRoundLimit},
         {.ready = [](const App& a) { return a.screen == ScreenScopeResult; },
-         .act = [](App& a) { writeScopeRangeReport(a); },
-         .wait = 8},
+         .act =
+             [](App& a) {
+                 if (!writeScopeRangeReport(a)) a.unwrittenFiles.push_back(scopeRangeReportPath(a));
+             },
+         .wait = 8,
+         .awaits = "the Scope Check's result",
+         .limit = kSessionLimit},
         {.capture = "14d_scope_result"},
-        {.act = [](App& a) { writeSelfTestReport(a); a.screen = ScreenHistory; }, .wait = 4},
+        {.act =
+             [](App& a) {
+                 if (!writeSelfTestReport(a)) a.unwrittenFiles.push_back(selfTestReportPath(a));
+                 a.screen = ScreenHistory;
+             },
+         .wait = 4},
         {.capture = "15_history", .then = [](App& a) { a.screen = ScreenTools; }, .wait = 4},
         {.capture = "15b_tools",
          .then =
@@ -146,7 +195,9 @@ const std::vector<Step>& script() {
         {.ready = [](const App& a) { return a.round.phase == DrillFlick && a.round.nextSpot > 3; },
          .capture = "16_practice",
          .then = [](App& a) { a.aiming = true; },  // the scoped rifle zooms in
-         .wait = 10},
+         .wait = 10,
+         .awaits = "the fourth flick target of the closing practice round",
+         .limit = kRoundStateLimit},
         {.capture = "16b_practice_scoped"},
         {.act =
              [](App& a) {
@@ -183,9 +234,41 @@ const char* selfTestCaptureOf(int32_t step) {
     return script()[static_cast<size_t>(step)].capture;
 }
 
+const char* selfTestAwaitedStateOf(int32_t step) {
+    if (step < 0 || step >= selfTestStepCount()) return nullptr;
+    return script()[static_cast<size_t>(step)].awaits;
+}
+
+double selfTestLimitOf(int32_t step) {
+    if (step < 0 || step >= selfTestStepCount()) return 0;
+    return script()[static_cast<size_t>(step)].limit;
+}
+
+namespace {
+
+// The state has not come (yet). Past both the step's limit in program time and the least
+// number of passes the run ends, saying which step gave up on what.
+void keepWaiting(App& app, SelfTestScript& s, const Step& step) {
+    if (s.waitingSince < 0) {
+        s.waitingSince = app.now;
+        s.waitingPasses = 0;
+    }
+    const double waited = app.now - s.waitingSince;
+    if (waited <= step.limit || s.waitingPasses <= kSelfTestMinWaitPasses) return;
+    app.automationFailure = formatString(
+        "The self-test gave up at step %d of %d: %s did not come within %.0f s of program time.", s.step + 1,
+        selfTestStepCount(), step.awaits ? step.awaits : "its state", step.limit);
+    app.quitRequested = true;
+    s.step = selfTestStepCount();
+}
+
+}  // namespace
+
 void selfTestStep(App& app) { selfTestStep(app, processScript()); }
 
 void selfTestStep(App& app, SelfTestScript& s) {
+    // Every pass of a wait counts, also those spent on captures and waits in between.
+    if (s.waitingSince >= 0) s.waitingPasses += 1;
     // The capture the previous step asked for has not been written yet.
     if (!app.pendingCapture.empty()) return;
     if (s.deferred) {
@@ -200,13 +283,21 @@ void selfTestStep(App& app, SelfTestScript& s) {
     }
     if (s.step < 0 || s.step >= selfTestStepCount()) return;
     const Step& step = script()[static_cast<size_t>(s.step)];
-    if (step.ready && !step.ready(app)) return;
+    if (step.ready && !step.ready(app)) {
+        keepWaiting(app, s, step);
+        return;
+    }
     if (step.act) step.act(app);
     if (step.capture) requestCapture(app, step.capture);
     if (step.then) s.deferred = step.then;
     s.wait = step.wait;
-    if (step.repeatUntil && !step.repeatUntil(app)) return;
+    if (step.repeatUntil && !step.repeatUntil(app)) {
+        keepWaiting(app, s, step);
+        return;
+    }
     s.step += 1;
+    s.waitingSince = -1;
+    s.waitingPasses = 0;
 }
 
 std::string selfTestReport(const App& app) {
@@ -242,10 +333,11 @@ std::string scopeRangeReport(const App& app) {
     return formatString("scope radius %.2f deg, farthest spawn %.0f%% of the radius\n", radius, 100 * farthest);
 }
 
-bool writeSelfTestReport(const App& app) {
-    return plat::writeWholeFile(plat::joinPath(app.shotsDir, "selftest.txt"), selfTestReport(app));
-}
+std::string selfTestReportPath(const App& app) { return plat::joinPath(app.shotsDir, "selftest.txt"); }
+std::string scopeRangeReportPath(const App& app) { return plat::joinPath(app.shotsDir, "scope_range.txt"); }
+
+bool writeSelfTestReport(const App& app) { return plat::writeWholeFile(selfTestReportPath(app), selfTestReport(app)); }
 
 bool writeScopeRangeReport(const App& app) {
-    return plat::writeWholeFile(plat::joinPath(app.shotsDir, "scope_range.txt"), scopeRangeReport(app));
+    return plat::writeWholeFile(scopeRangeReportPath(app), scopeRangeReport(app));
 }

@@ -7,7 +7,8 @@
 struct App;
 
 // The whole program for these arguments (program name excluded); the process exit code:
-// 0 after a normal end or --export-sounds, 1 after a start-up failure.
+// 0 after a normal end or --export-sounds; 1 after a refused command line, a start-up
+// failure or an unattended run that failed or could not write what it was asked for.
 int runTarvion(const std::vector<std::string>& args);
 
 // Frames until App.quitRequested (the window and every subsystem are up).

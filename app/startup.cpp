@@ -2,6 +2,8 @@
 
 #include "core/app.h"
 #include "integration/detection.h"
+#include "platform/files.h"
+#include "platform/message.h"
 #include "platform/paths.h"
 
 bool isUnattended(const App& app) { return app.automation || !app.inputTestFile.empty(); }
@@ -18,6 +20,44 @@ bool chooseDataFolder(App& app) {
     }
     // A fresh machine may lack the parents too (~/.local/share, a new --shots folder).
     return plat::makeFolders(app.dataDir);
+}
+
+bool folderTakesFiles(const std::string& folder) {
+    const std::string probe = plat::makeTempFile(folder, ".tarvion-probe-");
+    if (probe.empty()) return false;
+    plat::deleteFile(probe);
+    return true;
+}
+
+std::string unattendedOutputProblem(const App& app) {
+    std::vector<std::string> folders;
+    if (!app.inputTestFile.empty()) {
+        const size_t cut = app.inputTestFile.find_last_of("/\\");
+        folders.push_back(cut == std::string::npos ? std::string(".") : app.inputTestFile.substr(0, cut + 1));
+    } else {
+        folders.push_back(app.shotsDir);
+    }
+    folders.push_back(app.dataDir);
+    for (const std::string& folder : folders) {
+        if (!plat::folderExists(folder)) return "Could not make the output folder \"" + folder + "\".";
+        if (!folderTakesFiles(folder)) return "Could not write into the output folder \"" + folder + "\".";
+    }
+    return std::string();
+}
+
+int finalExitCode(const App& app) {
+    int code = 0;
+    if (!app.automationFailure.empty()) {
+        plat::reportError(app.automationFailure, false);
+        code = 1;
+    }
+    if (!app.unwrittenFiles.empty()) {
+        std::string list = "Could not write " + std::to_string(app.unwrittenFiles.size()) + " file(s):";
+        for (const std::string& path : app.unwrittenFiles) list += "\n  " + path;
+        plat::reportError(list, false);
+        code = 1;
+    }
+    return code;
 }
 
 void applyUnattendedResets(App& app) {

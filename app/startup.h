@@ -14,6 +14,19 @@ bool isUnattended(const App& app);
 // False when the folder could not be made (start-up goes on; files then fail silently).
 bool chooseDataFolder(App& app);
 
+// The exit code of a run that got through its main loop: 0, or 1 after an unattended run
+// that failed (App.automationFailure) or could not write some of its files
+// (App.unwrittenFiles); each reason goes to stderr.
+int finalExitCode(const App& app);
+
+// For an unattended run: "" when its output folder and data folder (under --inputtest: the
+// data folder and the report's folder) exist and take new files; else what is wrong, for the
+// player. Such a run cannot leave what it was asked for, so start-up ends there.
+std::string unattendedOutputProblem(const App& app);
+
+// True when a new file can be made in the folder.
+bool folderTakesFiles(const std::string& folder);
+
 // Unattended runs do not depend on the user's profile: after loadSettings every setting goes
 // back to its default and the mode's own values are forced.
 void applyUnattendedResets(App& app);

@@ -294,6 +294,10 @@ struct App {
     SimAimer simAimer;
     int32_t simRoundCounter = 0;
     std::string pendingCapture;
+    // Why an unattended run failed (a self-test step that gave up waiting) and the files it
+    // was meant to leave but could not write. Either ends the program with exit code 1.
+    std::string automationFailure;
+    std::vector<std::string> unwrittenFiles;
 
     // ---- Unattended resets -------------------------------------------------
     // Every settings field back to its default.

@@ -236,6 +236,12 @@ protected:
     fs::path dir_;
 };
 
+TEST_F(InputCheckTest, AWrittenReportLeavesNothingUnwritten) {
+    runToEnd();
+    EXPECT_TRUE(fs::exists(app_.inputTestFile));
+    EXPECT_TRUE(app_.unwrittenFiles.empty());
+}
+
 TEST_F(InputCheckTest, ACorrectPathReportsTheExpectedTurnsAndOneCalibrationTry) {
     const int passes = runToEnd();
     EXPECT_EQ(passes, 40 + 40 + 20 + 20 + 20 + 20);
@@ -309,6 +315,8 @@ TEST_F(InputCheckTest, AnUnwritableReportIsSkippedAndTheCheckStillEnds) {
     EXPECT_TRUE(app_.quitRequested);
     EXPECT_EQ(passes, 160);
     EXPECT_FALSE(fs::exists(app_.inputTestFile));
+    // The run is told, once, so it can end with exit code 1.
+    EXPECT_EQ(app_.unwrittenFiles, std::vector<std::string>{app_.inputTestFile});
     // Ended for good: more passes add nothing.
     app_.quitRequested = false;
     for (int i = 0; i < 50; ++i) inputCheckStep(app_, check_, io_);

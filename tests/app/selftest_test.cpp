@@ -197,6 +197,64 @@ TEST_F(SelfTestScriptTest, TheLastStepEndsTheProgramAndTheScriptStaysEnded) {
     EXPECT_TRUE(app_.pendingCapture.empty());
 }
 
+TEST_F(SelfTestScriptTest, EveryStepThatWaitsHasALimitAndSaysWhatItWaitsFor) {
+    int waiting = 0;
+    for (int32_t i = 0; i < selfTestStepCount(); ++i) {
+        if (!selfTestAwaitedStateOf(i)) {
+            EXPECT_EQ(selfTestLimitOf(i), 0) << i;
+            continue;
+        }
+        ++waiting;
+        EXPECT_GE(selfTestLimitOf(i), 60) << i;
+    }
+    EXPECT_EQ(waiting, 14);
+}
+
+TEST_F(SelfTestScriptTest, AStateThatNeverComesEndsTheRunOnceTheStepsLimitHasPassed) {
+    // The Scope Check's second round never shows: the session stays on the results screen.
+    const int32_t step = stepOf("14c_scope_round");
+    script_.step = step;
+    app_.screen = ScreenResults;
+    const double limit = selfTestLimitOf(step);
+    ASSERT_GT(limit, 0);
+    // Half a second of program time per pass. The test's own limit: a few times the passes
+    // the step's limit needs.
+    const int bound = static_cast<int>(limit * 2) * 4;
+    int passes = 0;
+    for (; passes < bound && !app_.quitRequested; ++passes) {
+        app_.now += 0.5;
+        selfTestStep(app_, script_);
+        if (app_.now - 0.5 <= limit) {
+            ASSERT_FALSE(app_.quitRequested) << "gave up early, pass " << passes;
+        }
+    }
+    ASSERT_TRUE(app_.quitRequested) << "still waiting after " << passes << " passes";
+    EXPECT_EQ(app_.automationFailure,
+              "The self-test gave up at step " + std::to_string(step + 1) + " of 57: the fourth flick target of the "
+              "Scope Check's second round did not come within 240 s of program time.");
+    EXPECT_EQ(script_.step, selfTestStepCount());
+    // Ended for good: nothing further happens.
+    app_.quitRequested = false;
+    for (int i = 0; i < 5; ++i) selfTestStep(app_, script_);
+    EXPECT_FALSE(app_.quitRequested);
+    EXPECT_TRUE(app_.pendingCapture.empty());
+}
+
+TEST_F(SelfTestScriptTest, AtHighSpeedsAStateGetsItsPassesEvenWhenProgramTimeRunsAhead) {
+    script_.step = stepOf("01_home") - 1;  // the wait for the scan thread
+    for (int i = 0; i < kSelfTestMinWaitPasses; ++i) {
+        app_.now += 1000;  // far past any limit at every pass
+        selfTestStep(app_, script_);
+        ASSERT_FALSE(app_.quitRequested) << "pass " << i;
+    }
+    app_.detectionDone.store(true);
+    for (int i = 0; i < 20 && app_.pendingCapture.empty(); ++i) selfTestStep(app_, script_);
+    EXPECT_EQ(app_.pendingCapture, "01_home");
+    EXPECT_TRUE(app_.automationFailure.empty());
+    // The wait of the next step starts from nothing.
+    EXPECT_LT(script_.waitingSince, 0);
+}
+
 // ---- Reports -----------------------------------------------------------------
 
 TEST_F(SelfTestScriptTest, AnInvalidAnalysisReportsValidZeroAndEndsWithTheSavedLine) {
@@ -311,12 +369,18 @@ TEST_F(SelfTestScriptTest, ReportsGoIntoTheShotsFolderAndAnUnwritableFolderIsSki
     app_.shotsDir = (dir_ / "missing" / "deeper").string();
     EXPECT_FALSE(writeSelfTestReport(app_));
     EXPECT_FALSE(writeScopeRangeReport(app_));
-    // The script goes on past the report steps all the same.
+    // The script goes on past the report steps all the same, and notes what is missing.
     SelfTestScript s;
-    s.step = stepOf("14d_scope_result") + 1;
+    s.step = stepOf("14d_scope_result") - 1;
+    app_.screen = ScreenScopeResult;
+    selfTestStep(app_, s);
+    EXPECT_EQ(s.step, stepOf("14d_scope_result"));
+    s.step += 1;
+    s.wait = 0;
     selfTestStep(app_, s);
     EXPECT_EQ(app_.screen, ScreenHistory);
     EXPECT_EQ(s.step, stepOf("15_history"));
+    EXPECT_EQ(app_.unwrittenFiles, (std::vector<std::string>{scopeRangeReportPath(app_), selfTestReportPath(app_)}));
 }
 
 // ---- The whole script over the real sessions, without a window ----------------
@@ -340,6 +404,8 @@ TEST_F(SelfTestScriptTest, AHeadlessRunPlaysEverySessionAndWritesBothReports) {
     }
     ASSERT_TRUE(app_.quitRequested) << "stalled at step " << script_.step << " after " << written_.size()
                                     << " captures";
+    EXPECT_EQ(app_.automationFailure, "");
+    EXPECT_TRUE(app_.unwrittenFiles.empty());
     EXPECT_EQ(written_, kCaptures);
     EXPECT_EQ(app_.sessionKind, SessionPractice);
     EXPECT_EQ(app_.roundPhase, RoundPaused);

@@ -84,6 +84,30 @@ TEST_F(ProgramRun, ASpeedOrScaleOutsideItsRangeEndsWithExitCode1BeforeAnythingSt
     }
 }
 
+TEST_F(ProgramRun, AnUnattendedRunWhoseOutputCannotBeWrittenEndsWithExitCode1) {
+    // /proc takes no folder and no file, whoever asks.
+    const std::pair<const char*, const char*> cases[] = {
+        {"--banner /proc/tarvion-out", "Tarvion: Could not make the output folder \"/proc/tarvion-out\"."},
+        {"--selftest --shots /proc", "Tarvion: Could not write into the output folder \"/proc\"."},
+        {"--inputtest /proc/report.txt", "Tarvion: Could not write into the output folder \"/proc/\"."},
+    };
+    for (const auto& [args, message] : cases) {
+        SCOPED_TRACE(args);
+        Outcome r = run("", args, 20);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(ProgramRun, ACaptureThatCannotBeSavedEndsTheRunWithExitCode1AndNamesIt) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server";
+    // A folder where the banner picture goes: the folder takes files, the picture cannot be written.
+    fs::create_directories(dir_ / "out" / "banner.bmp");
+    Outcome r = run("SDL_AUDIODRIVER=dummy", "--banner out --size 400x160 --scale 1");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Tarvion: Could not write 1 file(s):\n  out/banner.bmp"), std::string::npos) << r.err;
+}
+
 TEST_F(ProgramRun, SoundExportActsBeforeAnyDataFolder) {
     fs::create_directories(dir_ / "sounds");
     Outcome r = run("-u DISPLAY", "--export-sounds sounds --selftest");

@@ -97,6 +97,47 @@ TEST_F(StartupTest, AFolderThatCannotBeMadeIsReported) {
     EXPECT_EQ(app.dataDir, "blocker/data");
 }
 
+TEST_F(StartupTest, AnUnattendedRunNeedsOutputFoldersThatTakeFiles) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string problem;  // "" when the run may start
+    };
+    // /proc takes no new files, whoever asks: the rule holds when the tests run as root too.
+    const Case cases[] = {
+        {{"--selftest", "--shots", "out"}, ""},
+        {{"--inputtest", "report.txt"}, ""},
+        {{"--banner", "/proc/tarvion-out"}, "Could not make the output folder \"/proc/tarvion-out\"."},
+        {{"--gallery", "/proc"}, "Could not write into the output folder \"/proc\"."},
+        {{"--inputtest", "/proc/report.txt"}, "Could not write into the output folder \"/proc/\"."},
+        {{"--selftest", "--shots", "blocker"}, "Could not make the output folder \"blocker\"."},
+    };
+    std::ofstream(root_ / "blocker") << "a file, not a folder";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        App app;
+        parseCommandLine(app, c.args);
+        chooseDataFolder(app);
+        EXPECT_EQ(unattendedOutputProblem(app), c.problem);
+    }
+    EXPECT_TRUE(folderTakesFiles(root_.string()));
+    EXPECT_FALSE(folderTakesFiles("/proc"));
+    EXPECT_FALSE(folderTakesFiles((root_ / "missing").string()));
+    // The probe leaves nothing behind.
+    for (const auto& entry : fs::recursive_directory_iterator(root_))
+        EXPECT_EQ(entry.path().filename().string().find(".tarvion-probe"), std::string::npos) << entry.path();
+}
+
+TEST(FinalExitCode, OneWhenAnUnattendedRunFailedOrLeftFilesUnwritten) {
+    App clean;
+    EXPECT_EQ(finalExitCode(clean), 0);
+    App stalled;
+    stalled.automationFailure = "The self-test gave up at step 3 of 57: something did not come.";
+    EXPECT_EQ(finalExitCode(stalled), 1);
+    App unwritten;
+    unwritten.unwrittenFiles = {"out/01_home.bmp"};
+    EXPECT_EQ(finalExitCode(unwritten), 1);
+}
+
 // The user's profile must not leak into unattended runs.
 TEST_F(StartupTest, UnattendedRunsResetTheLoadedSettings) {
     struct Case {
