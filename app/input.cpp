@@ -168,6 +168,10 @@ plat::Rect windowedClientRect(const plat::Rect& work, const int32_t sizeOverride
         w = work.w - 40;
         h = (work.w - 40) * 9 / 16;
     }
+    // A height the work area cannot hold with the frame is fitted to it: left alone, a tall
+    // --size gave a window far off the screen (and past the X server's 16-bit sizes).
+    const int32_t roomH = work.h - frameTop - frameBottom;
+    if (roomH > 0 && h > roomH) h = roomH;
     const int32_t outerW = w + frameLeft + frameRight;
     const int32_t outerH = h + frameTop + frameBottom;
     plat::Rect client;

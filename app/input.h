@@ -29,8 +29,9 @@ void setRawInputSink(App& app, bool on);
 // ask for: their captures have it).
 void applyWindowMode(App& app);
 // The client rectangle of the windowed mode: sizeOverride (1600 x 900 when not given),
-// narrowed to 40 pixels under the work area's width in 16:9 when it would not fit, centred
-// with its frame in the work area.
+// narrowed to 40 pixels under the work area's width in 16:9 when it would not fit, its
+// height then cut to what the work area holds with the frame, centred with its frame in the
+// work area.
 plat::Rect windowedClientRect(const plat::Rect& work, const int32_t sizeOverride[2], int32_t frameLeft,
                               int32_t frameTop, int32_t frameRight, int32_t frameBottom);
 

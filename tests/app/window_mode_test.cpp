@@ -66,6 +66,17 @@ TEST_F(WindowModeOnScreen, WindowedFullScreenAndBack) {
     EXPECT_EQ(w_, 1280);
     EXPECT_EQ(h_, 720);
     EXPECT_EQ(app_.height, 720);
+
+    // A height the screen cannot hold is fitted to its work area, not passed on whole.
+    app_.sizeOverride[0] = 400;
+    app_.sizeOverride[1] = 100000;
+    applyWindowMode(app_);
+    const plat::Rect work = plat::workArea(app_.hwnd);
+    settle(400, work.h);
+    EXPECT_EQ(w_, 400);
+    EXPECT_GT(h_, 0);
+    EXPECT_LE(h_, work.h);
+    EXPECT_EQ(app_.height, h_);
 }
 
 // The player's window: asked for 800 x 500 it comes up at the smallest size every screen
