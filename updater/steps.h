@@ -33,9 +33,17 @@ struct InstallOutcome {
 
 // The whole install against the executable at exePath: download to exePath + ".new", verify,
 // keep the current one as exePath + ".old", swap, and start the new one when `launch`.
+// Installed only when all of it worked, the start included; else Failed with the reason.
 InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath, bool launch);
 
 void deleteOldExeAt(const std::string& exePath);
+
+// How the install moves the executable and its companions. The default is the platform's;
+// tests swap it to act out a folder that refuses a move.
+struct InstallFileOps {
+    bool (*replaceFile)(const std::string& from, const std::string& to);
+};
+InstallFileOps& installFileOps();
 
 // Tests point the install and deleteOldExe at a copy instead of the running executable.
 void setExecutablePathForTesting(const std::string& path, bool launch);

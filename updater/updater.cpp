@@ -26,9 +26,6 @@ const char* const kFallbackManifestUrl = "";
 
 const char* const kMsgDownloadFailed = "Download failed - check your internet connection and try again.";
 const char* const kMsgNotVerified = "The download didn't pass verification, so nothing was changed.";
-const char* const kMsgNoPermission =
-    "Couldn't replace Tarvion.exe (no permission in this folder?). Move Tarvion to your Desktop or "
-    "Documents and try again.";
 const char* const kMsgNotInstalled = "Couldn't install the update - your current version is unchanged.";
 const char* const kMsgNotNewer = "There is no newer version to install.";
 
@@ -62,30 +59,45 @@ std::string executablePath() {
     return s.exePathForTesting.empty() ? plat::runningExecutablePath() : s.exePathForTesting;
 }
 
+// The executable's own file name ("Tarvion.exe" on Windows, "tarvion" on Linux), so the
+// message names the file the player can find.
+std::string noPermissionMessage(const std::string& exePath) {
+    const size_t cut = exePath.find_last_of("/\\");
+    const std::string name = cut == std::string::npos ? exePath : exePath.substr(cut + 1);
+    return "Couldn't replace " + name +
+           " (no permission in this folder?). Move Tarvion to your Desktop or Documents and try again.";
+}
+
 std::string lowered(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
 }
 
-// One "%d" of scanf: leading white space, an optional sign, digits; false when no digit.
-// Values past the int range are held at its ends rather than wrapping.
-bool readInt(const std::string& text, size_t& pos, int& out) {
+enum class IntRead { None, Read, TooBig };
+
+// One "%d" of scanf: leading white space, an optional sign, digits. None when no digit;
+// TooBig when the number does not fit an int (scanf's behaviour is undefined there).
+IntRead readInt(const std::string& text, size_t& pos, int& out) {
     size_t i = pos;
     while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    if (i >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i]))) return false;
+    if (i >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i]))) return IntRead::None;
     long long value = 0;
+    bool fits = true;
     while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
-        if (value <= INT_MAX) value = value * 10 + (text[i] - '0');
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) {
+            fits = false;
+            value = 0;
+        }
         ++i;
     }
     if (negative) value = -value;
-    if (value > INT_MAX) value = INT_MAX;
-    if (value < INT_MIN) value = INT_MIN;
+    if (!fits || value > INT_MAX || value < INT_MIN) return IntRead::TooBig;
     out = static_cast<int>(value);
     pos = i;
-    return true;
+    return IntRead::Read;
 }
 
 void checkThread(std::string overrideUrl) {
@@ -179,18 +191,23 @@ std::string extractManifestValue(const std::string& text, const std::string& key
 VersionTriple parseVersion(const std::string& text) {
     VersionTriple v;
     size_t pos = 0;
-    if (!readInt(text, pos, v.major)) return v;
-    if (pos >= text.size() || text[pos] != '.') return v;
-    ++pos;
-    if (!readInt(text, pos, v.minor)) return v;
-    if (pos >= text.size() || text[pos] != '.') return v;
-    ++pos;
-    readInt(text, pos, v.patch);
+    int* const parts[] = {&v.major, &v.minor, &v.patch};
+    for (int k = 0; k < 3; ++k) {
+        if (k > 0) {
+            if (pos >= text.size() || text[pos] != '.') return v;
+            ++pos;
+        }
+        const IntRead read = readInt(text, pos, *parts[k]);
+        if (read == IntRead::TooBig) return VersionTriple{0, 0, 0, false};
+        if (read == IntRead::None) return v;
+    }
     return v;
 }
 
 bool isNewerVersion(const std::string& remote, const std::string& current) {
     VersionTriple r = parseVersion(remote), c = parseVersion(current);
+    // A number that does not fit is no version at all, never a very large one.
+    if (!r.valid || !c.valid) return false;
     if (r.major != c.major) return r.major > c.major;
     if (r.minor != c.minor) return r.minor > c.minor;
     return r.patch > c.patch;
@@ -285,7 +302,7 @@ InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath,
     // before downloading anything.
     if (!plat::writeWholeFile(newFile, std::string())) {
         plat::deleteFile(newFile);
-        out.message = kMsgNoPermission;
+        out.message = noPermissionMessage(exePath);
         return out;
     }
     if (!plat::downloadToFile(info.url, newFile, kExecutableMaxBytes)) {
@@ -304,20 +321,37 @@ InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath,
         return out;
     }
     plat::deleteFile(oldFile);
-    if (!plat::replaceFile(exePath, oldFile)) {
+    const InstallFileOps& ops = installFileOps();
+    if (!ops.replaceFile(exePath, oldFile)) {
         plat::deleteFile(newFile);
-        out.message = kMsgNoPermission;
+        out.message = noPermissionMessage(exePath);
         return out;
     }
-    if (!plat::replaceFile(newFile, exePath)) {
-        plat::replaceFile(oldFile, exePath);
-        out.message = kMsgNotInstalled;
+    if (!ops.replaceFile(newFile, exePath)) {
+        if (ops.replaceFile(oldFile, exePath)) {
+            out.message = kMsgNotInstalled;
+        } else {
+            // Nothing is left under the executable's name: say where the program went.
+            out.message = "Couldn't install the update, and putting the current version back failed too: it is now \"" +
+                          oldFile + "\". Rename it back to \"" + exePath + "\" to start Tarvion again.";
+        }
         return out;
     }
-    if (launch) plat::launchExecutable(exePath);  // a failed start still leaves the update done
+    // A new version that cannot be started must not end this one: the program stays open
+    // (state Failed) and says what happened.
+    if (launch && !plat::launchExecutable(exePath)) {
+        out.message = "Updated to " + info.version +
+                      ", but the new version could not be started. Close Tarvion and start it again.";
+        return out;
+    }
     out.state = UpdateInstalled;
     out.message = "Updated to " + info.version + " - restarting...";
     return out;
+}
+
+InstallFileOps& installFileOps() {
+    static InstallFileOps ops{plat::replaceFile};
+    return ops;
 }
 
 void deleteOldExeAt(const std::string& exePath) {

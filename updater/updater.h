@@ -44,14 +44,17 @@ void deleteOldExe();
 // parser; "" when the key or its value is missing.
 std::string extractManifestValue(const std::string& text, const std::string& key);
 
-// A version text read as "%d.%d.%d" would be: components not read are 0.
+// A version text read as "%d.%d.%d" would be: components not read are 0. A component whose
+// number does not fit an int makes the whole text no valid version (all 0, valid false).
 struct VersionTriple {
     int major = 0;
     int minor = 0;
     int patch = 0;
+    bool valid = true;
 };
 VersionTriple parseVersion(const std::string& text);
-// True when `remote` is a later version than `current` (an equal one is not).
+// True when `remote` is a later version than `current` (an equal one is not, and neither is
+// one that is not valid).
 bool isNewerVersion(const std::string& remote, const std::string& current);
 
 }  // namespace updater

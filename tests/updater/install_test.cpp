@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/atomic_file.h"
 #include "platform/hash.h"
 #include "platform/exe.h"
 #include "tests/updater/helpers.h"
@@ -14,9 +15,11 @@ namespace {
 using namespace updater_test;
 
 const char* const kNotVerified = "The download didn't pass verification, so nothing was changed.";
+// The fixture's executable is called "Tarvion"; the message names the file it could not replace.
 const char* const kNoPermission =
-    "Couldn't replace Tarvion.exe (no permission in this folder?). Move Tarvion to your Desktop or "
+    "Couldn't replace Tarvion (no permission in this folder?). Move Tarvion to your Desktop or "
     "Documents and try again.";
+const char* const kNotInstalled = "Couldn't install the update - your current version is unchanged.";
 const char* const kDownloadFailed = "Download failed - check your internet connection and try again.";
 
 std::string upper(std::string s) {
@@ -152,7 +155,7 @@ TEST_F(InstallFixture, FailedDownloadChangesNothing) {
 }
 
 TEST_F(InstallFixture, SameOrOlderVersionIsNeverInstalled) {
-    for (const char* version : {"2.1.1", "2.0.0", "", "junk"}) {
+    for (const char* version : {"2.1.1", "2.0.0", "", "junk", "99999999999.0.0"}) {
         updater::UpdateInfo i = info(digest);
         i.version = version;
         const updater::InstallOutcome out = updater::installUpdate(i, exe, false);
@@ -212,6 +215,82 @@ TEST_F(InstallFixture, NewFileThatCannotBeWrittenIsAPermissionProblem) {
     EXPECT_EQ(readAll(exe), oldBuild);
     EXPECT_FALSE(fs::exists(exe + ".old"));
     EXPECT_TRUE(server.requests().empty()) << "nothing should be downloaded that cannot be kept";
+}
+
+TEST_F(InstallFixture, TheMessageNamesThisPlatformsExecutable) {
+    // The Linux build is "tarvion"; the message must not send its player looking for an .exe.
+    const std::string linuxExe = dir.str("tarvion");
+    writeAll(linuxExe, oldBuild);
+    fs::create_directory(linuxExe + ".old");
+    writeAll(fs::path(linuxExe + ".old") / "keep", "x");
+    const updater::InstallOutcome out = updater::installUpdate(info(digest), linuxExe, false);
+    EXPECT_EQ(out.message,
+              "Couldn't replace tarvion (no permission in this folder?). Move Tarvion to your Desktop or Documents "
+              "and try again.");
+    EXPECT_EQ(out.message.find(".exe"), std::string::npos);
+}
+
+// Moves that fail from a given call on (counted from 1), the others done for real.
+struct FailingMoves {
+    static inline int call = 0;
+    static inline int failFrom = 0;
+    static inline int failTo = 0;
+    static bool replace(const std::string& from, const std::string& to) {
+        ++call;
+        if (call >= failFrom && call <= failTo) return false;
+        return plat::replaceFile(from, to);
+    }
+};
+
+class InstallMoves : public InstallFixture {
+protected:
+    void SetUp() override {
+        InstallFixture::SetUp();
+        saved = updater::installFileOps();
+        updater::installFileOps().replaceFile = &FailingMoves::replace;
+        FailingMoves::call = 0;
+    }
+    void TearDown() override { updater::installFileOps() = saved; }
+    updater::InstallFileOps saved{};
+};
+
+TEST_F(InstallMoves, ANewFileThatCannotBePutInPlaceBringsTheOldOneBack) {
+    FailingMoves::failFrom = 2;  // the executable goes aside; the new one does not follow
+    FailingMoves::failTo = 2;
+    const updater::InstallOutcome out = updater::installUpdate(info(digest), exe, false);
+    EXPECT_EQ(out.state, updater::UpdateFailed);
+    EXPECT_EQ(out.message, kNotInstalled);
+    EXPECT_EQ(readAll(exe), oldBuild);
+    EXPECT_EQ(FailingMoves::call, 3);
+}
+
+TEST_F(InstallMoves, AFailedWayBackIsSaidAndNamesBothFiles) {
+    FailingMoves::failFrom = 2;  // neither the new file nor the old one reaches the executable's name
+    FailingMoves::failTo = 3;
+    const updater::InstallOutcome out = updater::installUpdate(info(digest), exe, false);
+    EXPECT_EQ(out.state, updater::UpdateFailed);
+    EXPECT_EQ(out.message, "Couldn't install the update, and putting the current version back failed too: it is "
+                           "now \"" + exe + ".old\". Rename it back to \"" + exe + "\" to start Tarvion again.");
+    EXPECT_EQ(out.message.find("unchanged"), std::string::npos);
+    // What the message says is where things are.
+    EXPECT_FALSE(fs::exists(exe));
+    EXPECT_EQ(readAll(exe + ".old"), oldBuild);
+}
+
+TEST_F(InstallFixture, ANewVersionThatCannotBeStartedKeepsThisOneOpenAndSaysSo) {
+    // Passes every check (size, header, hash) but is no program the system can run.
+    std::string body = plat::executableMagic() + std::string("not really a program");
+    body.resize(600000, '\x01');
+    server.serve("unstartable", body);
+    writeAll(dir.str("unstartable"), body);
+    const updater::InstallOutcome out =
+        updater::installUpdate(info(plat::sha256File(dir.str("unstartable")), "/unstartable"), exe, true);
+    EXPECT_EQ(out.state, updater::UpdateFailed) << "Installed would end this program with nothing running";
+    EXPECT_EQ(out.message,
+              "Updated to 2.2.0, but the new version could not be started. Close Tarvion and start it again.");
+    // The swap itself stands.
+    EXPECT_EQ(readAll(exe), body);
+    EXPECT_EQ(readAll(exe + ".old"), oldBuild);
 }
 
 TEST(DeleteOldExe, RemovesOnlyTheOldCompanion) {

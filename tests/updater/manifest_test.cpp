@@ -76,6 +76,7 @@ TEST(ManifestValue, HugeManifestIsReadInOnePass) {
 struct VersionCase {
     const char* text;
     int major, minor, patch;
+    bool valid = true;
 };
 
 class VersionParse : public ::testing::TestWithParam<VersionCase> {};
@@ -86,6 +87,7 @@ TEST_P(VersionParse, ReadsLikeScanfDotPattern) {
     EXPECT_EQ(v.major, c.major) << c.text;
     EXPECT_EQ(v.minor, c.minor) << c.text;
     EXPECT_EQ(v.patch, c.patch) << c.text;
+    EXPECT_EQ(v.valid, c.valid) << c.text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, VersionParse,
@@ -95,7 +97,12 @@ INSTANTIATE_TEST_SUITE_P(Table, VersionParse,
                                            VersionCase{"2.1.1-beta", 2, 1, 1}, VersionCase{"2..5", 2, 0, 0},
                                            VersionCase{"2.x.5", 2, 0, 0}, VersionCase{"-1.2.3", -1, 2, 3},
                                            VersionCase{"+4.0.1", 4, 0, 1}, VersionCase{"10.20.30", 10, 20, 30},
-                                           VersionCase{"99999999999999999999.1.0", 2147483647, 1, 0}));
+                                           VersionCase{"2147483647.-2147483648.0", 2147483647, -2147483648, 0},
+                                           // A component that does not fit an int is no version.
+                                           VersionCase{"99999999999999999999.1.0", 0, 0, 0, false},
+                                           VersionCase{"99999999999.0.0", 0, 0, 0, false},
+                                           VersionCase{"2.2147483648.0", 0, 0, 0, false},
+                                           VersionCase{"2.1.-2147483649", 0, 0, 0, false}));
 
 struct NewerCase {
     const char* remote;
@@ -114,7 +121,9 @@ INSTANTIATE_TEST_SUITE_P(Table, VersionCompare,
                                            NewerCase{"2.1.2", true}, NewerCase{"2.2", true}, NewerCase{"3", true},
                                            NewerCase{"2.1.10", true}, NewerCase{"2.10.0", true},
                                            NewerCase{"2.1", false}, NewerCase{"garbage", false},
-                                           NewerCase{"", false}, NewerCase{"-3.0.0", false}));
+                                           NewerCase{"", false}, NewerCase{"-3.0.0", false},
+                                           NewerCase{"99999999999.0.0", false}, NewerCase{"2.1.99999999999", false},
+                                           NewerCase{"2147483647.0.0", true}));
 
 struct OfferCase {
     const char* name;
@@ -137,7 +146,9 @@ INSTANTIATE_TEST_SUITE_P(
                       OfferCase{"empty url", R"({"version":"3.0.0","url":""})", false},
                       OfferCase{"missing url", R"({"version":"3.0.0"})", false},
                       OfferCase{"missing version", R"({"url":"https://h/x"})", false},
-                      OfferCase{"not JSON at all", "404 Not Found", false}),
+                      OfferCase{"not JSON at all", "404 Not Found", false},
+                      OfferCase{"version past the int range", R"({"version":"99999999999.0.0","url":"https://h/x"})",
+                                false}),
     [](const ::testing::TestParamInfo<OfferCase>& info) { return "case" + std::to_string(info.index); });
 
 TEST(ManifestOffer, KeepsEveryStringFound) {
