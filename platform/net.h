@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/url_rules.h"
+
 namespace plat {
 
 // Downloads a URL into a file, creating or truncating it. Accepted locations: https, file,
@@ -11,8 +13,5 @@ namespace plat {
 // maxBytes or a stall is a failure, and then the file is deleted, so a partial download
 // never stays behind. True when the whole body is in the file.
 bool downloadToFile(const std::string& url, const std::string& path, uint64_t maxBytes);
-
-// True when downloadToFile would try the location at all (the scheme rule above).
-bool isAllowedDownloadUrl(const std::string& url);
 
 }  // namespace plat

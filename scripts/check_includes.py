@@ -17,7 +17,7 @@ LAYERS = [
                        "platform/atomic_file.h", "platform/clock.h", "platform/errors.h", "platform/file_open.h",
                        "platform/files.h", "platform/win32/wide.h",
                        "platform/folders.h", "platform/fonts.h", "platform/paths.h", "platform/process.h",
-                       "platform/registry.h", "platform/text.h", "platform/timefmt.h"]),
+                       "platform/registry.h", "platform/text.h", "platform/timefmt.h", "platform/url_rules.h"]),
     ("platform", ["platform/**"]),
     ("catalog", ["core/armory.*", "core/catalog.*", "core/format.*", "core/sound_sink.cpp", "core/angles.h"]),
     ("kernel", ["engine/analysis.*", "engine/drill_round.*", "engine/metrics.*", "engine/round_config.*",

@@ -136,27 +136,6 @@ std::string resolvePath(const std::string& path) {
     return out;
 }
 
-bool matchesPattern(const std::string& name, const std::string& pattern) {
-    size_t n = 0, p = 0;
-    size_t starP = std::string::npos, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || lowerAscii(pattern[p]) == lowerAscii(name[n]))) {
-            ++n;
-            ++p;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            starP = p++;
-            starN = n;
-        } else if (starP != std::string::npos) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
-}
-
 std::vector<FileEntry> findFiles(const std::string& pattern) {
     std::vector<FileEntry> found;
     std::string p = pattern;

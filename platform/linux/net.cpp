@@ -37,39 +37,11 @@ bool curlReady() {
     return ok;
 }
 
-bool isLoopbackHost(const std::string& host) {
-    return host == "127.0.0.1" || host == "localhost" || host == "[::1]" || host == "::1";
-}
-
 }  // namespace
-
-bool isAllowedDownloadUrl(const std::string& url) {
-    if (!curlReady()) return false;
-    CURLU* parsed = curl_url();
-    if (!parsed) return false;
-    bool allowed = false;
-    if (curl_url_set(parsed, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK) {
-        char* scheme = nullptr;
-        if (curl_url_get(parsed, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK && scheme) {
-            std::string s = scheme;
-            if (s == "https" || s == "file") {
-                allowed = true;
-            } else if (s == "http") {
-                char* host = nullptr;
-                if (curl_url_get(parsed, CURLUPART_HOST, &host, 0) == CURLUE_OK && host)
-                    allowed = isLoopbackHost(host);
-                curl_free(host);
-            }
-        }
-        curl_free(scheme);
-    }
-    curl_url_cleanup(parsed);
-    return allowed;
-}
 
 bool downloadToFile(const std::string& url, const std::string& path, uint64_t maxBytes) {
     if (path.empty()) return false;
-    if (!isAllowedDownloadUrl(url)) {
+    if (!isAllowedDownloadUrl(url) || !curlReady()) {
         std::remove(path.c_str());
         return false;
     }

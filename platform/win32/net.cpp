@@ -288,22 +288,6 @@ bool fetchHttp(const std::string& url, Sink& sink) {
 
 }  // namespace
 
-bool isAllowedDownloadUrl(const std::string& url) {
-    // Blanks and control characters make a text no address at all.
-    for (char c : url)
-        if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7f) return false;
-    const std::string scheme = schemeOf(url);
-    std::string authority;
-    if (scheme.empty() || !authorityOf(url, authority)) return false;
-    authority = lowered(authority);
-    if (scheme == "file") return authority.empty() || authority == "localhost";
-    if (scheme != "https" && scheme != "http") return false;
-    std::string host;
-    if (!hostOf(authority, host)) return false;
-    // Plain http only to this machine: nothing on the wire to tamper with.
-    return scheme == "https" || isLoopbackHost(host);
-}
-
 bool downloadToFile(const std::string& url, const std::string& path, uint64_t maxBytes) {
     if (path.empty()) return false;
     const std::wstring widePath = win32::toWide(path);

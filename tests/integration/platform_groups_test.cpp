@@ -64,6 +64,15 @@ TEST(MatchesPattern, WildcardsWithoutRegardToCase) {
         {"ac", "a?c", false},
         {"aXbXc", "*b*c", true},
         {"", "*", true},
+        // A '*' in the name is a plain character, matched by the pattern's wildcard.
+        {"*.", "*", true},
+        {"a*b", "a*", true},
+        {"a*b", "a*b", true},
+        {"*", "*", true},
+        {"x*y.acf", "*.acf", true},
+        {"*", "?", true},
+        {"*", "a", false},
+        {"ab", "a*b*", true},
     };
     for (const Case& c : cases) EXPECT_EQ(plat::matchesPattern(c.name, c.pattern), c.match) << c.name << " " << c.pattern;
 }

@@ -47,7 +47,17 @@ INSTANTIATE_TEST_SUITE_P(Table, DownloadUrlRule,
                                            UrlCase{"http://10.0.0.1/x", false},
                                            UrlCase{"ftp://example.invalid/x", false},
                                            UrlCase{"gopher://127.0.0.1/x", false},
-                                           UrlCase{"not a url", false}, UrlCase{"", false}));
+                                           UrlCase{"not a url", false}, UrlCase{"", false},
+                                           UrlCase{"http://LOCALHOST/x", true},
+                                           UrlCase{"http://user@127.0.0.1:8000/x", true},
+                                           UrlCase{"http://127.0.0.1:80x/x", false},
+                                           UrlCase{"http://[::1/x", false},
+                                           UrlCase{"https://", false},
+                                           UrlCase{"https:example.invalid/x", false},
+                                           UrlCase{"https://example.invalid/a b", false},
+                                           UrlCase{"file://localhost/tmp/x", true},
+                                           UrlCase{"file://example.invalid/tmp/x", false},
+                                           UrlCase{"1http://127.0.0.1/x", false}));
 
 TEST(DownloadToFile, RefusedLocationTouchesNothingAndLeavesNoFile) {
     TempDir dir;
