@@ -4,15 +4,15 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
-#include <fstream>
 #include <sstream>
 
 #include "core/app.h"
 #include "core/catalog.h"
 #include "core/format.h"
 #include "core/score_log.h"
-#include "platform/file_open.h"
+#include "platform/atomic_file.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 #include "platform/timefmt.h"
 
 std::string historyGameKey(const GameInfo& row) {
@@ -54,9 +54,14 @@ HistoryEstimate estimateFromHistory(const std::vector<HistoryEntry>& history, co
         // A hand-edited "inf" or "nan" would turn the whole estimate into NaN.
         if (!std::isfinite(rec) || !std::isfinite(lo) || !std::isfinite(hi)) continue;
         if (!(rec > 0 && lo > 0 && lo < hi)) continue;
+        // A finite but extreme range (1e-300 to 1e300) overflows hi / lo: its weight would be
+        // 0, and a history of such rows would divide 0 by 0.
+        const double ratio = hi / lo;
+        if (!std::isfinite(ratio)) continue;
         const double x = std::log(rec);
-        const double s = std::max(0.04, 0.5 * std::log(hi / lo));
+        const double s = std::max(0.04, 0.5 * std::log(ratio));
         const double w = 1.0 / (s * s);
+        if (!(w > 0) || !std::isfinite(w)) continue;
         sumW += w;
         sumWx += w * x;
         xs.push_back(x);
@@ -173,15 +178,10 @@ void App::saveResult() {
 
     plat::makeFolder(reportsDir());
     const std::string path = plat::joinPath(reportsDir(), "Tarvion_" + stamp + ".txt");
+    // Written beside and then moved over in one step: a kill during the write leaves the old
+    // report (of the same second) or none, never half of one.
     reportPath.clear();
-    {
-        std::ofstream out(plat::fsPath(path), std::ios::trunc);
-        if (out) {
-            out << resultReportText(*this, when);
-            out.flush();
-            if (out) reportPath = path;
-        }
-    }
+    if (plat::writeFileAtomically(path, plat::withTextLineEnds(resultReportText(*this, when)))) reportPath = path;
 
     if (appended) {
         loadHistory();

@@ -10,6 +10,7 @@
 #include "core/format.h"
 #include "engine/metrics.h"
 #include "platform/file_open.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/timefmt.h"
 
@@ -68,24 +69,54 @@ bool parseScoreLine(const std::string& line, ScoreRow& row) {
 
 std::vector<std::string> csvDataLines(const std::string& path) {
     std::vector<std::string> lines;
-    std::ifstream in(plat::fsPath(path));
-    std::string line;
-    if (!in || !std::getline(in, line)) return lines;
-    while (std::getline(in, line)) lines.push_back(line);
+    // Through the file layer, which reads only regular files and never waits on the open.
+    std::string text;
+    if (plat::readFileCapped(path, kCsvMaxBytes, text) == plat::ReadResult::Failed) return lines;
+    // The first line is the header, whatever it holds. Past the cap the file is read as far
+    // as its last whole line.
+    size_t start = text.find('\n');
+    if (start == std::string::npos) return lines;
+    ++start;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            if (text.size() < kCsvMaxBytes) lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
     return lines;
 }
 
-bool csvNeedsHeader(const std::string& path) {
+CsvEnd csvEnd(const std::string& path) {
+    if (!plat::fileAttributes(path)) return CsvEnd::Missing;
+    // A first look through the file layer, which opens only regular files and never waits:
+    // no byte at all, or at least one.
+    std::string probe;
+    const plat::ReadResult look = plat::readFileCapped(path, 0, probe);
+    if (look == plat::ReadResult::Failed) return CsvEnd::NotAFile;
+    if (look == plat::ReadResult::Ok) return CsvEnd::Empty;
     std::ifstream in(plat::fsPath(path), std::ios::binary);
-    if (!in) return true;
-    return in.peek() == std::ifstream::traits_type::eof();
+    char last = 0;
+    if (!in.seekg(-1, std::ios::end) || !in.get(last)) return CsvEnd::NotAFile;
+    return last == '\n' ? CsvEnd::Complete : CsvEnd::Cut;
+}
+
+bool csvNeedsHeader(const std::string& path) {
+    const CsvEnd end = csvEnd(path);
+    return end == CsvEnd::Missing || end == CsvEnd::Empty;
 }
 
 bool appendCsvLine(const std::string& path, const char* header, const std::string& line) {
-    const bool needsHeader = csvNeedsHeader(path);
+    const CsvEnd end = csvEnd(path);
+    if (end == CsvEnd::NotAFile) return false;
     std::ofstream out(plat::fsPath(path), std::ios::app);
     if (!out) return false;
-    if (needsHeader) out << header << '\n';
+    if (end == CsvEnd::Missing || end == CsvEnd::Empty) out << header << '\n';
+    // A last line without its end (an editor that saves without one) must not take the new
+    // row onto it: the two would be one broken row.
+    if (end == CsvEnd::Cut) out << '\n';
     out << line << '\n';
     out.flush();
     return static_cast<bool>(out);

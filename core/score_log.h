@@ -1,6 +1,7 @@
 #pragma once
 // scores.csv: one line per finished round of every kind of session, kept in App.scores too.
 // Field names follow the file's header words.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,8 +36,9 @@ std::string formatScoreLine(const ScoreRow& row);
 // One data line of the file; false (row untouched) when it has fewer than 9 fields.
 bool parseScoreLine(const std::string& line, ScoreRow& row);
 
-// The lines of a CSV file after its first line (the header, whatever it holds); none when
-// the file cannot be opened.
+// The lines of a CSV file after its first line (the header, whatever it holds), without
+// their line ends; none when the file is missing or no regular file (reading never waits on
+// a FIFO or a device). Past kCsvMaxBytes the file is read as far as its last whole line.
 std::vector<std::string> csvDataLines(const std::string& path);
 
 // The daily means of the rounds played at about one sensitivity: parallel lists, one entry
@@ -54,9 +56,23 @@ struct DaySeries {
 // finite are left out.
 DaySeries dailyProgress(const std::vector<ScoreRow>& rows, const std::string& gameId, int32_t drill, double cm360);
 
+// How a CSV file ends, which decides how an append starts.
+enum class CsvEnd {
+    Missing,   // no such file
+    Empty,     // zero bytes
+    Complete,  // its last line has its line end
+    Cut,       // its last line lacks one
+    NotAFile,  // a folder, a FIFO, a device, or a file that cannot be read
+};
+CsvEnd csvEnd(const std::string& path);
+
 // True when the file is missing or holds nothing, so an append must start with the header
 // (a zero-byte file left by a crash would otherwise lose its first row as "the header").
 bool csvNeedsHeader(const std::string& path);
 // Appends `line` (and a line end) to the file, writing `header` first when the file is
-// missing or empty. False when the file cannot be opened or written.
+// missing or empty and a line end first when its last line has none. False when the file
+// cannot be opened or written, or is no regular file.
 bool appendCsvLine(const std::string& path, const char* header, const std::string& line);
+
+// A CSV file is read whole up to this size; past it, as far as its last whole line.
+inline constexpr size_t kCsvMaxBytes = size_t(256) << 20;

@@ -89,4 +89,18 @@ std::u16string utf8ToUtf16(const std::string& text) {
     return out;
 }
 
+std::string withTextLineEnds(const std::string& text) {
+#ifdef _WIN32
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+#else
+    return text;
+#endif
+}
+
 }  // namespace plat

@@ -13,6 +13,13 @@
 #include "core/catalog.h"
 #include "core/history.h"
 #include "core/score_log.h"
+#include "platform/timefmt.h"
+#ifndef _WIN32
+#include <ctime>
+
+#include "tests/platform/fifo_watchdog.h"
+#include "tests/platform/file_size_limit.h"
+#endif
 
 namespace fs = std::filesystem;
 
@@ -167,6 +174,22 @@ TEST(HistoryEstimateTest, SkipsUnusableRows) {
     EXPECT_EQ(e.high, 0);
 }
 
+TEST(HistoryEstimateTest, ARowWithAFiniteButExtremeRangeIsSkipped) {
+    // hi / lo overflows for these: the weight would be 0, and alone they gave 0 / 0.
+    const std::vector<HistoryEntry> extreme = {usable("G", 35, 1e-300, 1e300), usable("G", 35, 0.5, 1e308),
+                                               usable("G", 35, 1e-320, 40)};
+    for (const HistoryEntry& row : extreme) {
+        SCOPED_TRACE(row.range_low_cm);
+        const HistoryEstimate alone = estimateFromHistory({row}, "G");
+        EXPECT_EQ(alone.count, 0);
+        EXPECT_EQ(alone.centre, 0);
+        const HistoryEstimate mixed = estimateFromHistory({row, usable("G", 30, 27, 33)}, "G");
+        EXPECT_EQ(mixed.count, 1);
+        EXPECT_NEAR(mixed.centre, 30, 1e-9);
+        EXPECT_TRUE(std::isfinite(mixed.low) && std::isfinite(mixed.high));
+    }
+}
+
 TEST(HistoryEstimateTest, SingleRowBandIsHalfItsLogRangeWithAFloor) {
     struct Case {
         double rec, lo, hi, halfBand;
@@ -282,6 +305,58 @@ TEST_F(HistoryTest, FailedAppendKeepsResultInMemory) {
     EXPECT_EQ(app.history[1].recommended_dpi, perfectDpi(gameCatalog()[1], 0.07, 32.5, 100, 1920).recommendedDpi);
     EXPECT_FALSE(app.reportPath.empty());  // the report does not depend on the history file
 }
+
+TEST_F(HistoryTest, AResultSavedAfterAHandEditedCutLineIsARowOfItsOwn) {
+    writeFile(historyFile(), std::string(kHistoryHeader) +
+                                 "\n2025-01-02 10:00,Apex Legends,800,1.0000,51.95,1.1000,47.23,44.00,50.00,Low,800,finder");
+    fillResult(app);
+    app.saveResult();
+    ASSERT_EQ(app.history.size(), 2u);
+    EXPECT_EQ(app.history[0].game, "Apex Legends");
+    EXPECT_EQ(app.history[0].type, "finder");
+    EXPECT_EQ(app.history[1].game, "VALORANT");
+}
+
+TEST_F(HistoryTest, TheReportIsWrittenWholeBesideAndLeavesNoTemporary) {
+    fillResult(app);
+    app.saveResult();
+    ASSERT_FALSE(app.reportPath.empty());
+    for (const auto& entry : fs::directory_iterator(dir / "reports"))
+        EXPECT_EQ(entry.path().extension(), ".txt") << entry.path();
+}
+
+#ifndef _WIN32
+// A write that fails part-way (the file-size limit stands in for a full disk or a kill): the
+// report of the same second that was there stays whole instead of being cut.
+TEST_F(HistoryTest, AReportWriteThatFailsPartWayLeavesTheEarlierReportWhole) {
+    fillResult(app);
+    fs::create_directories(dir / "reports");
+    // Whatever second the save falls in, its name is taken by an earlier report.
+    const std::time_t now = std::time(nullptr);
+    std::vector<fs::path> earlier;
+    for (std::time_t t = now - 1; t <= now + 3; ++t) {
+        earlier.push_back(dir / "reports" / ("Tarvion_" + plat::formatLocalTime("%Y%m%d_%H%M%S", t) + ".txt"));
+        writeFile(earlier.back(), "an earlier report");
+    }
+    {
+        fsize_test::ScopedFileSizeLimit limit(200);  // more than the earlier reports, less than a new one
+        ASSERT_TRUE(limit.active());
+        app.saveResult();
+    }
+    EXPECT_EQ(app.reportPath, "");
+    for (const fs::path& p : earlier) EXPECT_EQ(readFile(p), "an earlier report") << p;
+    for (const auto& entry : fs::directory_iterator(dir / "reports"))
+        EXPECT_EQ(entry.path().extension(), ".txt") << "a temporary was left: " << entry.path();
+}
+
+TEST_F(HistoryTest, AFifoInPlaceOfTheHistoryIsNotReadAndNeverBlocks) {
+    ASSERT_TRUE(fifo_test::makeFifo(historyFile()));
+    app.history.push_back(HistoryEntry{});
+    ASSERT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {historyFile()}, [&] { app.loadHistory(); }))
+        << "loading blocked on the FIFO";
+    EXPECT_TRUE(app.history.empty());
+}
+#endif
 
 TEST_F(HistoryTest, ReportPathOnlyWhenWritten) {
     writeFile(dir / "reports", "a file where the folder should be");

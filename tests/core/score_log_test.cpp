@@ -13,6 +13,9 @@
 #include "tests/core/temp_folder.h"
 #include "core/score_log.h"
 #include "platform/timefmt.h"
+#ifndef _WIN32
+#include "tests/platform/fifo_watchdog.h"
+#endif
 
 namespace fs = std::filesystem;
 
@@ -145,6 +148,56 @@ TEST_F(ScoreLogTest, ZeroByteFileGetsTheHeader) {
 
 // Finder and Sens Check rounds belong to the result's game; practice and Scope Check
 // rounds to the current game (a Scope Check never sets resultGame).
+TEST_F(ScoreLogTest, AnAppendStartsOnANewLineWhateverTheFileEndsWith) {
+    struct Case {
+        const char* what;
+        const char* before;  // nullptr: no file
+        const char* added;   // what the append writes, as text
+    };
+    const Case cases[] = {
+        {"no file", nullptr, "h\nB\n"},
+        {"zero bytes", "", "h\nB\n"},
+        {"a whole last line", "h\nA\n", "B\n"},
+        {"CR LF line ends", "h\r\nA\r\n", "B\n"},
+        // An editor that saves without a final line end: B must not join A.
+        {"a cut last line", "h\nA", "\nB\n"},
+        {"only a header without its end", "h", "\nB\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path file = dir / "t.csv";
+        fs::remove(file);
+        if (c.before) writeFile(file, c.before);
+        const std::string old = c.before ? readFile(file) : std::string();
+        EXPECT_TRUE(appendCsvLine(file.string(), "h", "B"));
+        EXPECT_EQ(readFile(file), old + c.added);
+    }
+}
+
+TEST_F(ScoreLogTest, ARoundLoggedAfterAHandEditedCutLineIsARowOfItsOwn) {
+    writeFile(scoresFile(), std::string(kScoresHeader) + "\n2024-01-01,cs2,0,40.00,5.100,0.800,450,0.600,finder");
+    app.logScore(knownRound(), "practice");
+    app.loadScores();
+    ASSERT_EQ(app.scores.size(), 2u);
+    EXPECT_EQ(app.scores[0].mode, "finder");
+    EXPECT_EQ(app.scores[1].mode, "practice");
+}
+
+#ifndef _WIN32
+TEST_F(ScoreLogTest, AFifoInPlaceOfTheLogIsNeitherReadNorWrittenAndNeverBlocks) {
+    ASSERT_TRUE(fifo_test::makeFifo(scoresFile()));
+    bool appended = true;
+    app.scores.push_back(ScoreRow{});
+    ASSERT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {scoresFile()}, [&] {
+        app.loadScores();
+        appended = appendCsvLine(scoresFile().string(), kScoresHeader, "x");
+    })) << "the log blocked on the FIFO";
+    EXPECT_TRUE(app.scores.empty());
+    EXPECT_FALSE(appended);
+    EXPECT_EQ(csvEnd(scoresFile().string()), CsvEnd::NotAFile);
+}
+#endif
+
 TEST_F(ScoreLogTest, GameColumnBySessionKind) {
     struct Case {
         int32_t kind;
