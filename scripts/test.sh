@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine, builds everything and runs every test.
-# Window tests run under Xvfb with Mesa; Tarvion.exe is built with MinGW-w64 and run under Wine.
+# Window tests run under Xvfb with Mesa; Tarvion.exe is built with MinGW-w64 and run under Wine;
+# then the tests run once more built with AddressSanitizer and UBSan (scripts/test_sanitizers.sh).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${TARVION_BUILD_DIR:-$here/build}"
@@ -18,3 +19,5 @@ export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
 cd "$build"
 xvfb-run -a -s "-screen 0 1920x1080x24" \
   ctest --output-on-failure -j "$(nproc)" --timeout 900
+
+bash "$here/scripts/test_sanitizers.sh"

@@ -8,7 +8,7 @@ endif()
 # runs for a bounded time as a test, seeded with the fixture trees; a crash, a failed
 # invariant or a hang fails it.
 find_program(TARVION_CLANGXX NAMES clang++ clang++-14)
-if(TARVION_CLANGXX AND NOT DEFINED TARVION_FUZZ_WORKS)
+if(TARVION_FUZZ AND TARVION_CLANGXX AND NOT DEFINED TARVION_FUZZ_WORKS)
   set(probe_dir "${CMAKE_BINARY_DIR}/fuzz_probe")
   file(MAKE_DIRECTORY "${probe_dir}")
   file(WRITE "${probe_dir}/probe.cpp"
@@ -22,7 +22,7 @@ if(TARVION_CLANGXX AND NOT DEFINED TARVION_FUZZ_WORKS)
   endif()
 endif()
 
-if(TARVION_FUZZ_WORKS)
+if(TARVION_FUZZ AND TARVION_FUZZ_WORKS)
   set(fuzz_dir "${CMAKE_CURRENT_SOURCE_DIR}/integration/fuzz")
   set(fuzz_data "${CMAKE_CURRENT_SOURCE_DIR}/integration/data")
   set(fuzz_deps "${CMAKE_SOURCE_DIR}/integration/text_rules.cpp" "${CMAKE_SOURCE_DIR}/integration/detection.h"
@@ -47,6 +47,6 @@ if(TARVION_FUZZ_WORKS)
         -max_len=65536 "-artifact_prefix=${CMAKE_CURRENT_BINARY_DIR}/fuzz_artifacts_${name}-" "${corpus}" "${fuzz_data}/stores" "${fuzz_data}/reforger")
     set_tests_properties(integration_fuzz_${name} PROPERTIES LABELS integration TIMEOUT 300)
   endforeach()
-else()
+elseif(TARVION_FUZZ)
   message(STATUS "integration fuzz targets skipped: clang with libFuzzer (libclang-rt-14-dev) not found")
 endif()
