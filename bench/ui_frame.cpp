@@ -3,7 +3,9 @@
 // player: N stored results and N logged rounds at the current sensitivity, spread over
 // 365 days (one point a day in the progress charts), for N of 1,000, 10,000 and 100,000,
 // scrolled to the top. BM_UiFrameHistoryDays holds the rows at 10,000 and varies the days
-// instead: the charts draw every day, so their cost follows the number of days played.
+// instead: the charts draw every day, so their cost follows the number of days played. The
+// LongGameLists ones draw the home screen and the setup wizard's game page with 16 MiB game
+// lists.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -52,6 +54,38 @@ void BM_UiFrameHome(benchmark::State& state) {
     for (auto _ : state) ui.frame();
 }
 BENCHMARK(BM_UiFrameHome)->Unit(benchmark::kMicrosecond);
+
+// A hand-edited 16 MiB game list (ids, unknown words and repeats), with the detection done:
+// the home screen asks which detected games are new and the setup wizard's game page asks,
+// per tile, which games are the player's, every frame.
+std::string longGameList() {
+    const char* const words[] = {"cs2", "foo", "apex", "valorant", "not-a-game", "ow2", "cs2"};
+    std::string list;
+    for (size_t i = 0; list.size() < (16u << 20); ++i) {
+        if (!list.empty()) list += ',';
+        list += words[i % 7];
+    }
+    return list;
+}
+
+void runLongGameLists(benchmark::State& state, int32_t screen) {
+    HeadlessUi ui;
+    App& app = ui.app;
+    app.myGames = longGameList();
+    app.knownGames = longGameList();
+    app.detectedGames = {{"Counter-Strike 2", "Steam", 0}, {"Apex Legends", "Steam", 2}, {"Rust", "Steam", -1}};
+    app.detectionDone.store(true);
+    app.screen = screen;
+    app.setupStep = 0;
+    for (int i = 0; i < 3; ++i) ui.frame();
+    for (auto _ : state) ui.frame();
+}
+
+void BM_UiFrameHomeLongGameLists(benchmark::State& state) { runLongGameLists(state, ScreenHome); }
+BENCHMARK(BM_UiFrameHomeLongGameLists)->Unit(benchmark::kMillisecond);
+
+void BM_UiFrameSetupLongGameLists(benchmark::State& state) { runLongGameLists(state, ScreenSetup); }
+BENCHMARK(BM_UiFrameSetupLongGameLists)->Unit(benchmark::kMillisecond);
 
 void BM_UiFrameRoundFlick(benchmark::State& state) {
     HeadlessUi ui;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/catalog.h"
+#include "core/game_lists.h"
 #include "core/history.h"
 #include "core/score_log.h"
 #include "engine/analysis.h"
@@ -49,8 +50,8 @@ using Rgb = std::array<float, 3>;
     X(bool, msaa, true, true)                             \
     X(bool, fullscreen, true, true)                       \
     X(bool, showFps, false, true)                         \
-    X(std::string, myGames, "", false)                    \
-    X(std::string, knownGames, "", false)                 \
+    X(IdList, myGames, "", false)                         \
+    X(IdList, knownGames, "", false)                      \
     X(double, reforgerYaw, 0, false)                      \
     X(double, reforgerFov, 0, false)                      \
     X(bool, tutorialDone, false, false)                   \
@@ -373,8 +374,9 @@ struct App {
     // historyEstimate(key), kept in historyView until the history or the key changes.
     const HistoryEstimate& cachedHistoryEstimate(const std::string& key);
     // ---- Game lists --------------------------------------------------------
-    // Catalogue indices of the known ids in myGames, in list order (duplicates kept).
-    std::vector<int32_t> myGameIndices() const;
+    // Catalogue indices of the known ids in myGames, in list order (duplicates kept). The
+    // readers here use what was parsed when the list was set.
+    const std::vector<int32_t>& myGameIndices() const;
     bool isMyGame(int32_t index) const;
     // Removes the game's id from myGames and, with `add`, appends it at the end.
     void setMyGame(int32_t index, bool add);

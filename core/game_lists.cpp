@@ -29,42 +29,45 @@ namespace {
 
 bool validIndex(int32_t index) { return index >= 0 && static_cast<size_t>(index) < gameCatalog().size(); }
 
-bool contains(const std::vector<std::string>& items, const char* id) {
-    return std::find(items.begin(), items.end(), id) != items.end();
-}
-
 }  // namespace
 
-std::vector<int32_t> App::myGameIndices() const {
-    std::vector<int32_t> indices;
-    for (const std::string& item : splitList(myGames)) {
-        int32_t index = gameIndexById(item);
+IdList::IdList(std::string text) : text_(std::move(text)), items_(splitList(text_)) {
+    rows_.assign(gameCatalog().size(), false);
+    for (const std::string& item : items_) {
+        const int32_t index = gameIndexById(item);
         // gameIndexById falls back to row 0 for an unknown id: keep only exact matches.
-        if (item == gameCatalog()[index].id) indices.push_back(index);
+        if (item != gameCatalog()[static_cast<size_t>(index)].id) continue;
+        indices_.push_back(index);
+        rows_[static_cast<size_t>(index)] = true;
     }
-    return indices;
 }
 
-bool App::isMyGame(int32_t index) const {
-    if (!validIndex(index)) return false;
-    return contains(splitList(myGames), gameCatalog()[index].id);
-}
+bool IdList::has(int32_t index) const { return validIndex(index) && rows_[static_cast<size_t>(index)]; }
+
+std::ostream& operator<<(std::ostream& out, const IdList& list) { return out << list.text(); }
+
+const std::vector<int32_t>& App::myGameIndices() const { return myGames.indices(); }
+
+bool App::isMyGame(int32_t index) const { return myGames.has(index); }
 
 void App::setMyGame(int32_t index, bool add) {
     if (!validIndex(index)) return;
     const std::string id = gameCatalog()[index].id;
-    std::vector<std::string> items = splitList(myGames);
+    std::vector<std::string> items = myGames.items();
     items.erase(std::remove(items.begin(), items.end(), id), items.end());
     if (add) items.push_back(id);
     myGames = joinComma(items);
 }
 
 void App::mergeKnownGames(const std::vector<int32_t>& indices) {
-    std::vector<std::string> items = splitList(knownGames);
+    std::vector<std::string> items = knownGames.items();
+    // Rows added here count as known for the rest of the loop, so each goes in once.
+    std::vector<bool> known(gameCatalog().size(), false);
+    for (size_t row = 0; row < known.size(); ++row) known[row] = knownGames.has(static_cast<int32_t>(row));
     for (int32_t index : indices) {
-        if (!validIndex(index)) continue;
-        const char* id = gameCatalog()[index].id;
-        if (!contains(items, id)) items.emplace_back(id);
+        if (!validIndex(index) || known[static_cast<size_t>(index)]) continue;
+        items.emplace_back(gameCatalog()[index].id);
+        known[static_cast<size_t>(index)] = true;
     }
     knownGames = joinComma(items);
 }

@@ -1,5 +1,8 @@
 #pragma once
 // Lists of catalogue ids kept as one comma-separated text (App.myGames, App.knownGames).
+#include <cstddef>
+#include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -8,3 +11,33 @@
 std::vector<std::string> splitList(const std::string& text);
 // The items joined by "," ("" for none).
 std::string joinComma(const std::vector<std::string>& items);
+
+// A list of catalogue ids as settings.ini holds it, with what its readers need parsed once,
+// whenever a text is set: the items, and which of them are catalogue rows. The screens ask
+// every frame, so a long hand-edited list costs its parse once, not once per frame.
+class IdList {
+public:
+    IdList(const char* text = "") : IdList(std::string(text)) {}
+    IdList(std::string text);
+
+    const std::string& text() const { return text_; }
+    const std::vector<std::string>& items() const { return items_; }
+    // Catalogue indices of the items that are catalogue ids, in list order (duplicates kept).
+    const std::vector<int32_t>& indices() const { return indices_; }
+    // True when an item equals the id of catalogue row `index` (false outside the catalogue).
+    bool has(int32_t index) const;
+
+    bool empty() const { return text_.empty(); }
+    size_t find(const std::string& part, size_t from = 0) const { return text_.find(part, from); }
+    friend bool operator==(const IdList& a, const IdList& b) { return a.text_ == b.text_; }
+    friend bool operator==(const IdList& a, const std::string& b) { return a.text_ == b; }
+    friend bool operator==(const IdList& a, const char* b) { return a.text_ == b; }
+
+private:
+    std::string text_;
+    std::vector<std::string> items_;
+    std::vector<int32_t> indices_;
+    std::vector<bool> rows_;  // by catalogue index
+};
+
+std::ostream& operator<<(std::ostream& out, const IdList& list);

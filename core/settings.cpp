@@ -21,7 +21,7 @@ namespace {
 struct GameId {};
 
 using Field = std::variant<GameId, int32_t App::*, int64_t App::*, double App::*, float App::*, bool App::*,
-                           Rgb App::*, std::string App::*>;
+                           Rgb App::*, std::string App::*, IdList App::*>;
 
 struct Key {
     const char* name;
@@ -56,6 +56,7 @@ void writeValue(std::ostream& out, const App& app, const Field& field) {
                    [&](GameId) { out << app.currentGame().id; },
                    [&](bool App::*m) { out << (app.*m ? 1 : 0); },
                    [&](Rgb App::*m) { out << (app.*m)[0] << ' ' << (app.*m)[1] << ' ' << (app.*m)[2]; },
+                   [&](IdList App::*m) { out << (app.*m).text(); },
                    [&](auto m) { out << app.*m; },
                },
                field);
@@ -69,6 +70,7 @@ void readValue(App& app, const Field& field, const std::string& value) {
     std::visit(Overloaded{
                    [&](GameId) { app.game = gameIndexById(value); },
                    [&](std::string App::*m) { app.*m = value; },
+                   [&](IdList App::*m) { app.*m = value; },
                    [&](bool App::*m) {
                        int v = app.*m ? 1 : 0;
                        in >> v;

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "core/app.h"
+#include "core/catalog.h"
 #include "core/game_lists.h"
+#include "tests/core/temp_folder.h"
 
 namespace {
 
@@ -28,6 +31,51 @@ TEST(GameLists, SplitAndJoin) {
     EXPECT_EQ(joinComma({}), "");
     EXPECT_EQ(joinComma({"cs2"}), "cs2");
     EXPECT_EQ(joinComma({"cs2", "valorant", "apex"}), "cs2,valorant,apex");
+}
+
+TEST(IdList, ReadersAnswerFromWhatWasParsedWhenTheTextWasSet) {
+    struct Case {
+        const char* text;
+        Items items;
+        Indices indices;
+    };
+    const Case cases[] = {
+        {"", {}, {}},
+        {"cs2,foo,cs2,,reforger", {"cs2", "foo", "cs2", "reforger"}, {0, 0, 9}},
+        {"cs2 ,CS2", {"cs2 ", "CS2"}, {}},
+        {",apex,", {"apex"}, {2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const IdList list = c.text;
+        EXPECT_EQ(list.text(), c.text);
+        EXPECT_EQ(list.items(), c.items);
+        EXPECT_EQ(list.indices(), c.indices);
+        for (int32_t row = -1; row <= static_cast<int32_t>(gameCatalog().size()); ++row) {
+            const bool listed = std::find(c.indices.begin(), c.indices.end(), row) != c.indices.end();
+            EXPECT_EQ(list.has(row), listed) << row;
+        }
+    }
+}
+
+TEST(IdList, EveryWayOfSettingTheListRenewsWhatTheReadersSee) {
+    TempFolder folder;
+    App app;
+    app.dataDir = folder.path();
+    app.myGames = "apex";
+    EXPECT_TRUE(app.isMyGame(2));
+    app.myGames = std::string("cs2");  // same length, other content
+    EXPECT_FALSE(app.isMyGame(2));
+    EXPECT_TRUE(app.isMyGame(0));
+    app.setMyGame(1, true);
+    EXPECT_EQ(app.myGameIndices(), (Indices{0, 1}));
+    folder.write("settings.ini", "myGames=ow2\nknownGames=cs2\n");
+    app.loadSettings();
+    EXPECT_EQ(app.myGameIndices(), (Indices{gameIndexById("ow2")}));
+    EXPECT_TRUE(app.knownGames.has(0));
+    app.resetSettingsToDefaults();
+    EXPECT_TRUE(app.myGameIndices().empty());
+    EXPECT_FALSE(app.knownGames.has(0));
 }
 
 TEST(GameLists, MyGames) {
