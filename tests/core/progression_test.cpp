@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "core/app.h"
@@ -81,6 +82,23 @@ TEST_F(AwardXp, CapAtLevel99) {
     EXPECT_EQ(app.newLevel, 0);
     EXPECT_EQ(levelForXp(app.xp), kMaxLevel);
     EXPECT_TRUE(playedSounds().empty());
+}
+
+TEST_F(AwardXp, ATotalAtTheTopOfItsRangeStaysThereInsteadOfWrapping) {
+    // What loading xp=99999999999999999999 gives: the stream holds it at the maximum.
+    folder.write("settings.ini", "xp=99999999999999999999\n");
+    app.loadSettings();
+    ASSERT_EQ(app.xp, INT64_MAX);
+    for (const int64_t start : {INT64_MAX, INT64_MAX - 5}) {
+        SCOPED_TRACE(start);
+        app.xp = start;
+        app.awardXp(round(16, 0.5));
+        EXPECT_EQ(app.xp, INT64_MAX);
+        EXPECT_EQ(levelForXp(app.xp), kMaxLevel);
+        EXPECT_TRUE(savedXp(INT64_MAX));
+    }
+    app.loadSettings();
+    EXPECT_EQ(app.xp, INT64_MAX);
 }
 
 }  // namespace
