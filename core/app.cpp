@@ -30,6 +30,7 @@ void App::resetLookAndSound() {
 
 void App::applyInputTestReset() {
     resetSettingsToDefaults();
+    settingsNotice.clear();  // the run's screens do not depend on the profile either
     fullscreen = false;
     volume = 0.0f;
     dpi = 800;
@@ -37,6 +38,7 @@ void App::applyInputTestReset() {
 
 void App::applyAutomationReset() {
     resetSettingsToDefaults();
+    settingsNotice.clear();  // the run's screens do not depend on the profile either
     game = gameIndexById("valorant");
     dpi = 800;
     sens = 0.32;

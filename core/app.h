@@ -133,6 +133,11 @@ struct App {
     TARVION_SETTINGS_FIELDS(TARVION_DECLARE_SETTING)
 #undef TARVION_DECLARE_SETTING
 
+    // A settings.ini that could not be read: it still has to be moved aside before a save
+    // (pending), and the home screen's note about it until the player has seen it.
+    bool settingsUnreadablePending = false;
+    std::string settingsNotice;
+
     // Data folder and fonts
     std::string dataDir;
     void* fontBody = nullptr;
@@ -340,11 +345,17 @@ struct App {
     // dataDir + "settings.ini".
     std::string settingsPath() const;
     // Reads settings.ini when it exists, then repairs dpi, game and length and hands the
-    // Reforger calibration to the catalogue. A missing file leaves every field as it is.
+    // Reforger calibration to the catalogue. A missing file leaves every field as it is; so
+    // does one that cannot be read as text, which is moved aside (keepUnreadableSettings) and
+    // told of in settingsNotice. A UTF-8 byte-order mark is skipped.
     void loadSettings();
     // Rewrites settings.ini through a temporary file and one rename, so a failed write
-    // leaves the previous file whole. Failures are silent.
+    // leaves the previous file whole; through a link it writes the link's target. It never
+    // writes over an unreadable file that could not be moved aside. Failures are silent.
     void saveSettings();
+    // Moves an unreadable settings.ini to settings.ini.unreadable (or that name with a
+    // number, the first that is free) and sets settingsNotice; false when it cannot.
+    bool keepUnreadableSettings();
     // ---- Score log ---------------------------------------------------------
     // dataDir + "scores.csv".
     std::string scoresPath() const;

@@ -13,6 +13,7 @@
 #include "core/app.h"
 #include "platform/atomic_file.h"
 #include "platform/file_open.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 
 namespace {
@@ -101,11 +102,60 @@ SettingsFileOps& settingsFileOps() {
     return ops;
 }
 
+bool isSettingsText(const std::string& bytes) {
+    // UTF-16 or UTF-32 (every ASCII character comes with a zero byte) or some binary file:
+    // reading it as lines would only lose every setting.
+    return bytes.find('\0') == std::string::npos;
+}
+
+std::string settingsSaveTarget(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path p = plat::fsPath(path);
+    // A link to a link is followed too, up to the depth the system itself would follow.
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(p, ec); ++hops) {
+        const std::filesystem::path next = std::filesystem::read_symlink(p, ec);
+        if (ec) break;
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+    return plat::utf8Path(p);
+}
+
 std::string App::settingsPath() const { return plat::joinPath(dataDir, "settings.ini"); }
 
+// Moves an unreadable settings.ini aside, to the first free name of settings.ini.unreadable,
+// settings.ini.unreadable.1, ...; false (the file untouched) when that cannot be done.
+bool App::keepUnreadableSettings() {
+    const std::string path = settingsPath();
+    for (int n = 0; n < 1000; ++n) {
+        const std::string name = n == 0 ? "settings.ini.unreadable" : "settings.ini.unreadable." + std::to_string(n);
+        const std::string kept = plat::joinPath(dataDir, name);
+        std::error_code ec;
+        if (std::filesystem::exists(std::filesystem::symlink_status(plat::fsPath(kept), ec))) continue;
+        if (!settingsFileOps().replaceFile(path, kept)) return false;
+        settingsUnreadablePending = false;
+        settingsNotice = "settings.ini could not be read, so it was kept as " + name +
+                         " and the default settings are in use.";
+        return true;
+    }
+    return false;
+}
+
 void App::loadSettings() {
-    std::ifstream in(plat::fsPath(settingsPath()));
-    if (!in) return;
+    const std::string path = settingsPath();
+    if (!plat::fileAttributes(path)) return;  // no file: the defaults, created at the next save
+    std::string bytes;
+    // The file layer reads only a regular file and never waits on the open.
+    const plat::ReadResult read = plat::readFileCapped(path, kSettingsMaxBytes, bytes);
+    if (read != plat::ReadResult::Ok || !isSettingsText(bytes)) {
+        // There, but not readable as text (no permission, UTF-16, a folder...): the defaults
+        // stay, and the file is kept under another name before anything is saved over it.
+        settingsUnreadablePending = true;
+        keepUnreadableSettings();
+        return;
+    }
+    // A byte-order mark would otherwise become part of the first key.
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
+    std::istringstream in(bytes);
     std::string line;
     while (std::getline(in, line)) {
         // A file edited on Windows reads the same as one with plain line ends.
@@ -127,7 +177,10 @@ void App::loadSettings() {
 }
 
 void App::saveSettings() {
-    const std::string path = settingsPath();
+    // An unreadable file that could not be moved aside yet is never written over.
+    if (settingsUnreadablePending && !keepUnreadableSettings()) return;
+    // Through a link, the link's target takes the new settings and the link stays a link.
+    const std::string path = settingsSaveTarget(settingsPath());
     const std::string temp = path + ".tmp";
     std::error_code ignored;
     {

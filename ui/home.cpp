@@ -102,6 +102,12 @@ void drawUpdateCard(App& app) {
 }
 
 void drawModalCards(App& app) {
+    // Said once: the card goes when the player has read it.
+    if (!app.settingsNotice.empty()) {
+        const int pressed = actionCard("settingsKept", colCard, colWarn, "Your settings could not be read",
+                                       app.settingsNotice.c_str(), {"OK"});
+        if (pressed == 0) app.settingsNotice.clear();
+    }
     drawUpdateCard(app);
     if (app.showTutorialDone) {
         const int pressed = actionCard("tutDone", colGoodCard, colGood,

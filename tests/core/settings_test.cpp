@@ -6,10 +6,16 @@
 #include <locale>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/app.h"
 #include "core/settings.h"
 #include "tests/core/temp_folder.h"
+#ifndef _WIN32
+#include <fstream>
+
+#include "tests/platform/fifo_watchdog.h"
+#endif
 
 namespace {
 
@@ -215,6 +221,161 @@ TEST_F(SettingsTest, AutomationResetDropsTheLoadedReforgerYaw) {
     EXPECT_EQ(app.game, gameIndexById("valorant"));
     EXPECT_EQ(formatGameSens(reforger, reforger.yaw, 35, 800), "calibrate first");
 }
+
+// ---- A file that is there but cannot be read ------------------------------
+
+TEST_F(SettingsTest, AByteOrderMarkIsSkipped) {
+    folder.write("settings.ini", "\xEF\xBB\xBFgame=apex\ndpi=1600\n");
+    app.loadSettings();
+    EXPECT_EQ(app.game, gameIndexById("apex"));  // the first key is not lost
+    EXPECT_EQ(app.dpi, 1600);
+    EXPECT_EQ(app.settingsNotice, "");
+    EXPECT_TRUE(std::filesystem::exists(path()));
+}
+
+// The same text as UTF-16 (little-endian with its mark), as Notepad can save it.
+std::string utf16(const std::string& ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
+TEST_F(SettingsTest, AFileThatCannotBeReadAsTextIsKeptAndTheDefaultsAreUsed) {
+    struct Case {
+        const char* what;
+        std::function<void(const TempFolder&)> make;
+    };
+    const Case cases[] = {
+        {"UTF-16", [](const TempFolder& f) { f.write("settings.ini", utf16("game=apex\ndpi=1600\n")); }},
+        {"zero bytes inside", [](const TempFolder& f) { f.write("settings.ini", std::string("dpi=1600\0\n", 10)); }},
+        // Cannot be opened as a file at all, whoever runs the test.
+        {"a folder", [](const TempFolder& f) { std::filesystem::create_directories(f.file("settings.ini")); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder f;
+        App a;
+        a.dataDir = f.path();
+        c.make(f);
+        const bool isFolder = std::filesystem::is_directory(f.file("settings.ini"));
+        const std::string bytes = isFolder ? "" : f.read("settings.ini");
+        a.loadSettings();
+        expectSameSettings(a, App{}, c.what);
+        EXPECT_EQ(a.settingsNotice,
+                  "settings.ini could not be read, so it was kept as settings.ini.unreadable and the default "
+                  "settings are in use.");
+        // Kept as it was, under the new name; the save writes a fresh file of its own.
+        ASSERT_TRUE(std::filesystem::exists(f.file("settings.ini.unreadable")));
+        if (!isFolder) {
+            EXPECT_EQ(f.read("settings.ini.unreadable"), bytes);
+        }
+        a.saveSettings();
+        EXPECT_NE(f.read("settings.ini").find("\ndpi=800\n"), std::string::npos);
+        if (!isFolder) {
+            EXPECT_EQ(f.read("settings.ini.unreadable"), bytes);
+        }
+    }
+}
+
+TEST_F(SettingsTest, AKeptFileNeverReplacesAnEarlierOne) {
+    folder.write("settings.ini.unreadable", "first");
+    folder.write("settings.ini.unreadable.1", "second");
+    folder.write("settings.ini", utf16("dpi=1600\n"));
+    app.loadSettings();
+    EXPECT_EQ(folder.read("settings.ini.unreadable"), "first");
+    EXPECT_EQ(folder.read("settings.ini.unreadable.1"), "second");
+    EXPECT_EQ(folder.read("settings.ini.unreadable.2"), utf16("dpi=1600\n"));
+    EXPECT_NE(app.settingsNotice.find("kept as settings.ini.unreadable.2 "), std::string::npos) << app.settingsNotice;
+}
+
+TEST_F(SettingsTest, AnUnreadableFileThatCannotBeMovedAsideIsNeverSavedOver) {
+    const std::string bytes = utf16("dpi=1600\n");
+    folder.write("settings.ini", bytes);
+    settingsFileOps().replaceFile = [](const std::string&, const std::string&) { return false; };
+    app.loadSettings();
+    EXPECT_EQ(app.settingsNotice, "");
+    app.xp = 500;
+    app.saveSettings();  // as after a round
+    EXPECT_EQ(folder.read("settings.ini"), bytes);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("settings.ini.tmp")));
+    // Once it can be moved, it is, before the save.
+    settingsFileOps() = saved;
+    app.saveSettings();
+    EXPECT_EQ(folder.read("settings.ini.unreadable"), bytes);
+    EXPECT_NE(folder.read("settings.ini").find("\nxp=500\n"), std::string::npos);
+    EXPECT_FALSE(app.settingsNotice.empty());
+}
+
+#ifndef _WIN32
+TEST_F(SettingsTest, AFileWithoutReadPermissionIsKept) {
+    folder.write("settings.ini", "dpi=1600\n");
+    std::filesystem::permissions(path(), std::filesystem::perms::none);
+    if (std::ifstream(path()).good()) {
+        std::filesystem::permissions(path(), std::filesystem::perms::owner_all);
+        GTEST_SKIP() << "running with privileges that ignore file permissions";
+    }
+    app.loadSettings();
+    EXPECT_EQ(app.dpi, 800);
+    EXPECT_TRUE(std::filesystem::exists(folder.file("settings.ini.unreadable")));
+    std::filesystem::permissions(folder.file("settings.ini.unreadable"), std::filesystem::perms::owner_all);
+    EXPECT_EQ(folder.read("settings.ini.unreadable"), "dpi=1600\n");
+}
+
+TEST_F(SettingsTest, AFifoInPlaceOfTheFileIsKeptAsideWithoutBlocking) {
+    ASSERT_TRUE(fifo_test::makeFifo(path()));
+    ASSERT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {path(), folder.file("settings.ini.unreadable")},
+                                          [&] {
+                                              app.loadSettings();
+                                              app.saveSettings();
+                                          }))
+        << "settings.ini blocked on the FIFO";
+    EXPECT_EQ(app.dpi, 800);
+    EXPECT_TRUE(std::filesystem::is_regular_file(path()));
+}
+
+// ---- A settings.ini that is a link -------------------------------------------
+
+TEST_F(SettingsTest, ASaveThroughALinkWritesTheLinksTargetAndKeepsTheLink) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> links;  // link, target as written in it
+        std::string target;                                       // the file that gets the settings
+    };
+    const Case cases[] = {
+        {"relative", {{"settings.ini", "profile/real.ini"}}, "profile/real.ini"},
+        {"absolute", {{"settings.ini", "@/profile/real.ini"}}, "profile/real.ini"},
+        {"a link to a link", {{"settings.ini", "middle.ini"}, {"middle.ini", "profile/real.ini"}}, "profile/real.ini"},
+        {"to a file not there yet", {{"settings.ini", "profile/new.ini"}}, "profile/new.ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder f;
+        fs::create_directories(f.file("profile"));
+        f.write("profile/real.ini", "dpi=1600\n");
+        for (const auto& [link, target] : c.links) {
+            const std::string to = target[0] == '@' ? f.path() + target.substr(1) : target;
+            fs::create_symlink(to, f.file(link));
+        }
+        App a;
+        a.dataDir = f.path();
+        a.loadSettings();
+        a.xp = 777;
+        a.saveSettings();
+        EXPECT_TRUE(fs::is_symlink(f.file("settings.ini")));
+        const std::string written = f.read(c.target);
+        EXPECT_NE(written.find("\nxp=777\n"), std::string::npos) << written;
+        if (c.target == "profile/real.ini") {
+            EXPECT_NE(written.find("\ndpi=1600\n"), std::string::npos);
+        }
+        EXPECT_FALSE(fs::exists(f.file(c.target + ".tmp")));
+        EXPECT_FALSE(fs::exists(f.file("settings.ini.tmp")));
+    }
+}
+#endif
 
 // A user locale with a decimal comma and digit grouping, as a German desktop has.
 struct CommaNumbers : std::numpunct<char> {

@@ -101,6 +101,27 @@ TEST(HomeScreen, GamesFoundCardWaitsForDetection) {
     EXPECT_NE(readFile(app.dataDir + "/settings.ini").find("knownGames=cs2,apex"), std::string::npos);
 }
 
+TEST(HomeScreen, AKeptUnreadableSettingsFileIsToldOnceUntilSeen) {
+    App app;
+    app.dataDir = freshDataDir("tarvion_home_kept");
+    {
+        std::ofstream(app.dataDir + "/settings.ini", std::ios::binary) << std::string("\xFF\xFEg\0a\0", 6);
+    }
+    std::remove((app.dataDir + "/settings.ini.unreadable").c_str());
+    app.loadSettings();
+    UiHarness ui(app);
+    ui.frame();
+    ASSERT_TRUE(ui.hasText("Your settings could not be read"));
+    EXPECT_TRUE(ui.hasText("settings.ini could not be read, so it was kept as settings.ini.unreadable and the "
+                           "default settings are in use."));
+    ASSERT_TRUE(ui.click("OK"));
+    ui.frame();
+    EXPECT_FALSE(ui.hasText("Your settings could not be read"));
+    ui.frame();
+    EXPECT_FALSE(ui.hasText("Your settings could not be read"));
+    std::remove((app.dataDir + "/settings.ini.unreadable").c_str());
+}
+
 TEST(HomeScreen, UseThemKeepsAMainGameThatIsAlreadyMine) {
     App app;
     app.dataDir = freshDataDir("tarvion_home_use");
