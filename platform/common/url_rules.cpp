@@ -14,21 +14,35 @@ std::string lowered(std::string text) {
     return text;
 }
 
-bool isLoopbackHost(const std::string& host) {
-    return host == "127.0.0.1" || host == "localhost" || host == "[::1]";
-}
-
 bool isSchemeChar(char c, bool first) {
     const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
     if (first) return letter;
     return letter || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
 }
 
-// The host of an authority "user@host:port" ("[v6]" kept in brackets); false when it is not
-// one (an unclosed bracket, a port that is not a number).
-bool hostOf(const std::string& authority, std::string& host) {
+}  // namespace
+
+std::string urlScheme(const std::string& url) {
+    size_t i = 0;
+    while (i < url.size() && isSchemeChar(url[i], i == 0)) ++i;
+    if (i == 0 || i >= url.size() || url[i] != ':') return std::string();
+    return lowered(url.substr(0, i));
+}
+
+bool urlAuthority(const std::string& url, std::string& authority, size_t* restStart) {
+    const size_t colon = url.find(':');
+    if (colon == std::string::npos || url.compare(colon + 1, 2, "//") != 0) return false;
+    const size_t begin = colon + 3;
+    size_t end = url.find_first_of("/?#", begin);
+    if (end == std::string::npos) end = url.size();
+    authority = url.substr(begin, end - begin);
+    if (restStart) *restStart = end;
+    return true;
+}
+
+bool urlHost(const std::string& authority, std::string& host) {
     const size_t at = authority.rfind('@');
-    const std::string hostPort = at == std::string::npos ? authority : authority.substr(at + 1);
+    const std::string hostPort = lowered(at == std::string::npos ? authority : authority.substr(at + 1));
     std::string port;
     if (!hostPort.empty() && hostPort[0] == '[') {
         const size_t close = hostPort.find(']');
@@ -47,26 +61,22 @@ bool hostOf(const std::string& authority, std::string& host) {
     return !host.empty();
 }
 
-}  // namespace
+bool isLoopbackHost(const std::string& host) {
+    return host == "127.0.0.1" || host == "localhost" || host == "[::1]";
+}
 
 bool isAllowedDownloadUrl(const std::string& url) {
     // Blanks and control characters make a text no address at all.
     for (char c : url)
         if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7f) return false;
-    const size_t colon = url.find(':');
-    if (colon == std::string::npos || colon == 0) return false;
-    for (size_t i = 0; i < colon; ++i)
-        if (!isSchemeChar(url[i], i == 0)) return false;
-    const std::string scheme = lowered(url.substr(0, colon));
-    if (url.compare(colon + 1, 2, "//") != 0) return false;
-    const size_t start = colon + 3;
-    size_t end = url.find_first_of("/?#", start);
-    if (end == std::string::npos) end = url.size();
-    const std::string authority = lowered(url.substr(start, end - start));
+    const std::string scheme = urlScheme(url);
+    std::string authority;
+    if (scheme.empty() || !urlAuthority(url, authority)) return false;
+    authority = lowered(authority);
     if (scheme == "file") return authority.empty() || authority == "localhost";
     if (scheme != "https" && scheme != "http") return false;
     std::string host;
-    if (!hostOf(authority, host)) return false;
+    if (!urlHost(authority, host)) return false;
     return scheme == "https" || isLoopbackHost(host);
 }
 

@@ -24,64 +24,9 @@ constexpr DWORD kChunkBytes = 65536;
 
 char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string lowered(std::string text) {
-    for (char& c : text) c = lowerAscii(c);
-    return text;
-}
-
 bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-// The scheme of an absolute URL, lower-cased; "" when the text has none.
-std::string schemeOf(const std::string& url) {
-    size_t i = 0;
-    if (url.empty() || !isAsciiLetter(url[0])) return std::string();
-    while (i < url.size() && (isAsciiLetter(url[i]) || (url[i] >= '0' && url[i] <= '9') || url[i] == '+' ||
-                              url[i] == '-' || url[i] == '.'))
-        ++i;
-    if (i >= url.size() || url[i] != ':') return std::string();
-    return lowered(url.substr(0, i));
-}
-
-// The authority of a "scheme://authority/..." URL, and where the rest starts.
-bool authorityOf(const std::string& url, std::string& authority, size_t* restStart = nullptr) {
-    const size_t colon = url.find(':');
-    if (colon == std::string::npos || url.compare(colon + 1, 2, "//") != 0) return false;
-    const size_t begin = colon + 3;
-    size_t end = url.find_first_of("/?#", begin);
-    if (end == std::string::npos) end = url.size();
-    authority = url.substr(begin, end - begin);
-    if (restStart) *restStart = end;
-    return true;
-}
-
-// The host of an authority "user@host:port" ("[v6]" kept in brackets), lower-cased; false
-// when it is not one (no host, an unclosed bracket, a port that is not a number).
-bool hostOf(const std::string& authority, std::string& host) {
-    const size_t at = authority.rfind('@');
-    const std::string hostPort = lowered(at == std::string::npos ? authority : authority.substr(at + 1));
-    std::string port;
-    if (!hostPort.empty() && hostPort[0] == '[') {
-        const size_t close = hostPort.find(']');
-        if (close == std::string::npos) return false;
-        host = hostPort.substr(0, close + 1);
-        const std::string rest = hostPort.substr(close + 1);
-        if (!rest.empty() && rest[0] != ':') return false;
-        if (!rest.empty()) port = rest.substr(1);
-    } else {
-        const size_t colon = hostPort.find(':');
-        host = hostPort.substr(0, colon);
-        if (colon != std::string::npos) port = hostPort.substr(colon + 1);
-    }
-    for (char c : port)
-        if (c < '0' || c > '9') return false;
-    return !host.empty();
-}
-
-bool isLoopbackHost(const std::string& host) {
-    return host == "127.0.0.1" || host == "localhost" || host == "[::1]";
-}
-
-bool isHttpsUrl(const std::string& url) { return schemeOf(url) == "https" && isAllowedDownloadUrl(url); }
+bool isHttpsUrl(const std::string& url) { return urlScheme(url) == "https" && isAllowedDownloadUrl(url); }
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -95,7 +40,7 @@ int hexValue(char c) {
 std::string filePathFromUrl(const std::string& url) {
     std::string authority;
     size_t restStart = 0;
-    if (!authorityOf(url, authority, &restStart)) return std::string();
+    if (!urlAuthority(url, authority, &restStart)) return std::string();
     std::string rest = url.substr(restStart);
     rest = rest.substr(0, rest.find_first_of("?#"));
     std::string path;
@@ -113,11 +58,11 @@ std::string filePathFromUrl(const std::string& url) {
 
 // Where a redirect's Location leads, read against the URL that answered with it.
 std::string resolveLocation(const std::string& base, const std::string& location) {
-    if (!schemeOf(location).empty()) return location;
-    if (location.compare(0, 2, "//") == 0) return schemeOf(base) + ":" + location;
+    if (!urlScheme(location).empty()) return location;
+    if (location.compare(0, 2, "//") == 0) return urlScheme(base) + ":" + location;
     std::string authority;
     size_t restStart = 0;
-    if (!authorityOf(base, authority, &restStart)) return std::string();
+    if (!urlAuthority(base, authority, &restStart)) return std::string();
     const std::string origin = base.substr(0, restStart);
     if (!location.empty() && location[0] == '/') return origin + location;
     std::string path = base.substr(restStart);
@@ -198,7 +143,7 @@ enum class Answer { Failed, Body, Redirect };
 // One request: its body into the sink (a 2xx answer), or where it redirects to.
 Answer requestOnce(const std::string& url, Sink& sink, std::string& redirectTo) {
     std::string authority, hostName;
-    const bool loopback = authorityOf(url, authority) && hostOf(authority, hostName) && isLoopbackHost(hostName);
+    const bool loopback = urlAuthority(url, authority) && urlHost(authority, hostName) && isLoopbackHost(hostName);
     // Loopback requests never go through a proxy that the environment may name.
     const DWORD access = loopback ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY;
     Handle session(WinHttpOpen(L"Tarvion-updater", access, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
@@ -299,7 +244,7 @@ bool downloadToFile(const std::string& url, const std::string& path, uint64_t ma
     sink.maxBytes = maxBytes;
     sink.file = CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (sink.file == INVALID_HANDLE_VALUE) return false;
-    bool ok = schemeOf(url) == "file" ? copyLocalFile(url, sink) : fetchHttp(url, sink);
+    bool ok = urlScheme(url) == "file" ? copyLocalFile(url, sink) : fetchHttp(url, sink);
     if (!CloseHandle(sink.file)) ok = false;
     // A partial download never stays behind.
     if (!ok) DeleteFileW(widePath.c_str());
