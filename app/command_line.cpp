@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/app.h"
+#include "core/format.h"
 
 namespace {
 
@@ -19,10 +20,17 @@ bool takesValue(const std::string& option) {
     return false;
 }
 
-std::string outOfRange(const char* option, const std::string& value, double low, double high) {
-    char range[64];
-    std::snprintf(range, sizeof range, "%g to %g", low, high);
-    return std::string(option) + " takes a number from " + range + ", not \"" + value + "\".";
+// `value` as a number from low to high into `out`; else the player's message in `error`.
+// Garbage reads as 0 and is refused with the rest; NaN fails both comparisons.
+bool numberInRange(const char* option, const std::string& value, double low, double high, double& out,
+                   std::string& error) {
+    const double number = std::atof(value.c_str());
+    if (number >= low && number <= high) {
+        out = number;
+        return true;
+    }
+    error = formatString("%s takes a number from %g to %g, not \"%s\".", option, low, high, value.c_str());
+    return false;
 }
 
 }  // namespace
@@ -40,19 +48,12 @@ CommandLine parseCommandLine(App& app, const std::vector<std::string>& args) {
         if (option == "--shots") {
             app.shotsDir = value;
         } else if (option == "--speed") {
-            // Garbage reads as 0 and is refused with the rest; NaN fails both comparisons.
-            const double speed = std::atof(value.c_str());
-            if (!(speed >= kMinAutomationSpeed && speed <= kMaxAutomationSpeed)) {
-                line.error = outOfRange("--speed", value, kMinAutomationSpeed, kMaxAutomationSpeed);
+            if (!numberInRange("--speed", value, kMinAutomationSpeed, kMaxAutomationSpeed, app.automationSpeed,
+                               line.error))
                 return line;
-            }
-            app.automationSpeed = speed;
         } else if (option == "--scale") {
-            const double scale = std::atof(value.c_str());
-            if (!(scale >= kMinUiScale && scale <= kMaxUiScale)) {
-                line.error = outOfRange("--scale", value, kMinUiScale, kMaxUiScale);
-                return line;
-            }
+            double scale = 0;
+            if (!numberInRange("--scale", value, kMinUiScale, kMaxUiScale, scale, line.error)) return line;
             app.uiScaleOverride = static_cast<float>(scale);
         } else if (option == "--size") {
             // What does not match keeps its value: "1280" sets the width only.

@@ -20,7 +20,7 @@ target_link_libraries(tarvion_platform_base PUBLIC shell32)
 
 set(TARVION_IMGUI_BACKEND win32)
 set(TARVION_IMGUI_LIBS opengl32 gdi32 user32 imm32 dwmapi)
-set(TARVION_OS_LIBS opengl32 gdi32 user32 winmm bcrypt winhttp ole32 advapi32 shell32 dwmapi imm32)
+set(TARVION_OS_LIBS opengl32 gdi32 user32 winmm bcrypt winhttp ole32 advapi32 shell32)
 
 # Cross-built tests run through Wine (cmake/wine_run.sh); the test stage makes the prefix.
 set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/cmake/wine_run.sh")

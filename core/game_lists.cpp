@@ -31,9 +31,9 @@ bool validIndex(int32_t index) { return index >= 0 && static_cast<size_t>(index)
 
 }  // namespace
 
-IdList::IdList(std::string text) : text_(std::move(text)), items_(splitList(text_)) {
+IdList::IdList(std::string text) : text_(std::move(text)) {
     rows_.assign(gameCatalog().size(), false);
-    for (const std::string& item : items_) {
+    for (const std::string& item : splitList(text_)) {
         const int32_t index = gameIndexById(item);
         // gameIndexById falls back to row 0 for an unknown id: keep only exact matches.
         if (item != gameCatalog()[static_cast<size_t>(index)].id) continue;
@@ -62,12 +62,11 @@ void App::setMyGame(int32_t index, bool add) {
 void App::mergeKnownGames(const std::vector<int32_t>& indices) {
     std::vector<std::string> items = knownGames.items();
     // Rows added here count as known for the rest of the loop, so each goes in once.
-    std::vector<bool> known(gameCatalog().size(), false);
-    for (size_t row = 0; row < known.size(); ++row) known[row] = knownGames.has(static_cast<int32_t>(row));
+    std::vector<bool> added(gameCatalog().size(), false);
     for (int32_t index : indices) {
-        if (!validIndex(index) || known[static_cast<size_t>(index)]) continue;
+        if (!validIndex(index) || knownGames.has(index) || added[static_cast<size_t>(index)]) continue;
         items.emplace_back(gameCatalog()[index].id);
-        known[static_cast<size_t>(index)] = true;
+        added[static_cast<size_t>(index)] = true;
     }
     knownGames = joinComma(items);
 }

@@ -13,21 +13,21 @@ std::vector<std::string> splitList(const std::string& text);
 std::string joinComma(const std::vector<std::string>& items);
 
 // A list of catalogue ids as settings.ini holds it, with what its readers need parsed once,
-// whenever a text is set: the items, and which of them are catalogue rows. The screens ask
-// every frame, so a long hand-edited list costs its parse once, not once per frame.
+// whenever a text is set: which of its items are catalogue rows. The screens ask every
+// frame, so a long hand-edited list costs its parse once, not once per frame.
 class IdList {
 public:
     IdList(const char* text = "") : IdList(std::string(text)) {}
     IdList(std::string text);
 
     const std::string& text() const { return text_; }
-    const std::vector<std::string>& items() const { return items_; }
+    // Split afresh: only the writers (setMyGame, mergeKnownGames) need them, on a click.
+    std::vector<std::string> items() const { return splitList(text_); }
     // Catalogue indices of the items that are catalogue ids, in list order (duplicates kept).
     const std::vector<int32_t>& indices() const { return indices_; }
     // True when an item equals the id of catalogue row `index` (false outside the catalogue).
     bool has(int32_t index) const;
 
-    bool empty() const { return text_.empty(); }
     size_t find(const std::string& part, size_t from = 0) const { return text_.find(part, from); }
     friend bool operator==(const IdList& a, const IdList& b) { return a.text_ == b.text_; }
     friend bool operator==(const IdList& a, const std::string& b) { return a.text_ == b; }
@@ -35,7 +35,6 @@ public:
 
 private:
     std::string text_;
-    std::vector<std::string> items_;
     std::vector<int32_t> indices_;
     std::vector<bool> rows_;  // by catalogue index
 };

@@ -61,7 +61,6 @@ HistoryEstimate estimateFromHistory(const std::vector<HistoryEntry>& history, co
         const double x = std::log(rec);
         const double s = std::max(0.04, 0.5 * std::log(ratio));
         const double w = 1.0 / (s * s);
-        if (!(w > 0) || !std::isfinite(w)) continue;
         sumW += w;
         sumWx += w * x;
         xs.push_back(x);

@@ -103,11 +103,6 @@ CsvEnd csvEnd(const std::string& path) {
     return last == '\n' ? CsvEnd::Complete : CsvEnd::Cut;
 }
 
-bool csvNeedsHeader(const std::string& path) {
-    const CsvEnd end = csvEnd(path);
-    return end == CsvEnd::Missing || end == CsvEnd::Empty;
-}
-
 bool appendCsvLine(const std::string& path, const char* header, const std::string& line) {
     const CsvEnd end = csvEnd(path);
     if (end == CsvEnd::NotAFile) return false;

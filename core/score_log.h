@@ -66,11 +66,9 @@ enum class CsvEnd {
 };
 CsvEnd csvEnd(const std::string& path);
 
-// True when the file is missing or holds nothing, so an append must start with the header
-// (a zero-byte file left by a crash would otherwise lose its first row as "the header").
-bool csvNeedsHeader(const std::string& path);
 // Appends `line` (and a line end) to the file, writing `header` first when the file is
-// missing or empty and a line end first when its last line has none. False when the file
+// missing or empty (a zero-byte file left by a crash would otherwise lose its first row as
+// "the header") and a line end first when its last line has none. False when the file
 // cannot be opened or written, or is no regular file.
 bool appendCsvLine(const std::string& path, const char* header, const std::string& line);
 

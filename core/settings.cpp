@@ -3,7 +3,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <locale>
 #include <sstream>
 #include <system_error>
@@ -42,7 +41,6 @@ const Key kKeys[] = {
     TARVION_SETTINGS_FIELDS(TARVION_SETTING_KEY)
 #undef TARVION_SETTING_KEY
 };
-static_assert(std::size(kKeys) == kSettingsCount);
 
 template <class... F>
 struct Overloaded : F... {
@@ -57,7 +55,6 @@ void writeValue(std::ostream& out, const App& app, const Field& field) {
                    [&](GameId) { out << app.currentGame().id; },
                    [&](bool App::*m) { out << (app.*m ? 1 : 0); },
                    [&](Rgb App::*m) { out << (app.*m)[0] << ' ' << (app.*m)[1] << ' ' << (app.*m)[2]; },
-                   [&](IdList App::*m) { out << (app.*m).text(); },
                    [&](auto m) { out << app.*m; },
                },
                field);

@@ -2,7 +2,6 @@
 #include "core/app.h"
 #include "core/game_lists.h"
 
-
 std::vector<int32_t> App::shownGameIndices() const {
     std::vector<int32_t> indices;
     if (!detectionDone.load()) return indices;

@@ -31,6 +31,10 @@ std::vector<FileEntry> findFiles(const std::string& pattern);
 // The wildcard rule of findFiles on one name.
 bool matchesPattern(const std::string& name, const std::string& pattern);
 
+// Puts entries in findFiles' order: by name without regard to ASCII letter case, then by
+// the name's bytes.
+void sortFileEntries(std::vector<FileEntry>& entries);
+
 struct FileAttributes {
     bool isFolder = false;
     uint64_t size = 0;

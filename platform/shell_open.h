@@ -18,6 +18,6 @@ enum class OpenResult : int32_t {
 OpenResult openExternal(const std::string& target);
 
 // openExternal for a folder; true when the opener was started.
-bool openFolder(const std::string& path);
+inline bool openFolder(const std::string& path) { return openExternal(path) == OpenResult::Opened; }
 
 }  // namespace plat

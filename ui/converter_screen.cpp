@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "audio/sound.h"
 #include "core/app.h"
 #include "core/catalog.h"
 #include "core/format.h"
@@ -143,10 +142,7 @@ void drawTableCard(const App& app, double cm, float width) {
             // "calibrate first" is no sensitivity to paste into a game.
             if (g.yaw <= 0) continue;
             ImGui::PushID(static_cast<int>(i));
-            if (ImGui::SmallButton("Copy")) {
-                playSound(SoundClick, 1.0f);
-                ImGui::SetClipboardText(sens.c_str());
-            }
+            if (smallButton("Copy")) ImGui::SetClipboardText(sens.c_str());
             ImGui::PopID();
         }
         ImGui::EndTable();

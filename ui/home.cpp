@@ -215,7 +215,7 @@ void drawLastCard(App& app, float width) {
         coloredText(colAccent, "%s", big.c_str());
         ImGui::PopFont();
         dimText("%.1f cm/360  \xC2\xB7  %.0f DPI", row.recommended_cm360, row.dpi);
-        const HistoryEstimate est = app.historyEstimate(row.game);
+        const HistoryEstimate& est = app.cachedHistoryEstimate(row.game);
         if (est.count < 2)
             dimText("%s confidence  \xC2\xB7  %s", row.confidence.c_str(), row.when.substr(0, 10).c_str());
         else

@@ -108,7 +108,7 @@ void drawResultsChart(App& app, float width, float height) {
     ImFont* font = ImGui::GetFont();
     const float fontSize = ImGui::GetFontSize();
 
-    dl->AddRectFilled(P, ImVec2(P.x + size.x, P.y + size.y), packColour(ImVec4(0.05f, 0.06f, 0.08f, 0.90f)), 10 * s);
+    dl->AddRectFilled(P, ImVec2(P.x + size.x, P.y + size.y), packColour(colChartBg), 10 * s);
 
     const ChartFrame f = chartFrame(app, P.x, P.y, size.x, size.y);
     const float left = f.left, right = f.right, top = f.top, bottom = f.bottom;

@@ -84,17 +84,13 @@ IntRead readInt(const std::string& text, size_t& pos, int& out) {
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     if (i >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i]))) return IntRead::None;
     long long value = 0;
-    bool fits = true;
     while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) {
-            fits = false;
-            value = 0;
-        }
+        // Past INT_MIN's magnitude the value stops growing: it is too big either way.
+        if (value <= static_cast<long long>(INT_MAX) + 1) value = value * 10 + (text[i] - '0');
         ++i;
     }
     if (negative) value = -value;
-    if (!fits || value > INT_MAX || value < INT_MIN) return IntRead::TooBig;
+    if (value > INT_MAX || value < INT_MIN) return IntRead::TooBig;
     out = static_cast<int>(value);
     pos = i;
     return IntRead::Read;

@@ -1,5 +1,7 @@
-// The wildcard rule of findFiles, shared by every platform's folder listing.
+// findFiles' wildcard rule and the order of every platform's listing.
 #include "platform/files.h"
+
+#include <algorithm>
 
 namespace plat {
 
@@ -7,7 +9,20 @@ namespace {
 
 char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+std::string loweredCopy(const std::string& s) {
+    std::string out = s;
+    for (char& c : out) c = lowerAscii(c);
+    return out;
+}
+
 }  // namespace
+
+void sortFileEntries(std::vector<FileEntry>& entries) {
+    std::sort(entries.begin(), entries.end(), [](const FileEntry& a, const FileEntry& b) {
+        const std::string la = loweredCopy(a.name), lb = loweredCopy(b.name);
+        return la != lb ? la < lb : a.name < b.name;
+    });
+}
 
 bool matchesPattern(const std::string& name, const std::string& pattern) {
     size_t n = 0, p = 0;

@@ -21,12 +21,6 @@ bool equalsIgnoreCase(const std::string& a, const std::string& b) {
     return true;
 }
 
-std::string loweredCopy(const std::string& s) {
-    std::string out = s;
-    for (char& c : out) c = lowerAscii(c);
-    return out;
-}
-
 std::string appendComponent(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     if (folder.back() == '/') return folder + name;
@@ -158,10 +152,7 @@ std::vector<FileEntry> findFiles(const std::string& pattern) {
         found.push_back(entry);
     }
     closedir(dir);
-    std::sort(found.begin(), found.end(), [](const FileEntry& a, const FileEntry& b) {
-        std::string la = loweredCopy(a.name), lb = loweredCopy(b.name);
-        return la != lb ? la < lb : a.name < b.name;
-    });
+    sortFileEntries(found);
     return found;
 }
 

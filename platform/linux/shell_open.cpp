@@ -27,6 +27,4 @@ OpenResult openExternal(const std::string& target) {
     return OpenResult::Opened;
 }
 
-bool openFolder(const std::string& path) { return openExternal(path) == OpenResult::Opened; }
-
 }  // namespace plat

@@ -12,14 +12,6 @@ using win32::toWide;
 
 namespace {
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string loweredCopy(const std::string& s) {
-    std::string out = s;
-    for (char& c : out) c = lowerAscii(c);
-    return out;
-}
-
 // FILETIME counts 100 ns steps from 1601-01-01 UTC.
 int64_t unixNanoseconds(const FILETIME& t) {
     const int64_t ticks = (static_cast<int64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
@@ -62,10 +54,7 @@ std::vector<FileEntry> findFiles(const std::string& pattern) {
         found.push_back(entry);
     } while (FindNextFileW(h, &data));
     FindClose(h);
-    std::sort(found.begin(), found.end(), [](const FileEntry& a, const FileEntry& b) {
-        std::string la = loweredCopy(a.name), lb = loweredCopy(b.name);
-        return la != lb ? la < lb : a.name < b.name;
-    });
+    sortFileEntries(found);
     return found;
 }
 

@@ -24,7 +24,7 @@ std::string getEnv(const char* name, bool* found) {
     n = GetEnvironmentVariableW(wname.c_str(), buf.data(), n);
     buf.resize(n);
     if (found) *found = true;
-    return utf16ToUtf8(std::u16string(buf.begin(), buf.end()));
+    return win32::fromWide(buf);
 }
 
 std::string defaultDataFolder() {

@@ -22,6 +22,4 @@ OpenResult openExternal(const std::string& target) {
     return code == SE_ERR_NOASSOC ? OpenResult::NoOpener : OpenResult::Failed;
 }
 
-bool openFolder(const std::string& path) { return openExternal(path) == OpenResult::Opened; }
-
 }  // namespace plat

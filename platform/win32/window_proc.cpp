@@ -23,8 +23,6 @@ Event eventOf(EventKind kind) {
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT answer = 0;
     if (handleInputMessage(window, message, wParam, lParam, &answer)) return answer;
-    if (message == WM_INPUT) return DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_HOTKEY) return 0;
     if (uiBackendActive() && ImGui_ImplWin32_WndProcHandler(window, message, wParam, lParam)) return 1;
     switch (message) {
         case WM_DESTROY:

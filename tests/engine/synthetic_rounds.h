@@ -144,6 +144,22 @@ struct RecoveryStats {
     int runs() const { return static_cast<int>(errors.size()); }
 };
 
+inline Player studyPlayer(double best, double curvature, bool noisy) {
+    Player p;
+    p.bestCm360 = best;
+    p.curvature = curvature;
+    if (noisy) {
+        p.targetNoise = 0.25;
+        p.segmentNoise = 0.15;
+    }
+    return p;
+}
+
+// Every player and run draws its own noise and shuffles.
+inline uint64_t studySeed(uint64_t player, int run) {
+    return player * 1000003 + static_cast<uint64_t>(run) * 7919 + 1;
+}
+
 inline RecoveryStats recoveryStudy(double curvaturePull, bool noisy, int seedsPerPlayer,
                                    const std::vector<double>& curvatures = kStudyCurvatures) {
     RecoveryStats out;
@@ -151,17 +167,9 @@ inline RecoveryStats recoveryStudy(double curvaturePull, bool noisy, int seedsPe
     for (double k : curvatures) {
         for (double best : kStudyBests) {
             ++player;
-            Player p;
-            p.bestCm360 = best;
-            p.curvature = k;
-            if (noisy) {
-                p.targetNoise = 0.25;
-                p.segmentNoise = 0.15;
-            }
+            const Player p = studyPlayer(best, k, noisy);
             for (int s = 0; s < seedsPerPlayer; ++s) {
-                // Every player and run draws its own noise and shuffles.
-                const uint64_t seed = player * 1000003 + static_cast<uint64_t>(s) * 7919 + 1;
-                const TestOutcome t = runTest(p, kStudyCentre, seed, curvaturePull);
+                const TestOutcome t = runTest(p, kStudyCentre, studySeed(player, s), curvaturePull);
                 out.errors.push_back(std::fabs(std::log(t.analysis.recommendedCm360 / best)));
                 out.stageOneErrors.push_back(std::fabs(std::log(t.stageTwoCentre / best)));
                 if (t.analysis.lowCm360 <= best && best <= t.analysis.highCm360) out.inRange += 1;
@@ -187,24 +195,12 @@ struct RunOutcome {
     bool inWide = false;     // the wider range does
 };
 
-inline Player studyPlayer(double best, double curvature, bool noisy) {
-    Player p;
-    p.bestCm360 = best;
-    p.curvature = curvature;
-    if (noisy) {
-        p.targetNoise = 0.25;
-        p.segmentNoise = 0.15;
-    }
-    return p;
-}
-
 // `seeds` whole tests of one player; `player` keeps different players' runs apart.
 inline std::vector<RunOutcome> playerRuns(double best, double curvature, bool noisy, int seeds, uint64_t player) {
     std::vector<RunOutcome> out;
     const Player p = studyPlayer(best, curvature, noisy);
     for (int s = 0; s < seeds; ++s) {
-        const uint64_t seed = player * 1000003 + static_cast<uint64_t>(s) * 7919 + 1;
-        const AnalysisResult a = runTest(p, kStudyCentre, seed, kCurvaturePullWeight).analysis;
+        const AnalysisResult a = runTest(p, kStudyCentre, studySeed(player, s), kCurvaturePullWeight).analysis;
         out.push_back({std::log(a.recommendedCm360 / best), a.lowCm360 <= best && best <= a.highCm360,
                        a.wideLowCm360 <= best && best <= a.wideHighCm360});
     }

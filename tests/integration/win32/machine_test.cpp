@@ -14,7 +14,7 @@
 #include "platform/folders.h"
 #include "platform/paths.h"
 #include "platform/process.h"
-#include "platform/text.h"
+#include "tests/integration/test_support.h"
 #include "tests/platform/win32/support.h"
 
 namespace {
@@ -35,18 +35,6 @@ std::string escaped(const std::string& path) {
         out += c;
     }
     return out;
-}
-
-// Imports a .reg text (written here in UTF-8; the file is UTF-16 with a byte-order mark).
-bool importRegistry(const ScratchDir& dir, const std::string& utf8Text) {
-    const std::u16string units = plat::utf8ToUtf16("Windows Registry Editor Version 5.00\r\n\r\n" + utf8Text);
-    std::string bytes = "\xFF\xFE";
-    for (char16_t u : units) {
-        bytes += static_cast<char>(u & 0xFF);
-        bytes += static_cast<char>(u >> 8);
-    }
-    writeAll(dir.at("plant.reg"), bytes);
-    return runCommand("reg import \"" + dir.str("plant.reg") + "\" >NUL 2>&1");
 }
 
 std::string uninstallEntry(const char* hive, const char* key, const char* display, const char* publisher) {
@@ -71,7 +59,7 @@ protected:
                  "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + escaped(utf8(steam)) +
                      "\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + escaped(utf8(second)) + "\"\n\t}\n}\n");
         fs::copy(fixture("stores/drive_c/programdata"), dir.at("ProgramData"), fs::copy_options::recursive);
-        programData_ = std::make_unique<EnvGuard>("ProgramData", dir.str("ProgramData"));
+        programData_ = std::make_unique<testing_support::ScopedEnv>("ProgramData", dir.str("ProgramData"));
 
         std::string reg = "[HKEY_CURRENT_USER\\Software\\Valve\\Steam]\r\n\"SteamPath\"=\"" + forward + "\"\r\n\r\n";
         reg += uninstallEntry("HKEY_LOCAL_MACHINE", "Steam App 730", "Counter-Strike 2", "Valve");
@@ -94,22 +82,8 @@ protected:
         runCommand("reg delete \"HKCU\\" + std::string(kUninstall) + "\\TarvionTest Squad\" /f >NUL 2>&1");
     }
 
-    struct EnvGuard {
-        EnvGuard(const char* name, const std::string& value) : name_(name) {
-            old_ = plat::getEnv(name, &had_);
-            plat::setEnv(name, value);
-        }
-        ~EnvGuard() {
-            if (had_) plat::setEnv(name_, old_);
-            else plat::unsetEnv(name_);
-        }
-        const char* name_;
-        bool had_ = false;
-        std::string old_;
-    };
-
     ScratchDir dir;
-    std::unique_ptr<EnvGuard> programData_;
+    std::unique_ptr<testing_support::ScopedEnv> programData_;
 };
 
 TEST_F(MachineScan, TheStoresOfThisMachineGiveTheExactList) {
@@ -150,7 +124,7 @@ TEST_F(MachineScan, TheStoresOfThisMachineGiveTheExactList) {
 TEST_F(MachineScan, RiotByTheGameFolderOnDriveC) {
     const fs::path folder = "C:\\Riot Games\\VALORANT";
     ScratchDir empty;
-    EnvGuard noRecords("ProgramData", empty.str());
+    testing_support::ScopedEnv noRecords("ProgramData", empty.str());
     std::vector<DetectedGame> list;
     scanRiot(list, machineScanInputs());
     EXPECT_TRUE(list.empty()) << "drives D: and E: are missing, which is no error";

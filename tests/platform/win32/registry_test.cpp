@@ -13,17 +13,6 @@ using namespace win_test;
 
 const char* const kTestKey = "Software\\TarvionTest";
 
-// A .reg file is UTF-16 with a byte-order mark; the text is written here in UTF-8.
-void writeRegFile(const fs::path& path, const std::string& utf8Text) {
-    const std::u16string units = plat::utf8ToUtf16(utf8Text);
-    std::string bytes = "\xFF\xFE";
-    for (char16_t u : units) {
-        bytes += static_cast<char>(u & 0xFF);
-        bytes += static_cast<char>(u >> 8);
-    }
-    writeAll(path, bytes);
-}
-
 // "hex(2):" data of a REG_EXPAND_SZ: the UTF-16 units with their terminator, byte by byte.
 std::string expandData(const std::string& text) {
     static const char hex[] = "0123456789abcdef";
@@ -48,8 +37,7 @@ class Registry : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         ScratchDir dir;
-        std::string text = "Windows Registry Editor Version 5.00\r\n\r\n";
-        text += "[HKEY_CURRENT_USER\\Software\\TarvionTest]\r\n";
+        std::string text = "[HKEY_CURRENT_USER\\Software\\TarvionTest]\r\n";
         text += "\"Text\"=\"Tarvi\xC3\xB3n \xE2\x80\x94 ok\"\r\n";
         text += "\"Expand\"=" + expandData("%ProgramData%\\Epic") + "\r\n";
         text += "\"Number\"=dword:00000007\r\n";
@@ -59,8 +47,7 @@ protected:
             text += "\r\n[HKEY_CURRENT_USER\\Software\\TarvionTest\\" + std::string(sub) + "]\r\n";
         text += "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\TarvionTest]\r\n\"View\"=\"64\"\r\n";
         text += "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\TarvionTest]\r\n\"View\"=\"32\"\r\n";
-        writeRegFile(dir.at("plant.reg"), text);
-        planted_ = runCommand("reg import \"" + dir.str("plant.reg") + "\" >NUL 2>&1");
+        planted_ = importRegistry(dir, text);
     }
     static void TearDownTestSuite() {
         runCommand("reg delete \"HKCU\\Software\\TarvionTest\" /f >NUL 2>&1");

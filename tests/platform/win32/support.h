@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/text.h"
+
 namespace win_test {
 
 namespace fs = std::filesystem;
@@ -77,6 +79,19 @@ private:
 
 // Runs a command line through cmd.exe; true when it exited with 0.
 inline bool runCommand(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+// Imports .reg text (written here in UTF-8, after the editor's header line; the file is
+// UTF-16 with a byte-order mark). True when reg import took it.
+inline bool importRegistry(const ScratchDir& dir, const std::string& utf8Text) {
+    const std::u16string units = plat::utf8ToUtf16("Windows Registry Editor Version 5.00\r\n\r\n" + utf8Text);
+    std::string bytes = "\xFF\xFE";
+    for (char16_t u : units) {
+        bytes += static_cast<char>(u & 0xFF);
+        bytes += static_cast<char>(u >> 8);
+    }
+    writeAll(dir.at("plant.reg"), bytes);
+    return runCommand("reg import \"" + dir.str("plant.reg") + "\" >NUL 2>&1");
+}
 
 // Wine maps drive Z: onto the Linux root, so a folder under Z:\tmp is also /tmp/... for
 // the Linux programs Wine starts.
