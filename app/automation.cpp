@@ -3,14 +3,14 @@
 #include "app/gallery.h"
 #include "app/input.h"
 #include "app/selftest.h"
-#include "core/app.h"
-#include "core/catalog.h"
-#include "core/format.h"
-#include "engine/starters.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
+#include "core/profile/app.h"
+#include "engine/flow/starters.h"
 #include "integration/calibration.h"
-#include "platform/files.h"
-#include "platform/input.h"
-#include "platform/window.h"
+#include "platform/base/files.h"
+#include "platform/system/input.h"
+#include "platform/system/window.h"
 
 namespace {
 

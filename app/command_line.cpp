@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/app.h"
-#include "core/format.h"
+#include "core/catalog/format.h"
+#include "core/profile/app.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "app/frame_pacing.h"
 
-#include "core/app.h"
-#include "platform/clock.h"
-#include "platform/pacing.h"
+#include "core/profile/app.h"
+#include "platform/base/clock.h"
+#include "platform/system/pacing.h"
 
 FrameCap frameCapFor(const App& app) {
     FrameCap plan;

@@ -1,9 +1,9 @@
 #include "app/gallery.h"
 
 #include "app/input.h"
-#include "core/app.h"
-#include "core/armory.h"
-#include "engine/starters.h"
+#include "core/catalog/armory.h"
+#include "core/profile/app.h"
+#include "engine/flow/starters.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "audio/sound.h"
-#include "core/app.h"
-#include "core/armory.h"
-#include "engine/starters.h"
+#include "core/catalog/armory.h"
+#include "core/catalog/sound.h"
+#include "core/profile/app.h"
+#include "engine/flow/starters.h"
 #include "imgui.h"
 #include "integration/calibration.h"
 #include "ui/screens.h"

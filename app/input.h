@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/input.h"
-#include "platform/window.h"
+#include "platform/system/input.h"
+#include "platform/system/window.h"
 
 struct App;
 

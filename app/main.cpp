@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 #include "app/shell.h"
-#include "platform/entry.h"
+#include "platform/system/entry.h"
 
 int programMain(const std::vector<std::string>& args) { return runTarvion(args); }
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <fstream>
 
-#include "platform/file_open.h"
+#include "platform/base/file_open.h"
 
 namespace {
 

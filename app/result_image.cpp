@@ -1,12 +1,12 @@
 #include "app/result_image.h"
 
 #include "app/png.h"
-#include "core/app.h"
-#include "platform/clipboard.h"
-#include "platform/files.h"
-#include "platform/folders.h"
-#include "platform/paths.h"
-#include "platform/timefmt.h"
+#include "core/profile/app.h"
+#include "platform/base/files.h"
+#include "platform/base/folders.h"
+#include "platform/base/paths.h"
+#include "platform/base/timefmt.h"
+#include "platform/system/clipboard.h"
 #include "render/renderer.h"
 
 namespace {

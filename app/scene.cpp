@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "core/app.h"
-#include "core/armory.h"
+#include "core/catalog/armory.h"
+#include "core/profile/app.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "app/input.h"
-#include "core/app.h"
-#include "core/catalog.h"
-#include "core/format.h"
-#include "engine/starters.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
+#include "core/profile/app.h"
+#include "engine/flow/starters.h"
 #include "integration/calibration.h"
-#include "platform/files.h"
-#include "platform/paths.h"
+#include "platform/base/files.h"
+#include "platform/base/paths.h"
 
 namespace {
 

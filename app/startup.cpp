@@ -1,10 +1,10 @@
 #include "app/startup.h"
 
-#include "core/app.h"
+#include "core/profile/app.h"
 #include "integration/detection.h"
-#include "platform/files.h"
-#include "platform/message.h"
-#include "platform/paths.h"
+#include "platform/base/files.h"
+#include "platform/base/paths.h"
+#include "platform/system/message.h"
 
 bool isUnattended(const App& app) { return app.automation || !app.inputTestFile.empty(); }
 

@@ -1,3 +1,6 @@
+# The model-pack generator's folder: a tool of its own, on the standard library alone.
+tarvion_unit(tarvion_make_model_pack FOLDERS assets)
+
 # The model pack: built at build time by our own generator, then linked into the program
 # as read-only data (assembler .incbin, or a resource of the Windows executable) and
 # reached through plat::modelPackBytes().
@@ -47,5 +50,5 @@ tarvion_model_pack_end:
   add_library(tarvion_assets STATIC "${pack_asm}")
   add_dependencies(tarvion_assets tarvion_model_pack)
   # The platform's resource lookup reads the symbols above.
-  target_link_libraries(tarvion_platform PUBLIC tarvion_assets)
+  target_link_libraries(tarvion_platform_system PUBLIC tarvion_assets)
 endif()

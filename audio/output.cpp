@@ -2,8 +2,8 @@
 
 #include <atomic>
 
-#include "audio/sound.h"
-#include "platform/audio_device.h"
+#include "core/catalog/sound.h"
+#include "platform/system/audio_device.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "audio/sound.h"
+#include "core/catalog/sound.h"
 
 constexpr int AUDIO_SAMPLE_RATE = 48000;
 constexpr int SOUND_COUNT = 15;

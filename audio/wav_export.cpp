@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "platform/errors.h"
-#include "platform/file_open.h"
+#include "platform/base/errors.h"
+#include "platform/base/file_open.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/analysis.h"
-#include "engine/rng.h"
-#include "engine/session.h"
-#include "tests/engine/synthetic_rounds.h"
+#include "engine/kernel/analysis.h"
+#include "engine/kernel/rng.h"
+#include "engine/kernel/session.h"
+#include "tests/engine/kernel/synthetic_rounds.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 # Before and after: builds the benchmarks at BASE_REV (a commit of this repository) and in
 # this tree, runs both back to back RUNS times (default 5) under Xvfb, and prints the median
 # of every figure for each side. The base checkout gets this tree's benchmark sources
-# (bench/) and the thread CPU clock they read (platform/clock.h and its two
+# (bench/) and the thread CPU clock they read (platform/base/clock.h and its two
 # implementations), so both sides measure the same way; nothing else of the base changes.
 #
 #   bash scripts/build.sh            # this tree first (and Dear ImGui fetched)
@@ -30,9 +30,9 @@ else
   git -C "$here" worktree add -q --detach "$base" "$base_rev"
 fi
 cp -r "$here/bench/." "$base/bench/"
-cp "$here/platform/clock.h" "$base/platform/clock.h"
-cp "$here/platform/linux/base_clock.cpp" "$base/platform/linux/base_clock.cpp"
-cp "$here/platform/win32/base_clock.cpp" "$base/platform/win32/base_clock.cpp"
+cp "$here/platform/base/clock.h" "$base/platform/base/clock.h"
+cp "$here/platform/base/linux/clock.cpp" "$base/platform/base/linux/clock.cpp"
+cp "$here/platform/base/win32/clock.cpp" "$base/platform/base/win32/clock.cpp"
 if [ ! -f "$base/build/third_party/imgui/.complete" ]; then
   mkdir -p "$base/build/third_party"
   cp -r "$here/build/third_party/imgui" "$base/build/third_party/"

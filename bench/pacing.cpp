@@ -16,11 +16,11 @@
 #include <vector>
 
 #include "app/frame_pacing.h"
-#include "core/app.h"
-#include "platform/clock.h"
-#include "platform/input.h"
-#include "platform/pacing.h"
-#include "platform/window.h"
+#include "core/profile/app.h"
+#include "platform/base/clock.h"
+#include "platform/system/input.h"
+#include "platform/system/pacing.h"
+#include "platform/system/window.h"
 
 namespace {
 

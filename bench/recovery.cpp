@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/analysis.h"
-#include "tests/engine/synthetic_rounds.h"
+#include "engine/kernel/analysis.h"
+#include "tests/engine/kernel/synthetic_rounds.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <cstring>
 #include <vector>
 
-#include "core/armory.h"
-#include "engine/debris.h"
-#include "engine/drill_round.h"
-#include "platform/process.h"
-#include "platform/window.h"
+#include "core/catalog/armory.h"
+#include "engine/kernel/debris.h"
+#include "engine/kernel/drill_round.h"
+#include "platform/base/process.h"
+#include "platform/system/window.h"
 #include "render/renderer.h"
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "engine/drill_round.h"
-#include "engine/metrics.h"
-#include "engine/rng.h"
+#include "engine/kernel/drill_round.h"
+#include "engine/kernel/metrics.h"
+#include "engine/kernel/rng.h"
 
 namespace {
 

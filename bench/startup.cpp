@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "app/shell.h"
-#include "platform/clock.h"
-#include "platform/process.h"
-#include "platform/window.h"
+#include "platform/base/clock.h"
+#include "platform/base/process.h"
+#include "platform/system/window.h"
 
 namespace {
 

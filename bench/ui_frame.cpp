@@ -10,13 +10,13 @@
 
 #include <string>
 
-#include "core/app.h"
-#include "core/catalog.h"
-#include "core/format.h"
-#include "core/history.h"
-#include "core/score_log.h"
-#include "engine/round_config.h"
-#include "engine/session.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
+#include "core/profile/app.h"
+#include "core/profile/history.h"
+#include "core/profile/score_log.h"
+#include "engine/kernel/round_config.h"
+#include "engine/kernel/session.h"
 #include "imgui.h"
 #include "ui/kit.h"
 #include "ui/screens.h"

@@ -29,4 +29,5 @@ inline constexpr const char kDonateServiceOption[] = @TARVION_DONATE_SERVICE_LIT
 inline constexpr const char kDonateHandleOption[] = @TARVION_DONATE_HANDLE_LITERAL@;
 inline constexpr const char kDonateUrlOption[] = @TARVION_DONATE_URL_LITERAL@;
 ]] @ONLY)
-target_include_directories(tarvion_core PRIVATE "${CMAKE_BINARY_DIR}/generated")
+tarvion_unit_generated(tarvion_profile tarvion_build_options.h)
+target_include_directories(tarvion_profile PRIVATE "${CMAKE_BINARY_DIR}/generated")

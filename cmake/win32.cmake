@@ -25,7 +25,7 @@ set(TARVION_OS_LIBS opengl32 gdi32 user32 winmm bcrypt winhttp ole32 advapi32 sh
 # Cross-built tests run through Wine (cmake/wine_run.sh); the test stage makes the prefix.
 set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/cmake/wine_run.sh")
 # The suites whose code is free of windows, GL and devices; the rest need the native tree.
-set(TARVION_TEST_SUITES core engine)
+set(TARVION_TEST_SUITES core/catalog core/profile engine/kernel engine/flow)
 if(TARVION_TESTS)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -49,12 +49,12 @@ function(tarvion_cross_tests)
   include("${CMAKE_SOURCE_DIR}/tests/platform/win32/windows_suites.cmake")
 endfunction()
 
-# Tarvion.exe: a GUI program entered through wWinMain (platform/win32/entry.cpp), with its
+# Tarvion.exe: a GUI program entered through wWinMain (platform/system/win32/entry.cpp), with its
 # resources compiled in. The model pack is the one the host-built generator writes.
 function(tarvion_win32_executable target)
   set(rc_dir "${CMAKE_BINARY_DIR}/resources")
-  configure_file("${CMAKE_SOURCE_DIR}/platform/win32/tarvion.manifest.in" "${rc_dir}/tarvion.manifest" @ONLY)
-  configure_file("${CMAKE_SOURCE_DIR}/platform/win32/tarvion.rc.in" "${rc_dir}/tarvion.rc" @ONLY)
+  configure_file("${CMAKE_SOURCE_DIR}/platform/system/win32/tarvion.manifest.in" "${rc_dir}/tarvion.manifest" @ONLY)
+  configure_file("${CMAKE_SOURCE_DIR}/platform/system/win32/tarvion.rc.in" "${rc_dir}/tarvion.rc" @ONLY)
   set_source_files_properties("${rc_dir}/tarvion.rc" PROPERTIES
     OBJECT_DEPENDS "${TARVION_MODEL_PACK};${rc_dir}/tarvion.manifest")
   target_sources(${target} PRIVATE "${rc_dir}/tarvion.rc")

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "audio/sound.h"
-#include "core/app.h"
-#include "core/catalog.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/sound.h"
+#include "core/profile/app.h"
 #include "integration/reforger.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <atomic>
 
-#include "core/app.h"
-#include "core/catalog.h"
+#include "core/catalog/catalog.h"
+#include "core/profile/app.h"
 #include "integration/store_sources.h"
 
 namespace {

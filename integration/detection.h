@@ -5,13 +5,9 @@
 #include <string>
 #include <vector>
 
-struct App;
+#include "core/records/detected_game.h"
 
-struct DetectedGame {
-    std::string name;    // the catalogue's display name, else the name as the source gave it
-    std::string source;  // "Steam", "Epic Games", "Riot", "Installed", "Battle.net", "EA app", "Ubisoft"
-    int32_t gameIndex = -1;  // catalogue index; -1 for a shooter outside the catalogue
-};
+struct App;
 
 // Scans Steam, Epic Games, Riot and the uninstall registry of this machine (in that order),
 // then sorts with detectedBefore. Never fails: a source that finds nothing adds nothing.

@@ -3,14 +3,14 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/app.h"
-#include "core/catalog.h"
-#include "core/format.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
+#include "core/profile/app.h"
 #include "integration/detection.h"
-#include "platform/atomic_file.h"
-#include "platform/files.h"
-#include "platform/folders.h"
-#include "platform/process.h"
+#include "platform/base/atomic_file.h"
+#include "platform/base/files.h"
+#include "platform/base/folders.h"
+#include "platform/base/process.h"
 
 namespace {
 

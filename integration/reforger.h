@@ -7,14 +7,9 @@
 #include <string>
 #include <vector>
 
-struct App;
+#include "core/records/reforger_settings.h"
 
-struct ReforgerSettings {
-    bool found = false;        // read, and holds a number after "m_fMouseSensitivity"
-    std::string path;          // the file; empty unless found
-    double mouseSensitivity = 0;
-    double firstPersonFov = 0;  // 0 when "m_fFirstPersonFOV" is missing
-};
+struct App;
 
 // What the checks before a write look at: the Documents folder and the running programs.
 struct ReforgerHost {

@@ -1,9 +1,9 @@
 #include "integration/store_sources.h"
 
-#include "core/catalog.h"
-#include "platform/files.h"
-#include "platform/paths.h"
-#include "platform/text.h"
+#include "core/catalog/catalog.h"
+#include "platform/base/files.h"
+#include "platform/base/paths.h"
+#include "platform/base/text.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "integration/detection.h"
-#include "platform/registry.h"
+#include "platform/base/registry.h"
 
 // Registry keys held in memory, for a scan of another machine's registry.
 struct RegistrySnapshotKey {

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/file_open.h"
+#include "platform/base/file_open.h"
 #include "render/capture.h"
 #include "render/gl_api.h"
 #include "render/renderer.h"

@@ -1,9 +1,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/errors.h"
-#include "platform/gl.h"
-#include "platform/window.h"
+#include "platform/base/errors.h"
+#include "platform/system/gl.h"
+#include "platform/system/window.h"
 #include "render/gl_api.h"
 #include "render/renderer.h"
 

@@ -1,6 +1,6 @@
 #include <cstdint>
 
-#include "platform/resources.h"
+#include "platform/system/resources.h"
 #include "render/gl_api.h"
 #include "render/model_pack.h"
 #include "render/renderer.h"

@@ -2,10 +2,10 @@
 #include <cstddef>
 #include <numbers>
 
-#include "core/angles.h"
-#include "core/armory.h"
-#include "engine/debris.h"
-#include "engine/drill_round.h"
+#include "core/catalog/angles.h"
+#include "core/catalog/armory.h"
+#include "engine/kernel/debris.h"
+#include "engine/kernel/drill_round.h"
 #include "render/gl_api.h"
 #include "render/renderer.h"
 #include "render/scene_math.h"

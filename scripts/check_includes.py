@@ -1,80 +1,32 @@
 #!/usr/bin/env python3
-"""The include rules of the layers. Fails (exit 1) on an include that reaches a layer the
-including file's library does not link, and on any header outside the C++ standard library
-(operating system, SDL, X11, OpenGL, curl, OpenSSL, ...) outside platform/, except OpenGL in
-the renderer and its tests. The layers and their links are those of CMakeLists.txt.
+"""The include rules of the layers, as the build states them. Each library and test folder is
+a unit of layers.json, which the configure step writes from cmake/layers.cmake: its folders,
+the units it links and the outside headers it may include. Fails (exit 1) when
 
-Usage: check_includes.py [ROOT]   (ROOT defaults to the checkout this script is in)
+- a source or header file of the tree belongs to no unit (a new folder must be given to one);
+- an include names a project file, in quotes or in angle brackets, of a unit that the
+  including file's unit does not reach through its links;
+- an include is computed (a macro) rather than a written name;
+- an outside header (operating system, SDL, X11, curl, OpenSSL, ...) is included by a unit
+  that may not: only the platform and its tests may, and OpenGL's own headers only the
+  renderer, its tests and the benchmarks; Dear ImGui only where imgui is linked.
+
+Usage: check_includes.py [--layers FILE] [ROOT]
+  ROOT defaults to the checkout this script is in, FILE to ROOT/build/layers.json.
 """
+import fnmatch
+import json
 import os
 import re
 import sys
 
-# Which layer a file belongs to: the first row whose pattern matches its path. core/ and
-# engine/ hold two layers each; the platform headers of the base library are named.
-LAYERS = [
-    ("platform_base", ["platform/common/**", "platform/*/base_*",
-                       "platform/atomic_file.h", "platform/clock.h", "platform/errors.h", "platform/file_open.h",
-                       "platform/files.h", "platform/win32/wide.h",
-                       "platform/folders.h", "platform/fonts.h", "platform/paths.h", "platform/process.h",
-                       "platform/registry.h", "platform/text.h", "platform/timefmt.h", "platform/url_rules.h"]),
-    ("platform", ["platform/**"]),
-    ("catalog", ["core/armory.*", "core/catalog.*", "core/format.*", "core/sound_sink.cpp", "core/angles.h"]),
-    ("kernel", ["engine/analysis.*", "engine/drill_round.*", "engine/metrics.*", "engine/round_config.*",
-                "engine/session.*", "engine/sim_aimer.*", "engine/rng.h", "engine/debris.h"]),
-    ("core", ["core/*"]),
-    ("engine", ["engine/*"]),
-    ("audio", ["audio/*"]),
-    ("render", ["render/*"]),
-    ("updater", ["updater/*"]),
-    ("integration", ["integration/*"]),
-    ("ui", ["ui/*"]),
-    ("app", ["app/*"]),
-    ("imgui", ["cmake/*"]),  # the UI probe's item hooks, built into Dear ImGui
-    ("model_pack_tool", ["assets/*"]),
-    ("bench", ["bench/*"]),
-]
+# Every file type a compiler reads.
+SOURCE_TYPES = (".h", ".hh", ".hpp", ".hxx", ".inl", ".ipp", ".tpp", ".c", ".cc", ".cpp", ".cxx")
+# Folders of the checkout that hold no code of ours.
+SKIP_TOP = {".git", "build", ".ci"}
 
-# What each layer links directly (the rest follows): one way only, as in CMakeLists.txt.
-# "imgui" stands for Dear ImGui's headers.
-LINKS = {
-    "platform_base": [],
-    "platform": ["platform_base", "imgui"],
-    "catalog": ["platform_base"],
-    "kernel": ["catalog"],
-    "core": ["kernel", "catalog", "platform_base"],
-    "engine": ["core"],
-    "audio": ["catalog", "platform"],
-    "render": ["kernel", "catalog", "platform"],
-    "updater": ["platform"],
-    "integration": ["core", "platform"],
-    "ui": ["engine", "audio", "integration", "updater", "platform", "imgui"],
-    "app": ["ui", "render", "audio", "integration", "updater", "engine", "platform", "imgui"],
-    "model_pack_tool": [],
-    "bench": ["app"],
-    "imgui": [],
-}
-
-# A test folder may include what its suite links (tests/CMakeLists.txt), and any test helper.
-TEST_SUITES = {
-    "core": "core", "engine": "engine", "platform": "platform", "audio": "audio",
-    "integration": "integration", "updater": "updater", "render": "render", "ui": "app", "app": "app",
-    "fakes": "catalog",
-}
-
-# Records that App holds by value: any layer may include them, so they include nothing but
-# the standard library themselves.
-LEAF_HEADERS = {"audio/sound.h", "integration/detection.h", "integration/reforger.h", "render/renderer.h"}
-
-# Headers the build writes, and the layer whose files include them.
-GENERATED = {"tarvion_build_options.h": "core"}
-
-# Where the operating system and the third-party libraries may be included: the platform
-# layer and its tests (which act as other programs would, beside the window).
-OS_ALLOWED = ["platform/**", "tests/platform/**"]
-GL_ALLOWED = ["render/*", "tests/render/**", "bench/render.cpp"]
-TEST_FRAMEWORKS = {"gtest/gtest.h", "gmock/gmock.h", "benchmark/benchmark.h"}
-IMGUI_HEADERS = re.compile(r"^(backends/)?imgui[a-z0-9_]*\.h$")
+GL_HEADERS = {"GL/gl.h", "GL/glcorearb.h", "GL/glext.h", "KHR/khrplatform.h"}
+TEST_FRAMEWORKS = ("gtest/", "gmock/", "benchmark/")
 
 STANDARD = set("""
 algorithm any array atomic barrier bit bitset cassert cctype cerrno cfenv cfloat charconv chrono cinttypes
@@ -87,40 +39,33 @@ sstream stack stdexcept stop_token streambuf string string_view syncstream syste
 type_traits typeindex typeinfo unordered_map unordered_set utility valarray variant vector version
 """.split())
 
-SOURCE_DIRS = ["core", "engine", "render", "audio", "app", "ui", "integration", "updater", "assets",
-               "platform", "cmake", "bench", "tests"]
-INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
+# A preprocessor line that includes something; group 1 is what follows the keyword.
+DIRECTIVE = re.compile(r"^\s*#\s*(?:include|include_next|import)\b\s*(.*)$")
+WRITTEN = re.compile(r'^(["<])([^">]+)[">]')
 
 
-def pattern_regex(pattern):
-    # "*" stays within one folder, "**" crosses folders.
-    out = ""
-    i = 0
-    while i < len(pattern):
-        if pattern.startswith("**", i):
-            out, i = out + ".*", i + 2
-        elif pattern[i] == "*":
-            out, i = out + "[^/]*", i + 1
-        else:
-            out, i = out + re.escape(pattern[i]), i + 1
-    return re.compile(out + r"\Z")
+def load_units(layers_path):
+    with open(layers_path, encoding="utf-8") as f:
+        units = json.load(f)["units"]
+    owners = []  # (folder, unit), longest folder first
+    for name, unit in units.items():
+        for folder in unit["folders"]:
+            owners.append((folder.rstrip("/"), name))
+    owners.sort(key=lambda o: -len(o[0]))
+    return units, owners
 
 
-def matches(path, patterns):
-    return any(pattern_regex(p).match(path) for p in patterns)
-
-
-def layer_of(path):
-    for layer, patterns in LAYERS:
-        if matches(path, patterns):
-            return layer
+def unit_of(path, owners):
+    for folder, name in owners:
+        if path == folder or path.startswith(folder + "/"):
+            return name
     return None
 
 
-def reachable(layer):
-    seen, todo = {layer}, [layer]
+def reachable(units, name):
+    seen, todo = {name}, [name]
     while todo:
-        for dep in LINKS.get(todo.pop(), []):
+        for dep in units.get(todo.pop(), {}).get("links", []):
             if dep not in seen:
                 seen.add(dep)
                 todo.append(dep)
@@ -128,88 +73,129 @@ def reachable(layer):
 
 
 def source_files(root):
-    for top in SOURCE_DIRS:
-        for folder, dirs, files in os.walk(os.path.join(root, top)):
+    for folder, dirs, files in os.walk(root):
+        rel = os.path.relpath(folder, root).replace(os.sep, "/")
+        if rel == ".":
+            dirs[:] = sorted(d for d in dirs if d not in SKIP_TOP and not d.startswith("."))
+        else:
             dirs.sort()
-            for name in sorted(files):
-                if name.endswith((".h", ".cpp")):
-                    yield os.path.relpath(os.path.join(folder, name), root).replace(os.sep, "/")
+        for name in sorted(files):
+            if name.lower().endswith(SOURCE_TYPES):
+                path = os.path.join(folder, name)
+                yield os.path.relpath(path, root).replace(os.sep, "/")
 
 
 def resolve(root, including, target):
-    """The project file a quoted include names, or None for a header from outside."""
+    """The project file an include names, or None for a header from outside. Our libraries put
+    the checkout's root on the include path, and Dear ImGui adds cmake/."""
     for candidate in (target, os.path.join(os.path.dirname(including), target), os.path.join("cmake", target)):
         candidate = os.path.normpath(candidate).replace(os.sep, "/")
+        if candidate.startswith("../"):
+            continue
         if os.path.isfile(os.path.join(root, candidate)):
             return candidate
     return None
 
 
-def check(root):
+def provider(units, target):
+    for name, unit in units.items():
+        if any(fnmatch.fnmatchcase(target, p) for p in unit.get("provides", [])):
+            return name
+    return None
+
+
+def logical_lines(text):
+    """Lines with backslash continuations joined, numbered by their first physical line."""
+    lines = text.splitlines()
+    i = 0
+    while i < len(lines):
+        start, line = i, lines[i]
+        while line.endswith("\\") and i + 1 < len(lines):
+            i += 1
+            line = line[:-1] + lines[i]
+        yield start + 1, line
+        i += 1
+
+
+def strip_comment(rest):
+    rest = re.sub(r"/\*.*?\*/", " ", rest)
+    return rest.split("//", 1)[0].strip()
+
+
+def check(root, units, owners):
     problems = []
     for path in source_files(root):
-        in_tests = path.startswith("tests/")
-        if in_tests:
-            suite = path.split("/")[1] if path.count("/") >= 2 else None
-            own = TEST_SUITES.get(suite)
-            if own is None:
-                problems.append(f"{path}: a test folder that links no library (add it to TEST_SUITES)")
-                continue
-        else:
-            own = layer_of(path)
-            if own is None:
-                problems.append(f"{path}: belongs to no layer (add it to LAYERS)")
-                continue
-        allowed = reachable(own)
+        own = unit_of(path, owners)
+        if own is None:
+            problems.append(f"{path}: belongs to no library or test folder of the build "
+                            f"(give its folder to one in cmake/layers.cmake or tests/suites.cmake)")
+            continue
+        allowed = reachable(units, own)
+        kinds = set(units[own].get("headers", []))
+        generated = {g: name for name, u in units.items() for g in u.get("generated", [])}
         with open(os.path.join(root, path), encoding="utf-8", errors="replace") as f:
-            lines = f.read().splitlines()
-        for number, line in enumerate(lines, 1):
-            m = INCLUDE.match(line)
+            text = f.read()
+        for number, line in logical_lines(text):
+            m = DIRECTIVE.match(line)
             if not m:
                 continue
-            kind, target = m.groups()
             where = f"{path}:{number}"
-            if kind == '"':
-                found = resolve(root, path, target)
-                if found is None:
-                    if target in GENERATED:
-                        if GENERATED[target] not in allowed:
-                            problems.append(f"{where}: includes the generated {target} of {GENERATED[target]}, "
-                                            f"which {own} does not link")
-                    elif IMGUI_HEADERS.match(target):
-                        if "imgui" not in allowed:
-                            problems.append(f"{where}: includes Dear ImGui ({target}), which {own} does not link")
-                    else:
-                        problems.append(f"{where}: includes \"{target}\", which is no file of the project")
-                    continue
-                if found.startswith("tests/"):
-                    if not in_tests and own != "bench":
-                        problems.append(f"{where}: program code includes the test file {found}")
-                    continue
-                if path in LEAF_HEADERS:
-                    problems.append(f"{where}: {path} is held by value in App and must include only the "
-                                    f"standard library, not {found}")
-                    continue
-                if found in LEAF_HEADERS:
-                    continue
-                theirs = layer_of(found)
-                if theirs not in allowed:
+            rest = strip_comment(m.group(1))
+            w = WRITTEN.match(rest)
+            if not w:
+                problems.append(f"{where}: includes through a macro ({rest}): write the header's name")
+                continue
+            kind, target = w.groups()
+            found = resolve(root, path, target)
+            if found is not None:
+                theirs = unit_of(found, owners)
+                if found.startswith("tests/") and not path.startswith("tests/") and own != "bench":
+                    problems.append(f"{where}: program code includes the test file {found}")
+                elif found.startswith("tests/"):
+                    continue  # a test may use any test helper
+                elif theirs is None:
+                    problems.append(f"{where}: includes {found}, which belongs to no library")
+                elif theirs not in allowed:
                     problems.append(f"{where}: includes {found} ({theirs}), which {own} does not link")
-            else:
-                if target in STANDARD or (in_tests or own == "bench") and target in TEST_FRAMEWORKS:
-                    continue
-                if target.startswith(("GL/", "GLES", "EGL/")) and matches(path, GL_ALLOWED):
-                    continue
-                if matches(path, OS_ALLOWED):
-                    continue
-                problems.append(f"{where}: includes <{target}>: system and third-party headers belong in "
-                                f"platform/")
+                continue
+            if target in generated:
+                if generated[target] not in allowed:
+                    problems.append(f"{where}: includes the generated {target} of {generated[target]}, "
+                                    f"which {own} does not link")
+                continue
+            lib = provider(units, target)
+            if lib is not None:
+                if lib not in allowed:
+                    problems.append(f"{where}: includes {target} of {lib}, which {own} does not link")
+                continue
+            if kind == '"':
+                problems.append(f"{where}: includes \"{target}\", which is no file of the project")
+                continue
+            if target in STANDARD:
+                continue
+            if target.startswith(TEST_FRAMEWORKS) and "tests" in kinds:
+                continue
+            if target in GL_HEADERS and ("gl" in kinds or "os" in kinds):
+                continue
+            if "os" in kinds:
+                continue
+            problems.append(f"{where}: includes <{target}>: system and third-party headers belong in "
+                            f"platform/ (OpenGL's own headers also in render/)")
     return problems
 
 
 def main(argv):
-    root = argv[1] if len(argv) > 1 else os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    problems = check(root)
+    args = argv[1:]
+    layers = None
+    if len(args) >= 2 and args[0] == "--layers":
+        layers, args = args[1], args[2:]
+    root = args[0] if args else os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    layers = layers or os.path.join(root, "build", "layers.json")
+    if not os.path.isfile(layers):
+        print(f"include rules: {layers} not found: configure the build first (scripts/build.sh)")
+        return 1
+    units, owners = load_units(layers)
+    problems = check(root, units, owners)
     for p in problems:
         print(p)
     if problems:

@@ -7,8 +7,11 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${TARVION_BUILD_DIR:-$here/build}"
 bash "$here/scripts/setup.sh"
 
+# The include rules come from the build's own description of its layers (layers.json), so
+# the tree is configured first and checked before anything is compiled.
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 echo "== include rules"
-python3 "$here/scripts/check_includes.py"
+python3 "$here/scripts/check_includes.py" --layers "$build/layers.json" "$here"
 
 bash "$here/scripts/build.sh"
 

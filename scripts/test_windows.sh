@@ -142,7 +142,7 @@ settings="$appdata/Tarvion/settings.ini"
 # Text files end their lines with "\r\n" on Windows.
 tr -d '\r' <"$settings" | grep -qx 'xp=4321' || fail "settings.ini under $appdata lost the planted XP"
 keys=$(grep -c '=' "$settings")
-golden_keys=$(grep -c '=' "$here/tests/core/golden/settings_fresh.ini")
+golden_keys=$(grep -c '=' "$here/tests/core/profile/golden/settings_fresh.ini")
 [ "$keys" -eq "$golden_keys" ] || fail "settings.ini holds $keys keys instead of $golden_keys"
 [ "$(ls "$stage/profile")" = "$(basename "$appdata")" ] || fail "files went elsewhere: $(ls "$stage/profile")"
 echo "profile: settings.ini read and written back under $(basename "$appdata")"

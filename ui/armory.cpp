@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string>
 
-#include "audio/sound.h"
-#include "core/app.h"
-#include "core/armory.h"
-#include "core/format.h"
+#include "core/catalog/armory.h"
+#include "core/catalog/format.h"
+#include "core/catalog/sound.h"
+#include "core/profile/app.h"
 #include "ui/kit.h"
 #include "ui/probe.h"
 #include "ui/screens.h"

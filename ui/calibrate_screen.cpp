@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "audio/sound.h"
-#include "core/app.h"
-#include "core/catalog.h"
-#include "core/format.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
+#include "core/catalog/sound.h"
+#include "core/profile/app.h"
 #include "integration/calibration.h"
 #include "integration/reforger.h"
 #include "ui/kit.h"

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "core/app.h"
-#include "core/catalog.h"
-#include "core/format.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
+#include "core/profile/app.h"
 #include "ui/kit.h"
 #include "ui/screens.h"
 

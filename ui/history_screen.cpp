@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "core/app.h"
-#include "core/catalog.h"
-#include "core/format.h"
-#include "core/history.h"
-#include "platform/shell_open.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
+#include "core/profile/app.h"
+#include "core/profile/history.h"
+#include "platform/system/shell_open.h"
 #include "ui/day_chart.h"
 #include "ui/kit.h"
 #include "ui/screens.h"

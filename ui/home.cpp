@@ -3,13 +3,13 @@
 #include <cmath>
 #include <string>
 
-#include "audio/sound.h"
-#include "core/app.h"
-#include "core/armory.h"
-#include "core/catalog.h"
-#include "core/format.h"
-#include "engine/round_config.h"
-#include "engine/starters.h"
+#include "core/catalog/armory.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
+#include "core/catalog/sound.h"
+#include "core/profile/app.h"
+#include "engine/flow/starters.h"
+#include "engine/kernel/round_config.h"
 #include "ui/kit.h"
 #include "ui/probe.h"
 #include "ui/screens.h"

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/angles.h"
-#include "core/app.h"
-#include "core/armory.h"
-#include "core/catalog.h"
-#include "core/format.h"
-#include "engine/round_config.h"
-#include "engine/session.h"
+#include "core/catalog/angles.h"
+#include "core/catalog/armory.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
+#include "core/profile/app.h"
+#include "engine/kernel/round_config.h"
+#include "engine/kernel/session.h"
 #include "ui/kit.h"
 #include "ui/screens.h"
 

@@ -5,10 +5,10 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "audio/sound.h"
-#include "core/app.h"
-#include "platform/fonts.h"
-#include "platform/paths.h"
+#include "core/catalog/sound.h"
+#include "core/profile/app.h"
+#include "platform/base/fonts.h"
+#include "platform/base/paths.h"
 #include "ui/probe.h"
 
 float s = 1.0f;

@@ -2,11 +2,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/app.h"
-#include "core/armory.h"
-#include "core/format.h"
-#include "engine/session.h"
-#include "engine/starters.h"
+#include "core/catalog/armory.h"
+#include "core/catalog/format.h"
+#include "core/profile/app.h"
+#include "engine/flow/starters.h"
+#include "engine/kernel/session.h"
 #include "ui/kit.h"
 #include "ui/screens.h"
 

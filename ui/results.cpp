@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "audio/sound.h"
-#include "core/app.h"
-#include "core/catalog.h"
-#include "core/format.h"
-#include "engine/starters.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
+#include "core/catalog/sound.h"
+#include "core/profile/app.h"
+#include "engine/flow/starters.h"
 #include "integration/calibration.h"
 #include "integration/reforger.h"
 #include "ui/kit.h"

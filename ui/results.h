@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/metrics.h"
+#include "engine/kernel/metrics.h"
 
 struct App;
 struct GameInfo;

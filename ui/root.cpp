@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/app.h"
+#include "core/profile/app.h"
 #include "ui/kit.h"
 #include "ui/screens.h"
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "core/app.h"
-#include "core/format.h"
-#include "engine/starters.h"
+#include "core/catalog/format.h"
+#include "core/profile/app.h"
+#include "engine/flow/starters.h"
 #include "ui/kit.h"
 #include "ui/screens.h"
 

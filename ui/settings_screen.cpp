@@ -4,11 +4,11 @@
 #include <string>
 
 #include "audio/output.h"
-#include "audio/sound.h"
-#include "core/app.h"
-#include "core/format.h"
-#include "core/settings.h"
-#include "platform/shell_open.h"
+#include "core/catalog/format.h"
+#include "core/catalog/sound.h"
+#include "core/profile/app.h"
+#include "core/profile/settings.h"
+#include "platform/system/shell_open.h"
 #include "ui/kit.h"
 #include "ui/probe.h"
 #include "ui/screens.h"

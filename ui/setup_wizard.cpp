@@ -4,12 +4,12 @@
 #include <cmath>
 #include <string>
 
-#include "audio/sound.h"
-#include "core/app.h"
-#include "core/catalog.h"
-#include "core/format.h"
-#include "engine/round_config.h"
-#include "engine/starters.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
+#include "core/catalog/sound.h"
+#include "core/profile/app.h"
+#include "engine/flow/starters.h"
+#include "engine/kernel/round_config.h"
 #include "imgui_internal.h"
 #include "integration/calibration.h"
 #include "ui/kit.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "core/app.h"
-#include "core/catalog.h"
-#include "core/format.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
+#include "core/profile/app.h"
 #include "ui/kit.h"
 #include "ui/results.h"
 #include "ui/screens.h"

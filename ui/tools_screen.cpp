@@ -1,6 +1,6 @@
 // The Tools screen: the three extras that are not part of the Sensitivity Finder itself.
-#include "core/app.h"
-#include "core/catalog.h"
+#include "core/catalog/catalog.h"
+#include "core/profile/app.h"
 #include "integration/calibration.h"
 #include "ui/kit.h"
 #include "ui/screens.h"

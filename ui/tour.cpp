@@ -1,8 +1,8 @@
 // The five-page quick tour shown over the home screen on the first run.
 #include <algorithm>
 
-#include "core/app.h"
-#include "engine/starters.h"
+#include "core/profile/app.h"
+#include "engine/flow/starters.h"
 #include "ui/kit.h"
 #include "ui/screens.h"
 

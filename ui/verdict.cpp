@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "core/app.h"
-#include "core/catalog.h"
-#include "core/format.h"
-#include "engine/starters.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
+#include "core/profile/app.h"
+#include "engine/flow/starters.h"
 #include "integration/reforger.h"
 #include "ui/kit.h"
 #include "ui/results.h"

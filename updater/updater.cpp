@@ -8,11 +8,11 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/atomic_file.h"
-#include "platform/exe.h"
-#include "platform/files.h"
-#include "platform/hash.h"
-#include "platform/net.h"
+#include "platform/base/atomic_file.h"
+#include "platform/base/files.h"
+#include "platform/system/exe.h"
+#include "platform/system/hash.h"
+#include "platform/system/net.h"
 #include "updater/steps.h"
 
 namespace updater {

@@ -15,12 +15,12 @@
 #include "app/gallery.h"
 #include "app/input.h"
 #include "app/shell.h"
-#include "core/app.h"
-#include "core/armory.h"
-#include "engine/mouse_capture.h"
-#include "engine/session_flow.h"
+#include "core/catalog/armory.h"
+#include "core/profile/app.h"
+#include "engine/flow/mouse_capture.h"
+#include "engine/flow/session_flow.h"
 #include "integration/calibration.h"
-#include "platform/input.h"
+#include "platform/system/input.h"
 
 namespace fs = std::filesystem;
 

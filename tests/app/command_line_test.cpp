@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "core/app.h"
+#include "core/profile/app.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "app/frame_pacing.h"
 #include "app/shell.h"
-#include "core/app.h"
-#include "platform/clock.h"
+#include "core/profile/app.h"
+#include "platform/base/clock.h"
 
 namespace {
 

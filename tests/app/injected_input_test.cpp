@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "app/input.h"
-#include "core/app.h"
-#include "platform/input.h"
-#include "platform/window.h"
-#include "tests/platform/xtest_lock.h"
+#include "core/profile/app.h"
+#include "platform/system/input.h"
+#include "platform/system/window.h"
+#include "tests/support/xtest_lock.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "app/input.h"
-#include "core/app.h"
-#include "core/armory.h"
-#include "engine/mouse_capture.h"
+#include "core/catalog/armory.h"
+#include "core/profile/app.h"
+#include "engine/flow/mouse_capture.h"
 #include "tests/fakes/sound_recorder.h"
 
 namespace {

@@ -12,8 +12,8 @@
 
 #include "app/png.h"
 #include "app/result_image.h"
-#include "core/app.h"
-#include "platform/clipboard.h"
+#include "core/profile/app.h"
+#include "platform/system/clipboard.h"
 
 namespace fs = std::filesystem;
 

@@ -16,9 +16,9 @@
 #include "app/input.h"
 #include "app/selftest.h"
 #include "app/shell.h"
-#include "core/app.h"
-#include "engine/mouse_capture.h"
-#include "engine/session_flow.h"
+#include "core/profile/app.h"
+#include "engine/flow/mouse_capture.h"
+#include "engine/flow/session_flow.h"
 
 namespace fs = std::filesystem;
 

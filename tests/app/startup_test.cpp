@@ -7,8 +7,8 @@
 
 #include "app/command_line.h"
 #include "app/startup.h"
-#include "core/app.h"
-#include "platform/paths.h"
+#include "core/profile/app.h"
+#include "platform/base/paths.h"
 
 namespace fs = std::filesystem;
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "app/input.h"
-#include "core/app.h"
-#include "platform/input.h"
-#include "platform/window.h"
+#include "core/profile/app.h"
+#include "platform/system/input.h"
+#include "platform/system/window.h"
 #include "ui/screens.h"
 
 namespace {

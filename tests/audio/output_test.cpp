@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "audio/output.h"
-#include "audio/sound.h"
+#include "core/catalog/sound.h"
 #include "tests/audio/audio_test_util.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // Test stand-in for the sound output: records every playSound call (installed before main).
 #include <vector>
 
-#include "audio/sound.h"
+#include "core/catalog/sound.h"
 
 struct PlayedSound {
     SoundId id;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/app.h"
-#include "core/catalog.h"
+#include "core/catalog/catalog.h"
+#include "core/profile/app.h"
 #include "integration/calibration.h"
 #include "tests/fakes/sound_recorder.h"
 #include "tests/integration/test_support.h"

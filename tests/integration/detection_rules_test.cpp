@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
-#include "core/catalog.h"
+#include "core/catalog/catalog.h"
 #include "integration/detection.h"
 
 namespace {

@@ -2,14 +2,14 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "platform/files.h"
-#include "platform/folders.h"
-#include "platform/process.h"
-#include "platform/registry.h"
-#include "platform/text.h"
+#include "platform/base/files.h"
+#include "platform/base/folders.h"
+#include "platform/base/process.h"
+#include "platform/base/registry.h"
+#include "platform/base/text.h"
 #include "tests/integration/test_support.h"
 #ifndef _WIN32
-#include "tests/platform/fifo_watchdog.h"
+#include "tests/support/fifo_watchdog.h"
 #endif
 
 namespace {

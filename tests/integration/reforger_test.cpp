@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 #include <limits>
 
-#include "core/app.h"
-#include "core/catalog.h"
+#include "core/catalog/catalog.h"
+#include "core/profile/app.h"
 #include "integration/reforger.h"
 #include "tests/integration/test_support.h"
 #ifndef _WIN32
-#include "tests/platform/fifo_watchdog.h"
+#include "tests/support/fifo_watchdog.h"
 #endif
 
 namespace {

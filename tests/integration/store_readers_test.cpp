@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "integration/store_sources.h"
-#include "platform/text.h"
+#include "platform/base/text.h"
 #include "tests/integration/test_support.h"
 
 namespace {

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "core/app.h"
-#include "core/catalog.h"
+#include "core/catalog/catalog.h"
+#include "core/profile/app.h"
 #include "integration/detection.h"
 #include "integration/store_sources.h"
 #include "tests/integration/test_support.h"
 #ifndef _WIN32
-#include "tests/platform/fifo_watchdog.h"
+#include "tests/support/fifo_watchdog.h"
 #endif
 
 namespace {

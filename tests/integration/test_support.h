@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "platform/paths.h"
-#include "platform/process.h"
+#include "platform/base/paths.h"
+#include "platform/base/process.h"
 
 namespace testing_support {
 

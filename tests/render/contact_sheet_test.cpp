@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/armory.h"
+#include "core/catalog/armory.h"
 #include "render/capture.h"
 #include "tests/render/gl_harness.h"
 

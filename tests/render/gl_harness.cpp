@@ -2,7 +2,7 @@
 
 #include <GL/gl.h>
 
-#include "platform/window.h"
+#include "platform/system/window.h"
 
 namespace {
 

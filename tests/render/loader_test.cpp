@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/resources.h"
+#include "platform/system/resources.h"
 #include "render/model_pack.h"
 #include "tests/render/gl_harness.h"
 

@@ -9,9 +9,9 @@
 #include <random>
 #include <string>
 
-#include "core/armory.h"
-#include "platform/hash.h"
-#include "platform/resources.h"
+#include "core/catalog/armory.h"
+#include "platform/system/hash.h"
+#include "platform/system/resources.h"
 #include "render/model_pack.h"
 
 namespace {

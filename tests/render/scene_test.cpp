@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/armory.h"
-#include "engine/debris.h"
-#include "engine/drill_round.h"
+#include "core/catalog/armory.h"
+#include "engine/kernel/debris.h"
+#include "engine/kernel/drill_round.h"
 #include "tests/render/gl_harness.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "audio/sound.h"
-#include "core/armory.h"
+#include "core/catalog/armory.h"
+#include "core/catalog/sound.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/probe.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/input.h"
-#include "core/catalog.h"
+#include "core/catalog/catalog.h"
 #include "integration/calibration.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/probe.h"

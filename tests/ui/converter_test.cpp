@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "core/catalog.h"
-#include "core/format.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/probe.h"
 

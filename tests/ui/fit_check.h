@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/format.h"
+#include "core/catalog/format.h"
 #include "ui/probe.h"
 
 namespace fit_check {

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "app/input.h"
-#include "core/catalog.h"
-#include "engine/round_config.h"
-#include "engine/session.h"
+#include "core/catalog/catalog.h"
+#include "engine/kernel/round_config.h"
+#include "engine/kernel/session.h"
 #include "imgui_internal.h"
 #include "integration/calibration.h"
-#include "platform/input.h"
+#include "platform/system/input.h"
 #include "tests/ui/fit_check.h"
 #include "tests/ui/results_fixture.h"
 #include "ui/kit.h"

@@ -11,11 +11,11 @@
 #include <thread>
 #include <vector>
 
-#include "core/catalog.h"
-#include "core/format.h"
-#include "core/history.h"
-#include "core/score_log.h"
-#include "platform/process.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
+#include "core/profile/history.h"
+#include "core/profile/score_log.h"
+#include "platform/base/process.h"
 #include "imgui_internal.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/day_chart.h"

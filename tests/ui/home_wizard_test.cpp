@@ -5,15 +5,15 @@
 #include <sstream>
 #include <string>
 
-#include "core/catalog.h"
-#include "engine/session.h"
+#include "core/catalog/catalog.h"
+#include "engine/kernel/session.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/kit.h"
 #include "ui/probe.h"
 #include "ui/screens.h"
 #include "imgui_internal.h"
-#include "core/format.h"
-#include "engine/round_config.h"
+#include "core/catalog/format.h"
+#include "engine/kernel/round_config.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <set>
 #include <string>
 
-#include "core/armory.h"
-#include "engine/round_config.h"
+#include "core/catalog/armory.h"
+#include "engine/kernel/round_config.h"
 #include "imgui_internal.h"
-#include "engine/session.h"
+#include "engine/kernel/session.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/kit.h"
 #include "ui/probe.h"

@@ -11,8 +11,8 @@
 #include <sstream>
 #include <string>
 
-#include "core/app.h"
-#include "core/catalog.h"
+#include "core/catalog/catalog.h"
+#include "core/profile/app.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/probe.h"
 

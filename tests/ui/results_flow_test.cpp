@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "core/catalog.h"
-#include "core/format.h"
-#include "engine/session_flow.h"
-#include "engine/starters.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
+#include "engine/flow/session_flow.h"
+#include "engine/flow/starters.h"
 #include "tests/ui/results_fixture.h"
 #include "ui/probe.h"
 #include "ui/results.h"

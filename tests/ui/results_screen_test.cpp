@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "core/catalog.h"
+#include "core/catalog/catalog.h"
 #include "imgui_internal.h"
-#include "core/format.h"
-#include "engine/analysis.h"
-#include "tests/engine/synthetic_rounds.h"
+#include "core/catalog/format.h"
+#include "engine/kernel/analysis.h"
+#include "tests/engine/kernel/synthetic_rounds.h"
 #include "tests/ui/results_fixture.h"
 #include "ui/kit.h"
 #include "ui/probe.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/format.h"
+#include "core/catalog/format.h"
 #include "tests/ui/results_fixture.h"
 #include "ui/probe.h"
 #include "ui/results.h"

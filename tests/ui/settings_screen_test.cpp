@@ -12,7 +12,7 @@
 
 #include "app/input.h"
 #include "audio/output.h"
-#include "audio/sound.h"
+#include "core/catalog/sound.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/probe.h"
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "audio/sound.h"
-#include "core/catalog.h"
-#include "core/format.h"
+#include "core/catalog/catalog.h"
+#include "core/catalog/format.h"
+#include "core/catalog/sound.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/probe.h"
 

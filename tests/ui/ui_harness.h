@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "core/app.h"
+#include "core/profile/app.h"
 #include "imgui.h"
 
 class UiHarness {

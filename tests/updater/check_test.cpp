@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "platform/hash.h"
-#include "platform/exe.h"
-#include "platform/process.h"
+#include "platform/base/process.h"
+#include "platform/system/exe.h"
+#include "platform/system/hash.h"
 #include "tests/updater/helpers.h"
 #include "updater/steps.h"
 #include "updater/updater.h"

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/atomic_file.h"
-#include "platform/hash.h"
-#include "platform/exe.h"
+#include "platform/base/atomic_file.h"
+#include "platform/system/exe.h"
+#include "platform/system/hash.h"
 #include "tests/updater/helpers.h"
 #include "updater/steps.h"
 #include "updater/updater.h"

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "platform/exe.h"
-#include "platform/hash.h"
-#include "platform/net.h"
+#include "platform/system/exe.h"
+#include "platform/system/hash.h"
+#include "platform/system/net.h"
 #include "tests/updater/helpers.h"
 
 namespace {

@@ -6,14 +6,14 @@
 #include <chrono>
 #include <memory>
 
-#include "core/catalog.h"
+#include "core/catalog/catalog.h"
 #include "integration/detection.h"
 #include "integration/reforger.h"
 #include "integration/store_sources.h"
-#include "platform/exe.h"
-#include "platform/folders.h"
-#include "platform/paths.h"
-#include "platform/process.h"
+#include "platform/base/folders.h"
+#include "platform/base/paths.h"
+#include "platform/base/process.h"
+#include "platform/system/exe.h"
 #include "tests/integration/test_support.h"
 #include "tests/platform/win32/support.h"
 

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "platform/clipboard.h"
-#include "platform/window.h"
+#include "platform/system/clipboard.h"
+#include "platform/system/window.h"
 
 namespace {
 

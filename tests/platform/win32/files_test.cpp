@@ -4,10 +4,10 @@
 
 #include <ctime>
 
-#include "platform/atomic_file.h"
-#include "platform/files.h"
-#include "platform/folders.h"
-#include "platform/paths.h"
+#include "platform/base/atomic_file.h"
+#include "platform/base/files.h"
+#include "platform/base/folders.h"
+#include "platform/base/paths.h"
 #include "tests/platform/win32/support.h"
 
 namespace {

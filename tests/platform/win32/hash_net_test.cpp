@@ -1,8 +1,8 @@
 // SHA-256 through BCrypt and downloads through WinHTTP, as the updater uses them.
 #include <gtest/gtest.h>
 
-#include "platform/hash.h"
-#include "platform/net.h"
+#include "platform/system/hash.h"
+#include "platform/system/net.h"
 #include "tests/platform/win32/support.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/input.h"
-#include "platform/window.h"
+#include "platform/system/input.h"
+#include "platform/system/window.h"
 
 namespace {
 

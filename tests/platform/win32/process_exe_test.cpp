@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "platform/exe.h"
-#include "platform/paths.h"
-#include "platform/process.h"
+#include "platform/base/paths.h"
+#include "platform/base/process.h"
+#include "platform/system/exe.h"
 #include "tests/platform/win32/support.h"
 
 namespace {

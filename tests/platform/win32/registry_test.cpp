@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "platform/registry.h"
-#include "platform/text.h"
+#include "platform/base/registry.h"
+#include "platform/base/text.h"
 #include "tests/platform/win32/support.h"
 
 namespace {

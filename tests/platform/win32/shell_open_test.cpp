@@ -2,8 +2,8 @@
 // an Explorer window behind, which keeps Wine's session alive, so only failures run here.)
 #include <gtest/gtest.h>
 
-#include "platform/clipboard.h"
-#include "platform/shell_open.h"
+#include "platform/system/clipboard.h"
+#include "platform/system/shell_open.h"
 #include "tests/platform/win32/support.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace win_test {
 

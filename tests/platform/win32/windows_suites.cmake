@@ -11,14 +11,15 @@ foreach(suite platform integration updater)
   file(GLOB srcs CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${suite}/win32/*.cpp")
   if(suite STREQUAL "platform")
     # The portable address rules' own table runs here too.
-    list(APPEND srcs "${CMAKE_SOURCE_DIR}/tests/platform/url_rules_test.cpp")
+    list(APPEND srcs "${CMAKE_SOURCE_DIR}/tests/platform/base/url_rules_test.cpp")
   endif()
   add_executable(${suite}_win32_tests ${srcs})
   target_compile_options(${suite}_win32_tests PRIVATE ${TARVION_WARNINGS})
   target_compile_definitions(${suite}_win32_tests PRIVATE TARVION_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     UPDATER_SERVER_SCRIPT="${CMAKE_SOURCE_DIR}/tests/updater/loopback_server.py"
     UPDATER_DUMMY_EXE="$<TARGET_FILE:updater_dummy_exe>")
-  target_link_libraries(${suite}_win32_tests PRIVATE ${${suite}_libs} GTest::gtest GTest::gtest_main)
+  tarvion_unit_links(links ${suite}_win32_tests)
+  target_link_libraries(${suite}_win32_tests PRIVATE ${links} GTest::gtest GTest::gtest_main)
   add_dependencies(${suite}_win32_tests updater_dummy_exe)
   # The tests of one suite share registry keys, injected input and the clipboard of the
   # one Wine session, so they take turns; the suites run beside each other.

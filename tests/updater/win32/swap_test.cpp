@@ -3,9 +3,9 @@
 // the ".old". A stand-in program plays the running Tarvion.exe.
 #include <gtest/gtest.h>
 
-#include "platform/exe.h"
-#include "platform/hash.h"
-#include "platform/process.h"
+#include "platform/base/process.h"
+#include "platform/system/exe.h"
+#include "platform/system/hash.h"
 #include "tests/platform/win32/support.h"
 #include "updater/steps.h"
 #include "updater/updater.h"

@@ -1,0 +1,202 @@
+// settings.ini: one "key=value" line per setting, in a fixed key order.
+#include "core/profile/settings.h"
+
+#include <filesystem>
+#include <fstream>
+#include <locale>
+#include <sstream>
+#include <system_error>
+#include <type_traits>
+#include <variant>
+
+#include "core/profile/app.h"
+#include "platform/base/atomic_file.h"
+#include "platform/base/file_open.h"
+#include "platform/base/files.h"
+#include "platform/base/paths.h"
+
+namespace {
+
+// The game is stored by its catalogue id, not by its index.
+struct GameId {};
+
+using Field = std::variant<GameId, int32_t App::*, int64_t App::*, double App::*, float App::*, bool App::*,
+                           Rgb App::*, std::string App::*, IdList App::*>;
+
+struct Key {
+    const char* name;
+    Field field;
+};
+
+// A member is stored as itself, except the game, which the file names by its catalogue id.
+template <class T>
+Field fieldOf(T App::*member) {
+    return member;
+}
+Field fieldOf(int32_t App::*member) { return member == &App::game ? Field{GameId{}} : Field{member}; }
+
+// The keys in file order, from the settings table.
+const Key kKeys[] = {
+#define TARVION_SETTING_KEY(type, name, value, look) {#name, fieldOf(&App::name)},
+    TARVION_SETTINGS_FIELDS(TARVION_SETTING_KEY)
+#undef TARVION_SETTING_KEY
+};
+
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
+
+void writeValue(std::ostream& out, const App& app, const Field& field) {
+    std::visit(Overloaded{
+                   // An index outside the catalogue is saved as the row it is shown as.
+                   [&](GameId) { out << app.currentGame().id; },
+                   [&](bool App::*m) { out << (app.*m ? 1 : 0); },
+                   [&](Rgb App::*m) { out << (app.*m)[0] << ' ' << (app.*m)[1] << ' ' << (app.*m)[2]; },
+                   [&](auto m) { out << app.*m; },
+               },
+               field);
+}
+
+// Standard stream extraction: leading blanks skipped, the rest of the text ignored, a
+// value that does not start with a number reads as 0, an empty one leaves the field alone.
+void readValue(App& app, const Field& field, const std::string& value) {
+    std::istringstream in(value);
+    in.imbue(std::locale::classic());
+    std::visit(Overloaded{
+                   [&](GameId) { app.game = gameIndexById(value); },
+                   [&](std::string App::*m) { app.*m = value; },
+                   [&](IdList App::*m) { app.*m = value; },
+                   [&](bool App::*m) {
+                       int v = app.*m ? 1 : 0;
+                       in >> v;
+                       app.*m = v != 0;
+                   },
+                   [&](Rgb App::*m) { in >> (app.*m)[0] >> (app.*m)[1] >> (app.*m)[2]; },
+                   [&](auto m) { in >> app.*m; },
+               },
+               field);
+}
+
+bool defaultSync(const std::string& path) { return plat::syncFile(path); }
+bool defaultReplace(const std::string& from, const std::string& to) { return plat::replaceFile(from, to); }
+
+}  // namespace
+
+SoundId hitSoundOf(int32_t setting) {
+    switch (setting) {
+        case 1: return SoundHitDing;
+        case 2: return SoundHitClick;
+        case 3: return SoundHitClassic;
+        default: return SoundHitPop;
+    }
+}
+
+SettingsFileOps& settingsFileOps() {
+    static SettingsFileOps ops{defaultSync, defaultReplace};
+    return ops;
+}
+
+bool isSettingsText(const std::string& bytes) {
+    // UTF-16 or UTF-32 (every ASCII character comes with a zero byte) or some binary file:
+    // reading it as lines would only lose every setting.
+    return bytes.find('\0') == std::string::npos;
+}
+
+std::string settingsSaveTarget(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path p = plat::fsPath(path);
+    // A link to a link is followed too, up to the depth the system itself would follow.
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(p, ec); ++hops) {
+        const std::filesystem::path next = std::filesystem::read_symlink(p, ec);
+        if (ec) break;
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+    return plat::utf8Path(p);
+}
+
+std::string App::settingsPath() const { return plat::joinPath(dataDir, "settings.ini"); }
+
+// Moves an unreadable settings.ini aside, to the first free name of settings.ini.unreadable,
+// settings.ini.unreadable.1, ...; false (the file untouched) when that cannot be done.
+bool App::keepUnreadableSettings() {
+    const std::string path = settingsPath();
+    for (int n = 0; n < 1000; ++n) {
+        const std::string name = n == 0 ? "settings.ini.unreadable" : "settings.ini.unreadable." + std::to_string(n);
+        const std::string kept = plat::joinPath(dataDir, name);
+        std::error_code ec;
+        if (std::filesystem::exists(std::filesystem::symlink_status(plat::fsPath(kept), ec))) continue;
+        if (!settingsFileOps().replaceFile(path, kept)) return false;
+        settingsUnreadablePending = false;
+        settingsNotice = "settings.ini could not be read, so it was kept as " + name +
+                         " and the default settings are in use.";
+        return true;
+    }
+    return false;
+}
+
+void App::loadSettings() {
+    const std::string path = settingsPath();
+    if (!plat::fileAttributes(path)) return;  // no file: the defaults, created at the next save
+    std::string bytes;
+    // The file layer reads only a regular file and never waits on the open.
+    const plat::ReadResult read = plat::readFileCapped(path, kSettingsMaxBytes, bytes);
+    if (read != plat::ReadResult::Ok || !isSettingsText(bytes)) {
+        // There, but not readable as text (no permission, UTF-16, a folder...): the defaults
+        // stay, and the file is kept under another name before anything is saved over it.
+        settingsUnreadablePending = true;
+        keepUnreadableSettings();
+        return;
+    }
+    // A byte-order mark would otherwise become part of the first key.
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
+    std::istringstream in(bytes);
+    std::string line;
+    while (std::getline(in, line)) {
+        // A file edited on Windows reads the same as one with plain line ends.
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string key = line.substr(0, eq);
+        const std::string value = line.substr(eq + 1);
+        for (const Key& k : kKeys)
+            if (key == k.name) {
+                readValue(*this, k.field, value);
+                break;
+            }
+    }
+    if (!(dpi >= 50 && dpi <= 64000)) dpi = 800;
+    if (game < 0 || static_cast<size_t>(game) >= gameCatalog().size()) game = 1;
+    if (static_cast<uint32_t>(length) > 2) length = 1;
+    setCalibratedYaw("reforger", reforgerYaw);
+}
+
+void App::saveSettings() {
+    // An unreadable file that could not be moved aside yet is never written over.
+    if (settingsUnreadablePending && !keepUnreadableSettings()) return;
+    // Through a link, the link's target takes the new settings and the link stays a link.
+    const std::string path = settingsSaveTarget(settingsPath());
+    const std::string temp = path + ".tmp";
+    std::error_code ignored;
+    {
+        std::ofstream out(plat::fsPath(temp), std::ios::out | std::ios::trunc);
+        if (!out) return;
+        out.imbue(std::locale::classic());
+        for (const Key& k : kKeys) {
+            out << k.name << '=';
+            writeValue(out, *this, k.field);
+            out << '\n';
+        }
+        out.close();
+        if (out.fail()) {
+            std::filesystem::remove(plat::fsPath(temp), ignored);
+            return;
+        }
+    }
+    // Only a complete, flushed copy replaces the old file: a crash or a full disk part-way
+    // through keeps the previous settings.
+    const SettingsFileOps& ops = settingsFileOps();
+    if (!ops.syncFile(temp) || !ops.replaceFile(temp, path)) std::filesystem::remove(plat::fsPath(temp), ignored);
+}

@@ -1,0 +1,74 @@
+#pragma once
+// Files and folders by path. Paths are UTF-8 and may be written Windows-style (backslashes,
+// any letter case, as the store files and the registry give them): on Linux every call here
+// first maps such a path onto the real file with resolvePath. Moving a file over another
+// is replaceFile in platform/base/atomic_file.h.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace plat {
+
+// The host path of a path that may be Windows-style. On Linux: backslashes become slashes
+// and each component that does not exist as written is matched without regard to ASCII
+// letter case against its folder's entries (an exact match wins; among several that differ
+// only in case the first in byte order). A path starting with a drive ("C:") has no host
+// form on Linux and gives "" (every call below then fails). Elsewhere the path as it is.
+std::string resolvePath(const std::string& path);
+
+struct FileEntry {
+    std::string name;  // the entry's own name, without its folder
+    bool isFolder = false;
+};
+
+// The entries of a folder matching a pattern "folder\name" whose last component may hold
+// the wildcards '*' and '?' (compared without regard to ASCII letter case, as Windows
+// does). "." and ".." are never listed; entries come in case-insensitive name order so a
+// scan is repeatable. A missing folder gives an empty list.
+std::vector<FileEntry> findFiles(const std::string& pattern);
+
+// The wildcard rule of findFiles on one name.
+bool matchesPattern(const std::string& name, const std::string& pattern);
+
+// Puts entries in findFiles' order: by name without regard to ASCII letter case, then by
+// the name's bytes.
+void sortFileEntries(std::vector<FileEntry>& entries);
+
+struct FileAttributes {
+    bool isFolder = false;
+    uint64_t size = 0;
+    int64_t lastWriteTime = 0;  // nanoseconds since 1970-01-01 UTC
+};
+
+// True when the path names an existing file or folder (following links); fills *out.
+bool fileAttributes(const std::string& path, FileAttributes* out = nullptr);
+
+// Copies a file to a path that must not exist yet (an existing file, folder or link there
+// is never overwritten). The copy is flushed to the disk; a copy that fails part-way is
+// removed again. True on success.
+bool copyFileNoOverwrite(const std::string& from, const std::string& to);
+
+// Removes a file (not a folder); true when it was removed.
+bool deleteFile(const std::string& path);
+
+// Writes bytes as the whole content of a file, creating or truncating it, then flushes it
+// to the disk and closes it. False when any step fails (the file may then hold anything).
+bool writeWholeFile(const std::string& path, const std::string& bytes);
+
+// Creates a new empty file with a unique name in a folder ("" for the system's temporary
+// folder) and returns its path; "" on failure.
+std::string makeTempFile(const std::string& folder, const std::string& prefix);
+
+enum class ReadResult {
+    Ok,         // the whole file is in the text
+    Truncated,  // the file is longer than the cap; the text holds its first cap bytes
+    Failed,     // it did not open or a read failed; the text is empty
+};
+
+// Reads a file's bytes as they are (no newline translation), at most maxBytes of them.
+// Only a regular file is read: a folder, a FIFO or a device is Failed, and the call never
+// waits for one to open (a FIFO where a file was expected would otherwise block for ever).
+ReadResult readFileCapped(const std::string& path, size_t maxBytes, std::string& text);
+
+}  // namespace plat

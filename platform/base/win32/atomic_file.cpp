@@ -1,0 +1,30 @@
+#include "platform/base/atomic_file.h"
+
+#include <windows.h>
+
+#include "platform/base/win32/wide.h"
+
+namespace plat {
+
+using win32::toWide;
+
+bool syncFile(const std::string& path) {
+    HANDLE h = CreateFileW(toWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool ok = FlushFileBuffers(h) != 0;
+    if (!CloseHandle(h)) ok = false;
+    return ok;
+}
+
+bool replaceFile(const std::string& from, const std::string& to) {
+    const std::wstring source = toWide(from), target = toWide(to);
+    // ReplaceFileW keeps what the old file carries beyond its bytes (attributes, access
+    // rules) but needs it to exist; a first save moves the file into place instead.
+    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        return true;
+    return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+}  // namespace plat

@@ -1,0 +1,141 @@
+#include "platform/base/files.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/base/win32/wide.h"
+
+namespace plat {
+
+using win32::toWide;
+
+namespace {
+
+// FILETIME counts 100 ns steps from 1601-01-01 UTC.
+int64_t unixNanoseconds(const FILETIME& t) {
+    const int64_t ticks = (static_cast<int64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    constexpr int64_t kTicksFrom1601To1970 = 116444736000000000LL;
+    return (ticks - kTicksFrom1601To1970) * 100;
+}
+
+bool writeAll(HANDLE h, const char* data, size_t size) {
+    while (size > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(h, data, chunk, &written, nullptr) || written == 0) return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+HANDLE openForReading(const std::string& path) {
+    return CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+std::string resolvePath(const std::string& path) { return path; }
+
+std::vector<FileEntry> findFiles(const std::string& pattern) {
+    std::vector<FileEntry> found;
+    if (pattern.empty()) return found;
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileExW(toWide(pattern).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    if (h == INVALID_HANDLE_VALUE) return found;
+    do {
+        const std::string name = win32::fromWide(data.cFileName);
+        if (name == "." || name == "..") continue;
+        FileEntry entry;
+        entry.name = name;
+        entry.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        found.push_back(entry);
+    } while (FindNextFileW(h, &data));
+    FindClose(h);
+    sortFileEntries(found);
+    return found;
+}
+
+bool fileAttributes(const std::string& path, FileAttributes* out) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.empty() || !GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data)) return false;
+    if (out) {
+        out->isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        out->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        out->lastWriteTime = unixNanoseconds(data.ftLastWriteTime);
+    }
+    return true;
+}
+
+bool copyFileNoOverwrite(const std::string& from, const std::string& to) {
+    if (from.empty() || to.empty()) return false;
+    const std::wstring target = toWide(to);
+    // Fails when anything stands at the target, a file or a folder.
+    if (!CopyFileW(toWide(from).c_str(), target.c_str(), TRUE)) return false;
+    HANDLE h = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool ok = h != INVALID_HANDLE_VALUE && FlushFileBuffers(h);
+    if (h != INVALID_HANDLE_VALUE && !CloseHandle(h)) ok = false;
+    if (!ok) DeleteFileW(target.c_str());
+    return ok;
+}
+
+bool deleteFile(const std::string& path) { return !path.empty() && DeleteFileW(toWide(path).c_str()) != 0; }
+
+bool writeWholeFile(const std::string& path, const std::string& bytes) {
+    if (path.empty()) return false;
+    HANDLE h = CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool ok = writeAll(h, bytes.data(), bytes.size());
+    if (ok && !FlushFileBuffers(h)) ok = false;
+    if (!CloseHandle(h)) ok = false;
+    return ok;
+}
+
+std::string makeTempFile(const std::string& folder, const std::string& prefix) {
+    std::wstring dir;
+    if (folder.empty()) {
+        wchar_t temp[MAX_PATH + 1];
+        DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+        if (n == 0 || n > MAX_PATH) return std::string();
+        dir.assign(temp, n);
+    } else {
+        dir = toWide(folder);
+    }
+    // The system keeps the first three characters of the prefix and creates the file.
+    wchar_t name[MAX_PATH];
+    if (GetTempFileNameW(dir.c_str(), toWide(prefix).c_str(), 0, name) == 0) return std::string();
+    return win32::fromWide(name);
+}
+
+ReadResult readFileCapped(const std::string& path, size_t maxBytes, std::string& text) {
+    text.clear();
+    if (path.empty()) return ReadResult::Failed;
+    HANDLE h = openForReading(path);
+    if (h == INVALID_HANDLE_VALUE) return ReadResult::Failed;
+    ReadResult result = ReadResult::Ok;
+    char buffer[8192];
+    for (;;) {
+        const size_t room = maxBytes - text.size();
+        DWORD n = 0;
+        if (room == 0) {
+            // Full: one more byte tells whether the file goes on.
+            char probe;
+            if (!ReadFile(h, &probe, 1, &n, nullptr)) result = ReadResult::Failed;
+            else if (n > 0) result = ReadResult::Truncated;
+            break;
+        }
+        if (!ReadFile(h, buffer, static_cast<DWORD>(std::min(room, sizeof buffer)), &n, nullptr)) {
+            result = ReadResult::Failed;
+            break;
+        }
+        if (n == 0) break;
+        text.append(buffer, n);
+    }
+    CloseHandle(h);
+    if (result == ReadResult::Failed) text.clear();
+    return result;
+}
+
+}  // namespace plat

@@ -1,0 +1,36 @@
+#include "platform/base/process.h"
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cwchar>
+
+#include "platform/base/win32/wide.h"
+
+namespace plat {
+
+bool runningProcessNames(std::vector<std::string>& names) {
+    names.clear();
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        const size_t length = wcsnlen(entry.szExeFile, MAX_PATH);
+        if (length > 0) names.push_back(win32::fromWide(entry.szExeFile, length));
+    }
+    CloseHandle(snapshot);
+    return true;
+}
+
+bool setEnv(const char* name, const std::string& value) {
+    return SetEnvironmentVariableW(win32::toWide(name).c_str(), win32::toWide(value).c_str()) != FALSE;
+}
+
+bool unsetEnv(const char* name) {
+    // Removing a variable that is not set is no failure, as on Linux.
+    if (SetEnvironmentVariableW(win32::toWide(name).c_str(), nullptr)) return true;
+    return GetLastError() == ERROR_ENVVAR_NOT_FOUND;
+}
+
+}  // namespace plat

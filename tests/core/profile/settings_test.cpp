@@ -1,0 +1,463 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <locale>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/profile/app.h"
+#include "core/profile/settings.h"
+#include "tests/support/temp_folder.h"
+#ifndef _WIN32
+#include <fstream>
+
+#include "tests/support/fifo_watchdog.h"
+#endif
+
+namespace {
+
+// Every settings field of `a` equals that of `b`, reported by name.
+void expectSameSettings(const App& a, const App& b, const std::string& context) {
+#define TARVION_EXPECT_SAME(type, name, value, look) EXPECT_EQ(a.name, b.name) << context << ": " #name;
+    TARVION_SETTINGS_FIELDS(TARVION_EXPECT_SAME)
+#undef TARVION_EXPECT_SAME
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override { app.dataDir = folder.path(); }
+    void TearDown() override {
+        settingsFileOps() = saved;
+        setCalibratedYaw("reforger", 0);
+    }
+    std::string path() const { return folder.file("settings.ini"); }
+
+    TempFolder folder;
+    App app;
+    SettingsFileOps saved = settingsFileOps();
+};
+
+TEST_F(SettingsTest, FreshProfileWritesTheGoldenFile) {
+    const std::string golden = TempFolder::readFile(TARVION_SOURCE_DIR "/tests/core/profile/golden/settings_fresh.ini");
+    ASSERT_FALSE(golden.empty());
+    app.saveSettings();
+    EXPECT_EQ(folder.read("settings.ini"), golden);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("settings.ini.tmp")));
+
+    App reloaded;
+    reloaded.dataDir = folder.path();
+    reloaded.loadSettings();
+    expectSameSettings(reloaded, app, "reloaded");
+    reloaded.saveSettings();
+    EXPECT_EQ(folder.read("settings.ini"), golden);
+}
+
+TEST_F(SettingsTest, EveryKeyRoundTrips) {
+    app.game = gameIndexById("fortnite");
+    app.dpi = 1234.5;
+    app.sens = 6.85;
+    app.sensUnknown = true;
+    app.customYaw = 0.0123;
+    app.cmDirect = 27.5;
+    app.style = 2;
+    app.length = 2;
+    app.fov = 92.5;
+    app.myGames = "cs2,apex,unknown id";
+    app.knownGames = "fortnite";
+    app.reforgerYaw = 0.0117;
+    app.reforgerFov = 74;
+    app.xhStyle = 3;
+    app.xhSize = 11.5f;
+    app.xhThick = 4;
+    app.xhGap = 0;
+    app.xhColor = {1, 0.25f, 0.3f};
+    app.xhOutline = false;
+    app.flickColor = {0.5f, 0.125f, 1};
+    app.trackColor = {0, 0, 0};
+    app.volume = 0.35f;
+    app.fpsCap = 0;
+    app.vsync = true;
+    app.msaa = false;
+    app.fullscreen = false;
+    app.showFps = true;
+    app.tutorialDone = true;
+    app.checkUpdates = false;
+    app.gun = "longbow";
+    app.skin = "gold";
+    app.theme = "synthwave";
+    app.xp = INT64_C(5000000000);  // beyond 32 bits
+    app.trackSpeed = 2;
+    app.hitSound = 3;
+    app.scopeMult = 0.85;
+    app.scopeMeasured = true;
+    app.saveSettings();
+
+    App reloaded;
+    reloaded.dataDir = folder.path();
+    reloaded.loadSettings();
+    expectSameSettings(reloaded, app, "round trip");
+    EXPECT_DOUBLE_EQ(gameCatalog()[gameIndexById("reforger")].yaw, 0.0117);
+}
+
+TEST_F(SettingsTest, GameOutsideTheCatalogueSavesTheDefaultGame) {
+    app.game = 40;
+    app.saveSettings();
+    EXPECT_EQ(folder.read("settings.ini").rfind("game=valorant\n", 0), 0u);
+}
+
+TEST_F(SettingsTest, NumbersKeepSixSignificantDigits) {
+    app.sens = 0.123456789;
+    app.dpi = 1234567;  // out of range on load, but written as the stream writes it
+    app.saveSettings();
+    const std::string text = folder.read("settings.ini");
+    EXPECT_NE(text.find("\nsens=0.123457\n"), std::string::npos);
+    EXPECT_NE(text.find("\ndpi=1.23457e+06\n"), std::string::npos);
+    App reloaded;
+    reloaded.dataDir = folder.path();
+    reloaded.loadSettings();
+    EXPECT_DOUBLE_EQ(reloaded.sens, 0.123457);
+}
+
+// Each file loads into the defaults with only the listed changes.
+TEST_F(SettingsTest, MalformedFilesLoadKeyByKey) {
+    struct Case {
+        const char* name;
+        const char* text;
+        std::function<void(App&)> expect;
+    };
+    const Case cases[] = {
+        {"empty file", "", [](App&) {}},
+        {"dpi too low", "dpi=10\n", [](App&) {}},
+        {"dpi too high", "dpi=64001\n", [](App&) {}},
+        {"dpi at the bounds", "dpi=64000\n", [](App& a) { a.dpi = 64000; }},
+        {"dpi lower bound", "dpi=50\n", [](App& a) { a.dpi = 50; }},
+        {"dpi letters read as 0", "dpi=abc\n", [](App&) {}},
+        {"dpi overflow", "dpi=1e999\n", [](App&) {}},
+        {"empty value keeps the earlier line", "dpi=1200\ndpi=\n", [](App& a) { a.dpi = 1200; }},
+        {"blanks then junk after the number", "sens=  0.5xyz\n", [](App& a) { a.sens = 0.5; }},
+        {"unknown game is row 0", "game=nosuch\n", [](App& a) { a.game = 0; }},
+        {"game is matched whole", "game=valorant \n", [](App& a) { a.game = 0; }},
+        {"length -1", "length=-1\n", [](App&) {}},
+        {"length 7", "length=7\n", [](App&) {}},
+        {"length 2", "length=2\n", [](App& a) { a.length = 2; }},
+        {"unchecked fields are taken as read", "style=9\nvolume=-3\nfpsCap=-7\n",
+         [](App& a) {
+             a.style = 9;
+             a.volume = -3;
+             a.fpsCap = -7;
+         }},
+        {"keys are exact", "Dpi=1600\ndpi =1600\n dpi=1600\nDPI=1600\n", [](App&) {}},
+        {"no = and empty key", "dpi 1600\n=5\nfov=90\n", [](App& a) { a.fov = 90; }},
+        {"value may hold =", "myGames=cs2=apex\n", [](App& a) { a.myGames = "cs2=apex"; }},
+        {"gun text kept whole", "gun=big gun\n", [](App& a) { a.gun = "big gun"; }},
+        {"booleans", "vsync=7\nmsaa=no\nfullscreen=\nxhOutline=0\n",
+         [](App& a) {
+             a.vsync = true;
+             a.msaa = false;
+             a.xhOutline = false;
+         }},
+        {"short colour keeps the rest", "xhColor=0.5 0.25\n", [](App& a) { a.xhColor = {0.5f, 0.25f, 0.55f}; }},
+        {"bad colour item", "flickColor=0.5 x 1\n", [](App& a) { a.flickColor = {0.5f, 0.0f, 0.92f}; }},
+        {"64-bit xp", "xp=5000000000\n", [](App& a) { a.xp = INT64_C(5000000000); }},
+        {"CRLF line ends", "game=apex\r\ndpi=1600\r\nmyGames=cs2,apex\r\ngun=longbow\r\n",
+         [](App& a) {
+             a.game = 2;
+             a.dpi = 1600;
+             a.myGames = "cs2,apex";
+             a.gun = "longbow";
+         }},
+        {"cut in the middle of a line", "dpi=1600\nsens=0.5\nfpsC", [](App& a) {
+             a.dpi = 1600;
+             a.sens = 0.5;
+         }},
+        {"cut inside a value", "dpi=1600\ngame=valo", [](App& a) {
+             a.dpi = 1600;
+             a.game = 0;
+         }},
+        {"cut after the point", "volume=0.", [](App& a) { a.volume = 0; }},
+    };
+    for (const Case& c : cases) {
+        folder.write("settings.ini", c.text);
+        App loaded;
+        loaded.dataDir = folder.path();
+        loaded.loadSettings();
+        App expected;
+        c.expect(expected);
+        expectSameSettings(loaded, expected, c.name);
+    }
+}
+
+TEST_F(SettingsTest, MissingFileLeavesEverythingAlone) {
+    app.dpi = 10;  // not repaired: the validation only runs after a read
+    app.length = 9;
+    app.reforgerYaw = 0.02;
+    app.loadSettings();
+    EXPECT_EQ(app.dpi, 10);
+    EXPECT_EQ(app.length, 9);
+    EXPECT_EQ(gameCatalog()[gameIndexById("reforger")].yaw, 0);
+}
+
+TEST_F(SettingsTest, StoredReforgerYawReachesTheCatalogue) {
+    folder.write("settings.ini", "reforgerYaw=0.0125\n");
+    app.loadSettings();
+    EXPECT_DOUBLE_EQ(gameCatalog()[gameIndexById("reforger")].yaw, 0.0125);
+    folder.write("settings.ini", "reforgerYaw=-1\n");
+    app.loadSettings();
+    EXPECT_EQ(gameCatalog()[gameIndexById("reforger")].yaw, 0);
+}
+
+// A settings.ini left in an output folder by an earlier run must not bring its Reforger
+// calibration into an automated run.
+TEST_F(SettingsTest, AutomationResetDropsTheLoadedReforgerYaw) {
+    folder.write("settings.ini", "reforgerYaw=0.0125\ngame=reforger\n");
+    app.loadSettings();
+    app.applyAutomationReset();
+    const GameInfo& reforger = gameCatalog()[gameIndexById("reforger")];
+    EXPECT_EQ(reforger.yaw, 0);
+    EXPECT_EQ(app.reforgerYaw, 0);
+    EXPECT_EQ(app.game, gameIndexById("valorant"));
+    EXPECT_EQ(formatGameSens(reforger, reforger.yaw, 35, 800), "calibrate first");
+}
+
+// ---- A file that is there but cannot be read ------------------------------
+
+TEST_F(SettingsTest, AByteOrderMarkIsSkipped) {
+    folder.write("settings.ini", "\xEF\xBB\xBFgame=apex\ndpi=1600\n");
+    app.loadSettings();
+    EXPECT_EQ(app.game, gameIndexById("apex"));  // the first key is not lost
+    EXPECT_EQ(app.dpi, 1600);
+    EXPECT_EQ(app.settingsNotice, "");
+    EXPECT_TRUE(std::filesystem::exists(path()));
+}
+
+// The same text as UTF-16 (little-endian with its mark), as Notepad can save it.
+std::string utf16(const std::string& ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
+TEST_F(SettingsTest, AFileThatCannotBeReadAsTextIsKeptAndTheDefaultsAreUsed) {
+    struct Case {
+        const char* what;
+        std::function<void(const TempFolder&)> make;
+    };
+    const Case cases[] = {
+        {"UTF-16", [](const TempFolder& f) { f.write("settings.ini", utf16("game=apex\ndpi=1600\n")); }},
+        {"zero bytes inside", [](const TempFolder& f) { f.write("settings.ini", std::string("dpi=1600\0\n", 10)); }},
+        // Cannot be opened as a file at all, whoever runs the test.
+        {"a folder", [](const TempFolder& f) { std::filesystem::create_directories(f.file("settings.ini")); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder f;
+        App a;
+        a.dataDir = f.path();
+        c.make(f);
+        const bool isFolder = std::filesystem::is_directory(f.file("settings.ini"));
+        const std::string bytes = isFolder ? "" : f.read("settings.ini");
+        a.loadSettings();
+        expectSameSettings(a, App{}, c.what);
+        EXPECT_EQ(a.settingsNotice,
+                  "settings.ini could not be read, so it was kept as settings.ini.unreadable and the default "
+                  "settings are in use.");
+        // Kept as it was, under the new name; the save writes a fresh file of its own.
+        ASSERT_TRUE(std::filesystem::exists(f.file("settings.ini.unreadable")));
+        if (!isFolder) {
+            EXPECT_EQ(f.read("settings.ini.unreadable"), bytes);
+        }
+        a.saveSettings();
+        EXPECT_NE(f.read("settings.ini").find("\ndpi=800\n"), std::string::npos);
+        if (!isFolder) {
+            EXPECT_EQ(f.read("settings.ini.unreadable"), bytes);
+        }
+    }
+}
+
+TEST_F(SettingsTest, AKeptFileNeverReplacesAnEarlierOne) {
+    folder.write("settings.ini.unreadable", "first");
+    folder.write("settings.ini.unreadable.1", "second");
+    folder.write("settings.ini", utf16("dpi=1600\n"));
+    app.loadSettings();
+    EXPECT_EQ(folder.read("settings.ini.unreadable"), "first");
+    EXPECT_EQ(folder.read("settings.ini.unreadable.1"), "second");
+    EXPECT_EQ(folder.read("settings.ini.unreadable.2"), utf16("dpi=1600\n"));
+    EXPECT_NE(app.settingsNotice.find("kept as settings.ini.unreadable.2 "), std::string::npos) << app.settingsNotice;
+}
+
+TEST_F(SettingsTest, AnUnreadableFileThatCannotBeMovedAsideIsNeverSavedOver) {
+    const std::string bytes = utf16("dpi=1600\n");
+    folder.write("settings.ini", bytes);
+    settingsFileOps().replaceFile = [](const std::string&, const std::string&) { return false; };
+    app.loadSettings();
+    EXPECT_EQ(app.settingsNotice, "");
+    app.xp = 500;
+    app.saveSettings();  // as after a round
+    EXPECT_EQ(folder.read("settings.ini"), bytes);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("settings.ini.tmp")));
+    // Once it can be moved, it is, before the save.
+    settingsFileOps() = saved;
+    app.saveSettings();
+    EXPECT_EQ(folder.read("settings.ini.unreadable"), bytes);
+    EXPECT_NE(folder.read("settings.ini").find("\nxp=500\n"), std::string::npos);
+    EXPECT_FALSE(app.settingsNotice.empty());
+}
+
+#ifndef _WIN32
+TEST_F(SettingsTest, AFileWithoutReadPermissionIsKept) {
+    folder.write("settings.ini", "dpi=1600\n");
+    std::filesystem::permissions(path(), std::filesystem::perms::none);
+    if (std::ifstream(path()).good()) {
+        std::filesystem::permissions(path(), std::filesystem::perms::owner_all);
+        GTEST_SKIP() << "running with privileges that ignore file permissions";
+    }
+    app.loadSettings();
+    EXPECT_EQ(app.dpi, 800);
+    EXPECT_TRUE(std::filesystem::exists(folder.file("settings.ini.unreadable")));
+    std::filesystem::permissions(folder.file("settings.ini.unreadable"), std::filesystem::perms::owner_all);
+    EXPECT_EQ(folder.read("settings.ini.unreadable"), "dpi=1600\n");
+}
+
+TEST_F(SettingsTest, AFifoInPlaceOfTheFileIsKeptAsideWithoutBlocking) {
+    ASSERT_TRUE(fifo_test::makeFifo(path()));
+    ASSERT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {path(), folder.file("settings.ini.unreadable")},
+                                          [&] {
+                                              app.loadSettings();
+                                              app.saveSettings();
+                                          }))
+        << "settings.ini blocked on the FIFO";
+    EXPECT_EQ(app.dpi, 800);
+    EXPECT_TRUE(std::filesystem::is_regular_file(path()));
+}
+
+// ---- A settings.ini that is a link -------------------------------------------
+
+TEST_F(SettingsTest, ASaveThroughALinkWritesTheLinksTargetAndKeepsTheLink) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> links;  // link, target as written in it
+        std::string target;                                       // the file that gets the settings
+    };
+    const Case cases[] = {
+        {"relative", {{"settings.ini", "profile/real.ini"}}, "profile/real.ini"},
+        {"absolute", {{"settings.ini", "@/profile/real.ini"}}, "profile/real.ini"},
+        {"a link to a link", {{"settings.ini", "middle.ini"}, {"middle.ini", "profile/real.ini"}}, "profile/real.ini"},
+        {"to a file not there yet", {{"settings.ini", "profile/new.ini"}}, "profile/new.ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder f;
+        fs::create_directories(f.file("profile"));
+        f.write("profile/real.ini", "dpi=1600\n");
+        for (const auto& [link, target] : c.links) {
+            const std::string to = target[0] == '@' ? f.path() + target.substr(1) : target;
+            fs::create_symlink(to, f.file(link));
+        }
+        App a;
+        a.dataDir = f.path();
+        a.loadSettings();
+        a.xp = 777;
+        a.saveSettings();
+        EXPECT_TRUE(fs::is_symlink(f.file("settings.ini")));
+        const std::string written = f.read(c.target);
+        EXPECT_NE(written.find("\nxp=777\n"), std::string::npos) << written;
+        if (c.target == "profile/real.ini") {
+            EXPECT_NE(written.find("\ndpi=1600\n"), std::string::npos);
+        }
+        EXPECT_FALSE(fs::exists(f.file(c.target + ".tmp")));
+        EXPECT_FALSE(fs::exists(f.file("settings.ini.tmp")));
+    }
+}
+#endif
+
+// A user locale with a decimal comma and digit grouping, as a German desktop has.
+struct CommaNumbers : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+    char do_thousands_sep() const override { return '.'; }
+    std::string do_grouping() const override { return "\3"; }
+};
+
+TEST_F(SettingsTest, NumbersIgnoreTheUsersLocale) {
+    std::locale previous = std::locale::global(std::locale(std::locale::classic(), new CommaNumbers));
+    app.sens = 0.4;
+    app.xp = 1234567;
+    app.xhColor = {0.5f, 0.25f, 1};
+    app.saveSettings();
+    App reloaded;
+    reloaded.dataDir = folder.path();
+    reloaded.loadSettings();
+    std::locale::global(previous);
+    const std::string text = folder.read("settings.ini");
+    EXPECT_NE(text.find("\nsens=0.4\n"), std::string::npos);
+    EXPECT_NE(text.find("\nxp=1234567\n"), std::string::npos);
+    EXPECT_NE(text.find("\nxhColor=0.5 0.25 1\n"), std::string::npos);
+    EXPECT_DOUBLE_EQ(reloaded.sens, 0.4);
+    EXPECT_EQ(reloaded.xp, 1234567);
+    EXPECT_EQ(reloaded.xhColor, app.xhColor);
+}
+
+// ---- Atomic save -----------------------------------------------------------
+
+class SettingsSaveFailure : public SettingsTest {
+protected:
+    const std::string before = "game=cs2\ndpi=400\n";
+    void SetUp() override {
+        SettingsTest::SetUp();
+        folder.write("settings.ini", before);
+        app.dpi = 3200;
+    }
+    void expectUntouched(const char* what) {
+        EXPECT_EQ(folder.read("settings.ini"), before) << what;
+        EXPECT_FALSE(std::filesystem::exists(folder.file("settings.ini.tmp"))) << what;
+        EXPECT_EQ(app.dpi, 3200) << what;
+    }
+};
+
+TEST_F(SettingsSaveFailure, RenameThatCannotHappen) {
+    settingsFileOps().replaceFile = [](const std::string&, const std::string&) { return false; };
+    app.saveSettings();
+    expectUntouched("rename");
+}
+
+TEST_F(SettingsSaveFailure, FlushThatFails) {
+    settingsFileOps().syncFile = [](const std::string&) { return false; };
+    app.saveSettings();
+    expectUntouched("sync");
+}
+
+TEST_F(SettingsSaveFailure, TemporaryFileCannotBeCreated) {
+    std::filesystem::create_directory(folder.file("settings.ini.tmp"));
+    app.saveSettings();
+    EXPECT_EQ(folder.read("settings.ini"), before);
+    EXPECT_TRUE(std::filesystem::is_directory(folder.file("settings.ini.tmp")));
+}
+
+TEST_F(SettingsSaveFailure, DiskFullWhileWriting) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    // Every write to /dev/full fails with "no space left", as a full disk would.
+    std::filesystem::create_symlink("/dev/full", folder.file("settings.ini.tmp"));
+    app.saveSettings();
+    expectUntouched("disk full");
+}
+
+TEST_F(SettingsSaveFailure, SuccessReplacesTheFile) {
+    app.saveSettings();
+    EXPECT_NE(folder.read("settings.ini").find("\ndpi=3200\n"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("settings.ini.tmp")));
+}
+
+TEST(HitSoundSetting, EachChoiceAndEverythingElsePops) {
+    const std::pair<int32_t, SoundId> cases[] = {{0, SoundHitPop},     {1, SoundHitDing}, {2, SoundHitClick},
+                                                 {3, SoundHitClassic}, {4, SoundHitPop},  {-1, SoundHitPop},
+                                                 {7, SoundHitPop}};
+    for (const auto& [setting, sound] : cases) EXPECT_EQ(hitSoundOf(setting), sound) << setting;
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/base/paths.h"
+#include "platform/base/text.h"
+
+namespace {
+
+// Sets (or unsets, for nullptr) an environment variable for one scope.
+class EnvGuard {
+public:
+    EnvGuard(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        if (value) setenv(name, value, 1); else unsetenv(name);
+    }
+    ~EnvGuard() {
+        if (had_) setenv(name_, old_.c_str(), 1); else unsetenv(name_);
+    }
+private:
+    const char* name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+TEST(DataFolder, FollowsTheEnvironment) {
+    struct Case {
+        const char* appdata;
+        const char* xdg;
+        const char* home;
+        const char* expected;
+    } cases[] = {
+        {"/tmp/ad", "/tmp/xdg", "/home/p", "/tmp/ad/Tarvion"},
+        {nullptr, "/tmp/xdg", "/home/p", "/tmp/xdg/Tarvion"},
+        {nullptr, nullptr, "/home/p", "/home/p/.local/share/Tarvion"},
+        {"", "", "/home/p/", "/home/p/.local/share/Tarvion"},
+        {nullptr, nullptr, nullptr, "./Tarvion"},
+    };
+    for (const Case& c : cases) {
+        EnvGuard a("APPDATA", c.appdata), x("XDG_DATA_HOME", c.xdg), h("HOME", c.home);
+        EXPECT_EQ(plat::defaultDataFolder(), c.expected) << (c.appdata ? c.appdata : "(unset)");
+    }
+}
+
+TEST(DataFolder, MakeFoldersCreatesEveryLevel) {
+    std::string base = testing::TempDir() + "tarvion_paths_test";
+    std::string deep = base + "/a/b/c";
+    ASSERT_TRUE(plat::makeFolders(deep));
+    EXPECT_TRUE(plat::folderExists(deep));
+    EXPECT_TRUE(plat::makeFolder(deep));  // an existing folder is fine
+    EXPECT_FALSE(plat::fileExists(deep));
+    EXPECT_FALSE(plat::makeFolder(""));
+}
+
+TEST(Text, Utf16ToUtf8) {
+    EXPECT_EQ(plat::utf16ToUtf8(u""), "");
+    EXPECT_EQ(plat::utf16ToUtf8(u"Tarvion"), "Tarvion");
+    EXPECT_EQ(plat::utf16ToUtf8(u"\u00e9\u2192\u2248"), "\xC3\xA9\xE2\x86\x92\xE2\x89\x88");
+    EXPECT_EQ(plat::utf16ToUtf8(u"\U0001F3AF"), "\xF0\x9F\x8E\xAF");
+    std::u16string lone = {0xD800, u'x'};
+    EXPECT_EQ(plat::utf16ToUtf8(lone), "\xEF\xBF\xBDx");
+    EXPECT_EQ(plat::utf8ToUtf16("\xE2\x86\x92\xF0\x9F\x8E\xAF"), u"\u2192\U0001F3AF");
+    EXPECT_EQ(plat::utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
+}
+
+}  // namespace
