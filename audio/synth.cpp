@@ -24,10 +24,11 @@ size_t sampleCount(double duration) {
     return n >= 1.0 ? static_cast<size_t>(n) : 0;
 }
 
-const char* const kNames[SOUND_COUNT] = {
+const char* const kNames[] = {
     "hit_classic", "miss", "tick", "go", "round_end", "finish", "click", "shot_pistol",
     "shot_rifle", "shot_sniper", "level_up", "scope_in", "hit_pop", "hit_ding", "hit_click",
 };
+static_assert(std::size(kNames) == SOUND_COUNT, "a name for every SoundId");
 
 std::array<Sound, SOUND_COUNT>& bankStorage() {
     // Never destroyed: the output callback may still read it while the process exits.

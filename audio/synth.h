@@ -8,7 +8,7 @@
 #include "core/catalog/sound.h"
 
 constexpr int AUDIO_SAMPLE_RATE = 48000;
-constexpr int SOUND_COUNT = 15;
+constexpr int SOUND_COUNT = SoundCount;
 
 // Mono samples at AUDIO_SAMPLE_RATE, nominal range -1..1 (peaks may exceed it; output and
 // export clamp).

@@ -86,11 +86,12 @@ bool saveCalibration(App& app) {
     if (!(result.yaw > 0) || !std::isfinite(result.yaw)) return false;
     const GameInfo& game = gameCatalog()[static_cast<size_t>(app.calGame)];
     if (game.kind == GameKindCalibrated) {
-        setCalibratedYaw(game.id, result.yaw);
         if (std::strcmp(game.id, "reforger") == 0) {
-            app.reforgerYaw = result.yaw;
+            app.setReforgerYaw(result.yaw);
             app.reforger = locateReforgerSettings();
             app.reforgerFov = app.reforger.found ? app.reforger.firstPersonFov : 0;
+        } else {
+            setCalibratedYaw(game.id, result.yaw);
         }
     } else if (game.kind == GameKindUserYaw) {
         app.customYaw = result.yaw;

@@ -45,6 +45,11 @@ void setCalibratedYaw(const std::string& id, double yaw) {
         if (row.kind == GameKindCalibrated && id == row.id) row.yaw = yaw > 0 ? yaw : 0;
 }
 
+void resetCalibratedYaws() {
+    for (GameInfo& row : catalogStorage())
+        if (row.kind == GameKindCalibrated) row.yaw = 0;
+}
+
 double cm360FromSens(double yaw, double sens, double dpi) {
     if (yaw <= 0 || sens <= 0 || dpi <= 0) return 0;
     return kCm360Factor / (yaw * sens * dpi);

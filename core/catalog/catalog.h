@@ -42,8 +42,11 @@ const std::vector<GameInfo>& gameCatalog();
 // Index of the row whose id equals `id` exactly; 0 (the first row) when none does.
 // Safe to call from the scan thread: it reads ids only.
 int32_t gameIndexById(const std::string& id);
-// Sets the yaw of the calibrated rows with this id: yaw when > 0, else 0.
+// Sets the yaw of the calibrated rows with this id: yaw when > 0, else 0. The program
+// reaches it through App::setReforgerYaw, which keeps App.reforgerYaw beside it.
 void setCalibratedYaw(const std::string& id, double yaw);
+// Every calibrated row back to no yaw, as the program starts.
+void resetCalibratedYaws();
 
 // kCm360Factor / (yaw x sens x dpi); 0 when any input is <= 0.
 double cm360FromSens(double yaw, double sens, double dpi);

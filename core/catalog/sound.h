@@ -17,6 +17,7 @@ enum SoundId : int {
     SoundHitPop = 12,
     SoundHitDing = 13,
     SoundHitClick = 14,
+    SoundCount  // how many there are; every table indexed by SoundId holds this many
 };
 
 // Queues a sound on the output that is open; does nothing when none is.

@@ -19,6 +19,13 @@ void App::resetSettingsToDefaults() {
 #define TARVION_RESET_SETTING(type, name, value, look) name = value;
     TARVION_SETTINGS_FIELDS(TARVION_RESET_SETTING)
 #undef TARVION_RESET_SETTING
+    // The catalogue row follows the field, as when the settings are loaded.
+    setReforgerYaw(reforgerYaw);
+}
+
+void App::setReforgerYaw(double yaw) {
+    reforgerYaw = yaw > 0 ? yaw : 0;
+    setCalibratedYaw("reforger", reforgerYaw);
 }
 
 void App::resetLookAndSound() {
@@ -48,7 +55,4 @@ void App::applyAutomationReset() {
     fpsCap = 240;
     xp = 5000;
     tutorialDone = true;
-    // loadSettings has already handed the stored Reforger yaw to the catalogue; a settings.ini
-    // left in the output folder by an earlier run must not carry it into this one.
-    setCalibratedYaw("reforger", 0);
 }

@@ -306,8 +306,10 @@ struct App {
     std::vector<std::string> unwrittenFiles;
 
     // ---- Unattended resets -------------------------------------------------
-    // Every settings field back to its default.
+    // Every settings field back to its default (the catalogue's Reforger yaw with it).
     void resetSettingsToDefaults();
+    // App.reforgerYaw and the catalogue's calibrated Reforger row together; <= 0 is none.
+    void setReforgerYaw(double yaw);
     // The look-and-sound settings back to their defaults (the Settings screen's reset); the
     // game, the mouse, the hit sound and the progress stay.
     void resetLookAndSound();

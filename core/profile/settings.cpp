@@ -170,7 +170,7 @@ void App::loadSettings() {
     if (!(dpi >= 50 && dpi <= 64000)) dpi = 800;
     if (game < 0 || static_cast<size_t>(game) >= gameCatalog().size()) game = 1;
     if (static_cast<uint32_t>(length) > 2) length = 1;
-    setCalibratedYaw("reforger", reforgerYaw);
+    setReforgerYaw(reforgerYaw);
 }
 
 void App::saveSettings() {

@@ -8,7 +8,7 @@
 #include "engine/kernel/session.h"
 
 namespace {
-const std::array<DrillStyle, 4> kStyles = {{
+const std::array<DrillStyle, StyleCount> kStyles = {{
     {"Tactical", "Small heads, short ADAD strafes \u2014 like VALORANT / CS2.", 1.05, 0.72, 4, 34, 2.0, 6, 22, 0.2,
      0.8, 0.8, 0.2, 0.06, 0.8, 0.03},
     {"Balanced", "Mid-size targets and steady strafes \u2014 like CoD / Fortnite.", 1.3, 0.85, 5, 40, 2.2, 9, 30, 0.35,
@@ -20,10 +20,10 @@ const std::array<DrillStyle, 4> kStyles = {{
 }};
 }  // namespace
 
-const std::array<DrillStyle, 4>& drillStyles() { return kStyles; }
+const std::array<DrillStyle, StyleCount>& drillStyles() { return kStyles; }
 
 const DrillStyle& drillStyleText(int32_t style) {
-    return (style >= 0 && style < 4) ? kStyles[static_cast<std::size_t>(style)] : kStyles[StyleBalanced];
+    return (style >= 0 && style < StyleCount) ? kStyles[static_cast<std::size_t>(style)] : kStyles[StyleBalanced];
 }
 
 double trackSpeedFactor(int32_t setting) {

@@ -5,7 +5,7 @@
 
 struct TestSession;
 
-enum DrillStyleIndex : int32_t { StyleTactical = 0, StyleBalanced = 1, StyleTracking = 2, StyleMilsim = 3 };
+enum DrillStyleIndex : int32_t { StyleTactical = 0, StyleBalanced = 1, StyleTracking = 2, StyleMilsim = 3, StyleCount };
 
 struct DrillStyle {
     const char* name;
@@ -27,7 +27,7 @@ struct DrillStyle {
 };
 
 // The four rows: Tactical, Balanced, Tracking, Mil-sim.
-const std::array<DrillStyle, 4>& drillStyles();
+const std::array<DrillStyle, StyleCount>& drillStyles();
 // The row of a style; Balanced for an index outside 0..3.
 const DrillStyle& drillStyleText(int32_t style);
 

@@ -5,6 +5,9 @@
 
 namespace plat {
 
+// An OpenGL context is current on the calling thread.
+bool glContextCurrent();
+
 // The current context reports at least this version (GL_MAJOR_VERSION/GL_MINOR_VERSION).
 // An entry point that resolves proves nothing on Mesa, which hands out stubs for any name.
 bool glVersionAtLeast(int32_t major, int32_t minor);

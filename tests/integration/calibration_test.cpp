@@ -33,7 +33,7 @@ protected:
         std::filesystem::create_directories(app.dataDir);
         playedSounds().clear();
     }
-    void TearDown() override { setCalibratedYaw("reforger", 0); }
+    void TearDown() override { resetCalibratedYaws(); }
 
     // One F8-to-F8 measurement of raw moves.
     void measure(std::initializer_list<int64_t> moves) {
@@ -224,7 +224,7 @@ TEST_F(Calibration, SavedReforgerYawSurvivesASettingsRoundTrip) {
     EXPECT_TRUE(app.calTries.empty());
     EXPECT_EQ(app.screen, ScreenSetup);
 
-    setCalibratedYaw("reforger", 0);
+    resetCalibratedYaws();
     App reloaded;
     reloaded.dataDir = app.dataDir;
     reloaded.loadSettings();

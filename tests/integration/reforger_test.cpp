@@ -93,7 +93,7 @@ protected:
     }
     void TearDown() override {
         reforgerFileOps() = savedOps;
-        setCalibratedYaw("reforger", 0);
+        resetCalibratedYaws();
     }
 
     static void setAge(const fs::path& file, int hours) {

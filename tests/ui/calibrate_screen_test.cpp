@@ -33,7 +33,7 @@ struct CalibrateScreen {
         app.calGame = reforger();
         app.f8HotkeyOk = true;
     }
-    ~CalibrateScreen() { setCalibratedYaw("reforger", 0); }
+    ~CalibrateScreen() { resetCalibratedYaws(); }
 
     void show() {
         ui.frame();

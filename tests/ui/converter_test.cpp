@@ -28,7 +28,7 @@ struct Converter {
     UiHarness ui{app, 1600, 1200};
 
     Converter(const char* game, double sens, double dpi) {
-        setCalibratedYaw("reforger", 0);
+        resetCalibratedYaws();
         app.dataDir = testing::TempDir() + "tarvion_converter_unused/";
         app.game = gameIndexById(game);
         app.sens = sens;
@@ -36,7 +36,7 @@ struct Converter {
         app.screen = ScreenConverter;
         show();
     }
-    ~Converter() { setCalibratedYaw("reforger", 0); }
+    ~Converter() { resetCalibratedYaws(); }
 
     void show() {
         ui.frame();

@@ -48,7 +48,7 @@ protected:
         std::filesystem::create_directories(out_);
     }
     void TearDown() override {
-        setCalibratedYaw("reforger", 0);
+        resetCalibratedYaws();
         if (uiUp_) {
             probeEnable(false);
             plat::uiBackendShutdown();

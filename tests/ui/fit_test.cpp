@@ -34,9 +34,9 @@ struct Screen {
     UiHarness ui;
     Screen(float w, float h) : ui(app, w, h) {
         app.dataDir = dir.path.string();
-        setCalibratedYaw("reforger", 0);
+        resetCalibratedYaws();
     }
-    ~Screen() { setCalibratedYaw("reforger", 0); }
+    ~Screen() { resetCalibratedYaws(); }
     // Cards that grow to their content take their size from the frame before.
     void show() {
         ui.frame();

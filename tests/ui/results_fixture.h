@@ -105,11 +105,11 @@ struct ResultsFixture {
     UiHarness ui;
     explicit ResultsFixture(float width = 1600, float height = 3200) : ui(app, width, height) {
         app.dataDir = dir.path.string();
-        setCalibratedYaw("reforger", 0);
+        resetCalibratedYaws();
         fillResult(app);
         app.screen = ScreenResults;
     }
-    ~ResultsFixture() { setCalibratedYaw("reforger", 0); }
+    ~ResultsFixture() { resetCalibratedYaws(); }
     // Cards that grow to their content take their height from the frame before, so the
     // layout settles on the second frame.
     void show() {

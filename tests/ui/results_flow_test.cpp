@@ -23,13 +23,13 @@ struct FlowFixture {
     App app;
     UiHarness ui;
     FlowFixture() : ui(app, 1600, 3200) {
-        setCalibratedYaw("reforger", 0);
+        resetCalibratedYaws();
         app.applyAutomationReset();
         app.automation = true;
         app.dataDir = dir.path.string();
         app.shotsDir = dir.path.string();
     }
-    ~FlowFixture() { setCalibratedYaw("reforger", 0); }
+    ~FlowFixture() { resetCalibratedYaws(); }
 
     // The main loop's order: the clock (the session flow steps it inside a playing round),
     // the session update, then the UI.

@@ -1,19 +1,9 @@
-#include "platform/base/timefmt.h"
-
 #include <time.h>
+
+#include "platform/base/timefmt.h"
 
 namespace plat {
 
-std::string formatLocalTime(const char* format, std::time_t t) {
-    if (t == 0) t = std::time(nullptr);
-    std::tm tm{};
-    if (!localtime_r(&t, &tm)) return {};
-    char buf[256];
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    size_t n = std::strftime(buf, sizeof buf, format, &tm);
-#pragma GCC diagnostic pop
-    return std::string(buf, n);
-}
+bool localCalendarTime(std::time_t t, std::tm& out) { return localtime_r(&t, &out) != nullptr; }
 
 }  // namespace plat

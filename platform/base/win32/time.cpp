@@ -2,16 +2,6 @@
 
 namespace plat {
 
-std::string formatLocalTime(const char* format, std::time_t t) {
-    if (t == 0) t = std::time(nullptr);
-    std::tm tm{};
-    if (localtime_s(&tm, &t) != 0) return {};
-    char buf[256];
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    size_t n = std::strftime(buf, sizeof buf, format, &tm);
-#pragma GCC diagnostic pop
-    return std::string(buf, n);
-}
+bool localCalendarTime(std::time_t t, std::tm& out) { return localtime_s(&out, &t) == 0; }
 
 }  // namespace plat

@@ -13,7 +13,7 @@ namespace {
 // The catalogue is process-wide: leave the calibrated row as the program starts.
 class CatalogTest : public ::testing::Test {
 protected:
-    void TearDown() override { setCalibratedYaw("reforger", 0); }
+    void TearDown() override { resetCalibratedYaws(); }
 };
 
 const GameInfo& row(const char* id) { return gameCatalog()[gameIndexById(id)]; }
@@ -47,6 +47,9 @@ TEST_F(CatalogTest, CalibratedYawOnlyTouchesTheCalibratedRow) {
     setCalibratedYaw("custom", 1.0);
     EXPECT_DOUBLE_EQ(row("cs2").yaw, 0.022);
     EXPECT_DOUBLE_EQ(row("custom").yaw, 0.022);
+    setCalibratedYaw("reforger", 0.0125);
+    resetCalibratedYaws();
+    EXPECT_EQ(row("reforger").yaw, 0);
 }
 
 TEST_F(CatalogTest, Conversions) {

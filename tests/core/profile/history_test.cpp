@@ -370,7 +370,7 @@ TEST_F(HistoryTest, ReportPathOnlyWhenWritten) {
 // The report layout, against a golden file for a fixed result (a pooled Sens Check with two
 // entries, so every block appears).
 TEST(ResultReport, MatchesGolden) {
-    setCalibratedYaw("reforger", 0);  // the Reforger line must read "calibrate first"
+    resetCalibratedYaws();  // the Reforger line must read "calibrate first"
     App app;
     fillResult(app);
     app.resultMode = "check";

@@ -31,7 +31,7 @@ protected:
     void SetUp() override { app.dataDir = folder.path(); }
     void TearDown() override {
         settingsFileOps() = saved;
-        setCalibratedYaw("reforger", 0);
+        resetCalibratedYaws();
     }
     std::string path() const { return folder.file("settings.ini"); }
 
@@ -210,16 +210,25 @@ TEST_F(SettingsTest, StoredReforgerYawReachesTheCatalogue) {
 }
 
 // A settings.ini left in an output folder by an earlier run must not bring its Reforger
-// calibration into an automated run.
-TEST_F(SettingsTest, AutomationResetDropsTheLoadedReforgerYaw) {
-    folder.write("settings.ini", "reforgerYaw=0.0125\ngame=reforger\n");
-    app.loadSettings();
+// calibration into an unattended run: every reset takes the catalogue's row with the field.
+TEST_F(SettingsTest, EveryResetDropsTheLoadedReforgerYaw) {
+    const std::pair<const char*, void (App::*)()> resets[] = {
+        {"automation", &App::applyAutomationReset},
+        {"input test", &App::applyInputTestReset},
+        {"defaults", &App::resetSettingsToDefaults},
+    };
+    for (const auto& [name, reset] : resets) {
+        folder.write("settings.ini", "reforgerYaw=0.0125\ngame=reforger\n");
+        app.loadSettings();
+        ASSERT_DOUBLE_EQ(gameCatalog()[gameIndexById("reforger")].yaw, 0.0125) << name;
+        (app.*reset)();
+        const GameInfo& reforger = gameCatalog()[gameIndexById("reforger")];
+        EXPECT_EQ(reforger.yaw, 0) << name;
+        EXPECT_EQ(app.reforgerYaw, 0) << name;
+        EXPECT_EQ(formatGameSens(reforger, reforger.yaw, 35, 800), "calibrate first") << name;
+    }
     app.applyAutomationReset();
-    const GameInfo& reforger = gameCatalog()[gameIndexById("reforger")];
-    EXPECT_EQ(reforger.yaw, 0);
-    EXPECT_EQ(app.reforgerYaw, 0);
     EXPECT_EQ(app.game, gameIndexById("valorant"));
-    EXPECT_EQ(formatGameSens(reforger, reforger.yaw, 35, 800), "calibrate first");
 }
 
 // ---- A file that is there but cannot be read ------------------------------

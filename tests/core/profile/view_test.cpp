@@ -16,7 +16,7 @@ namespace {
 // The catalogue is process-wide: leave the calibrated row as the program starts.
 class ViewTest : public ::testing::Test {
 protected:
-    void TearDown() override { setCalibratedYaw("reforger", 0); }
+    void TearDown() override { resetCalibratedYaws(); }
     App app;
 };
 

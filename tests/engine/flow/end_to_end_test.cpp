@@ -127,7 +127,7 @@ protected:
         std::random_device rd;
         dir = fs::temp_directory_path() / ("tarvion-e2e-" + std::to_string(rd()) + std::to_string(rd()));
         fs::create_directories(dir);
-        setCalibratedYaw("reforger", 0);
+        resetCalibratedYaws();
     }
     void TearDown() override {
         std::error_code ec;
