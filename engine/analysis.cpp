@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "core/catalog.h"
 #include "engine/rng.h"
 
 namespace {
@@ -274,12 +275,12 @@ AnalysisResult analyseTest(const std::vector<RoundResult>& results,
     }
 
     if (static_cast<int>(peaks.size()) < kMinPeaks) {
-        const double r = out.fitPeakCm360;
+        const double r = clampCm360(out.fitPeakCm360);
         out.recommendedCm360 = r;
-        out.lowCm360 = 0.85 * r;
-        out.highCm360 = 1.15 * r;
-        out.wideLowCm360 = 0.78 * r;
-        out.wideHighCm360 = 1.25 * r;
+        out.lowCm360 = clampCm360(0.85 * r);
+        out.highCm360 = clampCm360(1.15 * r);
+        out.wideLowCm360 = clampCm360(0.78 * r);
+        out.wideHighCm360 = clampCm360(1.25 * r);
         out.confidence = "Low";
         return out;
     }
@@ -300,7 +301,9 @@ AnalysisResult analyseTest(const std::vector<RoundResult>& results,
     out.flickLandingBlend = blend;
     double q = std::log(out.fitPeakCm360);
     if (blend > 0) q = blend * std::log(out.flickLandingCm360) + (1 - blend) * q;
-    out.recommendedCm360 = std::exp(q);
+    // The recommendation and its ranges are held to the cm/360 the program supports: a top
+    // up to 0.1 (in ln units) past a range that already reaches 6 or 200 would lie outside.
+    out.recommendedCm360 = clampCm360(std::exp(q));
 
     std::vector<double> v(peaks.size());
     for (std::size_t i = 0; i < peaks.size(); ++i)
@@ -308,10 +311,10 @@ AnalysisResult analyseTest(const std::vector<RoundResult>& results,
     const double median = medianOfVector(v);
     std::sort(v.begin(), v.end());
     const double p16 = percentile(v, 0.16), p84 = percentile(v, 0.84);
-    out.lowCm360 = std::exp(q + p16 - median);
-    out.highCm360 = std::exp(q + p84 - median);
-    out.wideLowCm360 = std::exp(q + percentile(v, 0.05) - median);
-    out.wideHighCm360 = std::exp(q + percentile(v, 0.95) - median);
+    out.lowCm360 = clampCm360(std::exp(q + p16 - median));
+    out.highCm360 = clampCm360(std::exp(q + p84 - median));
+    out.wideLowCm360 = clampCm360(std::exp(q + percentile(v, 0.05) - median));
+    out.wideHighCm360 = clampCm360(std::exp(q + percentile(v, 0.95) - median));
 
     // ln(high / low), taken in log units so a width on the boundary is not lost to rounding.
     const double width = p84 - p16;

@@ -85,6 +85,38 @@ TEST(AnalyseTestTest, ClearPeakGivesAConfidentRecommendation) {
     EXPECT_EQ(a.rounds.size(), 10u);
 }
 
+// Whole tests of noise-free players whose best lies at or near an end of what the program
+// supports: the fitted top may lie past the rounds played, the recommendation and its ranges
+// never lie past 6..200.
+TEST(AnalyseTestTest, RecommendationAndRangesStayWithin6To200) {
+    struct Case {
+        double best, start, want;
+    };
+    const Case cases[] = {{190, 190, 200}, {200, 170, 200}, {6, 7, 6}, {7, 6, 0}};
+    for (const Case& c : cases) {
+        synth::Player p;
+        p.bestCm360 = c.best;
+        const AnalysisResult a = synth::runTest(p, c.start, 1, kCurvaturePullWeight).analysis;
+        ASSERT_TRUE(a.valid) << c.best;
+        for (double v : {a.recommendedCm360, a.lowCm360, a.highCm360, a.wideLowCm360, a.wideHighCm360}) {
+            EXPECT_GE(v, 6) << "best " << c.best << " start " << c.start;
+            EXPECT_LE(v, 200) << "best " << c.best << " start " << c.start;
+        }
+        if (c.want > 0) {
+            EXPECT_DOUBLE_EQ(a.recommendedCm360, c.want) << c.best;
+        }
+    }
+    // The fallback range of too few resamples is held the same way.
+    std::vector<RoundResult> rounds;
+    for (double cm : {120.0, 150.0, 190.0, 200.0}) rounds.push_back(synth::exactRound(cm, 6 * cm / 200, 0.7 * cm / 200));
+    const AnalysisResult fallback = analyseTest(rounds, {}, 0.5, 0.5, 3, 0);
+    ASSERT_TRUE(fallback.valid);
+    EXPECT_DOUBLE_EQ(fallback.recommendedCm360, 200);
+    EXPECT_DOUBLE_EQ(fallback.highCm360, 200);
+    EXPECT_DOUBLE_EQ(fallback.wideHighCm360, 200);
+    EXPECT_DOUBLE_EQ(fallback.lowCm360, 170);
+}
+
 TEST(AnalyseTestTest, MonotonicPerformanceIsAtTheEdgeAndAtMostMedium) {
     struct Case {
         double power;
