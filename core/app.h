@@ -380,7 +380,7 @@ struct App {
     // Replaces App.history with the rows of history.csv; rows with fewer than 11 fields are skipped.
     void loadHistory();
     // Pools the history rows whose game column equals `key` (see historyGameKey) and whose
-    // values are finite and usable into one cm/360 with an error band.
+    // cm/360 values lie within 6..200 (likely low below high) into one cm/360 with an error band.
     HistoryEstimate historyEstimate(const std::string& key) const;
     // historyEstimate(key), kept in historyView until the history or the key changes.
     const HistoryEstimate& cachedHistoryEstimate(const std::string& key);
