@@ -257,10 +257,10 @@ TEST_F(SettingsTest, AValueOutsideWhatIsOfferedGoesBackToItsDefault) {
         loaded.dataDir = folder.path();
         loaded.loadSettings();
         for (const FieldCase& c : table) {
-            if (c.key == outside.key)
-                EXPECT_TRUE(c.holdsDefault(loaded)) << c.key << "=" << outside.outsideText;
-            else
-                EXPECT_TRUE(c.holdsSample(loaded)) << c.key << " beside " << outside.key << "=" << outside.outsideText;
+            const bool repaired = c.key == outside.key;
+            EXPECT_TRUE(repaired ? c.holdsDefault(loaded) : c.holdsSample(loaded))
+                << c.key << (repaired ? "" : " beside " + outside.key) << ", file " << outside.key << "="
+                << outside.outsideText;
         }
     }
     EXPECT_GE(checked, 20);
@@ -275,12 +275,7 @@ TEST_F(SettingsTest, ResetsRestoreTheTablesDefaults) {
     for (const FieldCase& c : table) EXPECT_TRUE(c.holdsDefault(app)) << c.key;
     for (const FieldCase& c : table) c.setSample(app);
     app.resetLookAndSound();
-    for (const FieldCase& c : table) {
-        if (c.look)
-            EXPECT_TRUE(c.holdsDefault(app)) << c.key;
-        else
-            EXPECT_TRUE(c.holdsSample(app)) << c.key;
-    }
+    for (const FieldCase& c : table) EXPECT_TRUE(c.look ? c.holdsDefault(app) : c.holdsSample(app)) << c.key;
 }
 
 TEST_F(SettingsTest, GameOutsideTheCatalogueSavesTheDefaultGame) {
