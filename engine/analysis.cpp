@@ -84,6 +84,27 @@ bool scoresVary(const std::vector<RoundMetrics>& list, int32_t mode) {
     return high - low > 1e-9 * std::max(1.0, std::fabs(high));
 }
 
+// Whether the rounds give one kind's own curve something to fit: at least three rounds of
+// it scored above zero, at three different cm/360. A quadratic needs three points to place
+// a top; with fewer, the rounds that scored nothing and the pull toward a curvature would
+// make one up (one round at 4 % tracking among zeros "peaked" far from that round).
+bool scoredAtThreeSpeeds(const std::vector<RoundMetrics>& list, int32_t mode) {
+    std::vector<double> speeds;
+    for (const RoundMetrics& m : list)
+        if ((mode == FitFlick ? m.flickScore : m.trackScore) > 0) speeds.push_back(m.cm360);
+    std::sort(speeds.begin(), speeds.end());
+    int distinct = 0;
+    for (std::size_t i = 0; i < speeds.size(); ++i)
+        if (i == 0 || speeds[i] - speeds[i - 1] > 1e-9 * speeds[i]) ++distinct;
+    return distinct >= 3;
+}
+
+// A kind's own top: its fit is a proper maximum inside the tested range, and its rounds
+// support one (above zero at three speeds, and not all the same).
+bool kindHasPeak(const CurveFit& fit, const std::vector<RoundMetrics>& list, int32_t mode) {
+    return fit.ok && fit.concave && !fit.atEdge && scoredAtThreeSpeeds(list, mode) && scoresVary(list, mode);
+}
+
 std::vector<RoundMetrics> metricsOf(const std::vector<RoundResult>& results, Rng* rng) {
     std::vector<RoundMetrics> list;
     list.reserve(results.size());
@@ -238,15 +259,15 @@ AnalysisResult analyseTest(const std::vector<RoundResult>& results,
     out.fitPeakCm360 = std::exp(out.fit.peakLog);
     if (out.fit.tScale > 0) out.trendPctPerRound = out.fit.trendCoef / out.fit.tScale;
 
-    // A kind whose scores are the same in every round (all 0 %, say) has no top: the fit's
-    // pull toward a curvature would make one up in the middle of the range.
+    // A kind whose scores are the same in every round (all 0 %, say), or that scored at fewer
+    // than three speeds, has no top: the fit's pull toward a curvature would make one up.
     const CurveFit flick = fitScores(out.rounds, FitFlick, curvaturePull);
-    if (flick.ok && flick.concave && !flick.atEdge && scoresVary(out.rounds, FitFlick)) {
+    if (kindHasPeak(flick, out.rounds, FitFlick)) {
         out.hasFlickPeak = true;
         out.flickPeakCm360 = std::exp(flick.peakLog);
     }
     const CurveFit track = fitScores(out.rounds, FitTrack, curvaturePull);
-    if (track.ok && track.concave && !track.atEdge && scoresVary(out.rounds, FitTrack)) {
+    if (kindHasPeak(track, out.rounds, FitTrack)) {
         out.hasTrackPeak = true;
         out.trackPeakCm360 = std::exp(track.peakLog);
     }

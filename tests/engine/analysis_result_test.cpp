@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -158,6 +159,42 @@ TEST(AnalyseTestTest, FlatScoresHaveNoPeak) {
         EXPECT_EQ(a.hasFlickPeak, c.flatTrack);
         EXPECT_EQ(c.flatTrack ? a.trackPeakCm360 : a.flickPeakCm360, 0);
         EXPECT_NEAR((c.flatTrack ? a.flickPeakCm360 : a.trackPeakCm360) / 40, 1, 0.04);
+    }
+}
+
+// Eight rounds whose flicks peak at 40; tracking scored only in the listed rounds (the rest
+// 0 %). Tracking has a top of its own only when it scored at three different speeds.
+TEST(AnalyseTestTest, AKindPeaksOnlyWhereItScoredAtThreeSpeeds) {
+    struct Case {
+        const char* name;
+        std::vector<size_t> tracked;  // indices into the spread: 0.6 0.77 1.0 1.3 1.67 0.65 0.8 1.0
+        bool peak;
+    };
+    const Case cases[] = {
+        {"one round at 4 %", {1}, false},
+        {"two rounds", {1, 3}, false},
+        {"three rounds at two speeds", {2, 3, 7}, false},
+        {"three rounds at three speeds", {1, 2, 3}, true},
+        {"every round", {0, 1, 2, 3, 4, 5, 6, 7}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<RoundResult> rounds;
+        for (size_t i = 0; i < 8; ++i) {
+            const double cm = 40 * kStandardSpread[i];
+            const bool tracked = std::find(c.tracked.begin(), c.tracked.end(), i) != c.tracked.end();
+            const double track = !tracked ? 0 : c.tracked.size() == 1 ? 0.04 : 0.7 * peakedScore(cm, 40);
+            rounds.push_back(synth::exactRound(cm, 6 * peakedScore(cm, 40), track));
+        }
+        const AnalysisResult a = analyseTest(rounds, {}, 0.5, 0.5, 3, 100);
+        ASSERT_TRUE(a.valid);
+        EXPECT_TRUE(a.hasFlickPeak);
+        EXPECT_EQ(a.hasTrackPeak, c.peak);
+        if (c.peak) {
+            EXPECT_NEAR(a.trackPeakCm360 / 40, 1, 0.1);
+        } else {
+            EXPECT_EQ(a.trackPeakCm360, 0);
+        }
     }
 }
 
