@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
 #include <sstream>
 
@@ -159,7 +160,10 @@ void App::saveResult() {
         e.recommended_sens = rec;
     } else {
         e.current_sens = sensFromCm360(resultYaw, resultCm, rdpi);
-        e.recommended_sens = sensFromCm360(resultYaw, rec, rdpi);
+        // The value as the results screen shows it (the game's digits): read back and shown
+        // with those digits again it is the same text, not a second rounding of a finer one.
+        const double sens = sensFromCm360(resultYaw, rec, rdpi);
+        e.recommended_sens = sens > 0 ? std::strtod(formatSens(sens, row.decimals).c_str(), nullptr) : 0;
     }
     e.current_cm360 = resultCm;
     e.recommended_cm360 = rec;

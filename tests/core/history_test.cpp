@@ -290,8 +290,10 @@ TEST_F(HistoryTest, SaveAppendsRowWritesReportAndReloads) {
     const std::vector<std::string> file = lines(readFile(historyFile()));
     ASSERT_EQ(file.size(), 3u);
     EXPECT_EQ(file[0], kHistoryHeader);
-    // 1600 DPI from the rounds; sens = 914.4 / (0.07 x cm x 1600); Perfect DPI at 100 degrees.
-    const std::string tail = ",VALORANT,1600,0.2001,40.80,0.2512,32.50,29.00,36.40,Medium,";
+    // 1600 DPI from the rounds; sens = 914.4 / (0.07 x cm x 1600), the recommended one as the
+    // results screen shows it (VALORANT's three digits: 0.25121 is 0.251); Perfect DPI at
+    // 100 degrees.
+    const std::string tail = ",VALORANT,1600,0.2001,40.80,0.2510,32.50,29.00,36.40,Medium,";
     ASSERT_GT(file[1].size(), 16u);
     EXPECT_EQ(file[1].substr(16, tail.size()), tail);
     const PerfectDpiAdvice advice = perfectDpi(gameCatalog()[1], 0.07, 32.5, 100, 1920);
