@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/armory.h"
+#include "core/catalog.h"
 #include "engine/round_config.h"
 #include "imgui_internal.h"
 #include "engine/session.h"
@@ -85,6 +86,27 @@ TEST(RoundHud, SummaryAndPauseHideTheRoundFigures) {
     f.ui.frame(0);
     EXPECT_FALSE(f.ui.hasText("TARGETS"));
     EXPECT_FALSE(f.ui.hasText("SENS:"));
+}
+
+// The practice badge gives the game's own value with the cm/360 beside it; a game that has
+// no value of its own shows the cm/360 once.
+TEST(RoundHud, PracticeBadgeNamesTheCm360Once) {
+    struct Case {
+        const char* game;
+        const char* badge;
+    };
+    const Case cases[] = {{"cm360", "SENS: 42.2 cm/360"},
+                          {"valorant", "SENS: 0.387  (42.2 cm/360)"},
+                          {"reforger", "SENS: calibrate first  (42.2 cm/360)"}};
+    for (const Case& c : cases) {
+        RoundFixture f;
+        f.app.game = gameIndexById(c.game);
+        f.app.dpi = 800;
+        f.app.sessionKind = SessionPractice;
+        f.app.practiceCm = 42.2;
+        f.ui.frame(0);
+        EXPECT_TRUE(probeShowsExactly(c.badge)) << c.game;
+    }
 }
 
 TEST(RoundSummary, CountsDownInWallClockSeconds) {
