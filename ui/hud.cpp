@@ -38,7 +38,13 @@ bool currentRoundIsWarmUp(const App& app) {
 
 ImU32 rgbColour(const Rgb& c, float alpha) { return ImGui::ColorConvertFloat4ToU32(ImVec4(c[0], c[1], c[2], alpha)); }
 
-float scopeBlend(const App& app) { return std::clamp((app.zoom - 0.55f) / 0.2f, 0.0f, 1.0f); }
+// How far the scope has come in: 0 up to zoom 0.55, 1 from 0.75, half at 0.65 (where the
+// crosshair goes). The zoom is read to four decimals first: held as a float, 0.65 and 0.75 lie
+// a hair off, and their blends would fall just short of 0.5 and 1.
+float scopeBlend(const App& app) {
+    const double tenThousandths = std::round(static_cast<double>(app.zoom) * 10000);
+    return static_cast<float>(std::clamp((tenThousandths - 5500) / 2000, 0.0, 1.0));
+}
 
 void drawVignette(ImDrawList* dl, float W, float H) {
     const float b = 0.16f * std::min(W, H);
@@ -115,9 +121,12 @@ void drawOffscreenArrow(App& app, ImDrawList* dl, float W, float H, float blend,
     if (blend >= 0.5f) {
         D = 0.84 * R;
     } else {
-        const double ax = std::fabs(dx) <= 1e-4 ? 1e9 : std::fabs(dx);
-        const double ay = std::fabs(dy) <= 1e-4 ? 1e9 : std::fabs(dy);
-        D = std::min((H / 2 - 70 * s) / ay, (W / 2 - 70 * s) / ax);
+        // 70 px in from the edge the arrow points to; a direction (nearly) along one axis is
+        // held by that axis alone. Counting its tiny other component as huge would give a
+        // distance of 0 and leave the arrow of a target straight to the side on the crosshair.
+        const double toSide = std::fabs(dx) <= 1e-4 ? 1e9 : (W / 2 - 70 * s) / std::fabs(dx);
+        const double toTopOrBottom = std::fabs(dy) <= 1e-4 ? 1e9 : (H / 2 - 70 * s) / std::fabs(dy);
+        D = std::min(toSide, toTopOrBottom);
     }
     D += 6 * s * (0.5 + 0.5 * std::sin(9 * app.secondsSinceStart()));
     const ImVec2 d(static_cast<float>(dx), static_cast<float>(dy));
@@ -159,8 +168,11 @@ std::string sensBadge(const App& app) {
         }
         return "SENS: HIDDEN";
     }
-    return "SENS: " + formatGameSens(app.currentGame(), app.gameYaw(), app.practiceCm, app.dpi) +
-           formatString("  (%.1f cm/360)", app.practiceCm);
+    const GameInfo& game = app.currentGame();
+    const std::string value = "SENS: " + formatGameSens(game, app.gameYaw(), app.practiceCm, app.dpi);
+    // A game without an in-game value already reads as the cm/360: it is written once.
+    if (game.kind == GameKindCm360) return value;
+    return value + formatString("  (%.1f cm/360)", app.practiceCm);
 }
 
 void drawStatBox(ImDrawList* dl, float W, const std::string& text, bool rightAligned) {

@@ -291,7 +291,9 @@ bool fovSlider(float& fov) {
     const bool typing = ImGui::TempInputIsActive(id);
     ImGui::SetNextItemWidth(420 * s);
     if (!typing) ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(0, 0, 0, 0));
-    const bool changed = ImGui::SliderFloat("##fov", &fov, kLow, kHigh, "%.1f\xC2\xB0");
+    // A typed value is held to the slider's range too: settings.ini keeps no other.
+    const bool changed =
+        ImGui::SliderFloat("##fov", &fov, kLow, kHigh, "%.1f\xC2\xB0", ImGuiSliderFlags_AlwaysClamp);
     if (!typing) ImGui::PopStyleColor();
     if (typing) return changed;
     const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();

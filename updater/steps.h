@@ -48,4 +48,9 @@ InstallFileOps& installFileOps();
 // Tests point the install and deleteOldExe at a copy instead of the running executable.
 void setExecutablePathForTesting(const std::string& path, bool launch);
 
+// Tests put what the home screen polls in a known state: whether the check has finished,
+// what it found, the install state and its message. With defaults it is as at start-up.
+void setPolledStateForTesting(bool checkFinished = false, const UpdateInfo& info = {},
+                              int installState = UpdateIdle, const std::string& message = "");
+
 }  // namespace updater

@@ -356,6 +356,16 @@ void deleteOldExeAt(const std::string& exePath) {
 
 void deleteOldExe() { deleteOldExeAt(executablePath()); }
 
+void setPolledStateForTesting(bool checkFinished, const UpdateInfo& info, int installState,
+                              const std::string& message) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.updateMutex);
+    s.latestInfo = info;
+    s.statusMessage = message;
+    s.installState.store(installState);
+    s.checkFinished.store(checkFinished);
+}
+
 void setExecutablePathForTesting(const std::string& path, bool launch) {
     State& s = state();
     s.exePathForTesting = path;

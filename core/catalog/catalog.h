@@ -35,6 +35,8 @@ inline constexpr double kCm360Factor = 914.4;
 inline constexpr double kMinCm360 = 6;
 inline constexpr double kMaxCm360 = 200;
 inline double clampCm360(double cm360) { return std::clamp(cm360, kMinCm360, kMaxCm360); }
+// A cm/360 the program could have made or played: within 6..200 (never a NaN).
+inline bool supportedCm360(double cm360) { return cm360 >= kMinCm360 && cm360 <= kMaxCm360; }
 
 // The twelve rows; the index of a row is the App.game value. Only the yaw of the
 // calibrated row ever changes (setCalibratedYaw).

@@ -16,7 +16,7 @@ App::~App() {
 }
 
 void App::resetSettingsToDefaults() {
-#define TARVION_RESET_SETTING(type, name, value, look) name = value;
+#define TARVION_RESET_SETTING(type, name, value, look, values) name = value;
     TARVION_SETTINGS_FIELDS(TARVION_RESET_SETTING)
 #undef TARVION_RESET_SETTING
     // The catalogue row follows the field, as when the settings are loaded.
@@ -29,7 +29,7 @@ void App::setReforgerYaw(double yaw) {
 }
 
 void App::resetLookAndSound() {
-#define TARVION_RESET_LOOK(type, name, value, look) \
+#define TARVION_RESET_LOOK(type, name, value, look, values) \
     if (look) name = value;
     TARVION_SETTINGS_FIELDS(TARVION_RESET_LOOK)
 #undef TARVION_RESET_LOOK

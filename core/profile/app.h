@@ -23,49 +23,50 @@
 using Rgb = std::array<float, 3>;
 
 // The settings table: the 37 settings.ini keys in the file's order, each with its type,
-// name and default, and whether the Settings screen's "Reset to defaults" restores it (the
-// look-and-sound settings). The App fields, loading, saving, the unattended resets and that
-// reset are all made from this one list.
-#define TARVION_SETTINGS_FIELDS(X)                        \
-    X(int32_t, game, 1, false)                            \
-    X(double, dpi, 800, false)                            \
-    X(double, sens, 0.4, false)                           \
-    X(bool, sensUnknown, false, false)                    \
-    X(double, customYaw, 0.022, false)                    \
-    X(double, cmDirect, 35, false)                        \
-    X(int32_t, style, -1, false)                          \
-    X(int32_t, length, 1, false)                          \
-    X(double, fov, 0, false)                              \
-    X(int32_t, xhStyle, 0, true)                          \
-    X(float, xhSize, 7, true)                             \
-    X(float, xhThick, 2, true)                            \
-    X(float, xhGap, 3, true)                              \
-    X(Rgb, xhColor, (Rgb{0.0f, 1.0f, 0.55f}), true)       \
-    X(bool, xhOutline, true, true)                        \
-    X(Rgb, flickColor, (Rgb{0.1f, 0.85f, 0.92f}), true)   \
-    X(Rgb, trackColor, (Rgb{0.98f, 0.55f, 0.2f}), true)   \
-    X(float, volume, 0.6f, true)                          \
-    X(int32_t, fpsCap, 1000, true)                        \
-    X(bool, vsync, false, true)                           \
-    X(bool, msaa, true, true)                             \
-    X(bool, fullscreen, true, true)                       \
-    X(bool, showFps, false, true)                         \
-    X(IdList, myGames, "", false)                         \
-    X(IdList, knownGames, "", false)                      \
-    X(double, reforgerYaw, 0, false)                      \
-    X(double, reforgerFov, 0, false)                      \
-    X(bool, tutorialDone, false, false)                   \
-    X(bool, checkUpdates, true, true)                     \
-    X(std::string, gun, "halberd", false)                 \
-    X(std::string, skin, "factory", false)                \
-    X(std::string, theme, "lab", false)                   \
-    X(int64_t, xp, 0, false)                              \
-    X(int32_t, trackSpeed, 1, true)                       \
-    X(int32_t, hitSound, 0, false)                        \
-    X(double, scopeMult, 1.0, false)                      \
-    X(bool, scopeMeasured, false, false)
+// name and default, whether the Settings screen's "Reset to defaults" restores it (the
+// look-and-sound settings), and the values the program offers for it (SettingValues, see
+// core/profile/settings.h); loading replaces a value outside them by the default. The App fields,
+// loading, saving, the unattended resets and that reset are all made from this one list.
+#define TARVION_SETTINGS_FIELDS(X)                                                \
+    X(int32_t, game, 1, false, settingIds(SettingIdKind::Game))                   \
+    X(double, dpi, 800, false, inRange(50, 64000))                                \
+    X(double, sens, 0.4, false, anyPositive())                                    \
+    X(bool, sensUnknown, false, false, anyValue())                                \
+    X(double, customYaw, 0.022, false, anyPositive())                             \
+    X(double, cmDirect, 35, false, inRange(6, 200))                               \
+    X(int32_t, style, -1, false, inRange(-1, 2))                                  \
+    X(int32_t, length, 1, false, inRange(0, 2))                                   \
+    X(double, fov, 0, false, inRange(70, 130, {0}))                               \
+    X(int32_t, xhStyle, 0, true, inRange(0, 3))                                   \
+    X(float, xhSize, 7, true, inRange(1, 30))                                     \
+    X(float, xhThick, 2, true, inRange(1, 8))                                     \
+    X(float, xhGap, 3, true, inRange(0, 20))                                      \
+    X(Rgb, xhColor, (Rgb{0.0f, 1.0f, 0.55f}), true, inRange(0, 1))                \
+    X(bool, xhOutline, true, true, anyValue())                                    \
+    X(Rgb, flickColor, (Rgb{0.1f, 0.85f, 0.92f}), true, inRange(0, 1))            \
+    X(Rgb, trackColor, (Rgb{0.98f, 0.55f, 0.2f}), true, inRange(0, 1))            \
+    X(float, volume, 0.6f, true, inRange(0, 1))                                   \
+    X(int32_t, fpsCap, 1000, true, oneOf({144, 240, 360, 500, 1000, 0}))          \
+    X(bool, vsync, false, true, anyValue())                                       \
+    X(bool, msaa, true, true, anyValue())                                         \
+    X(bool, fullscreen, true, true, anyValue())                                   \
+    X(bool, showFps, false, true, anyValue())                                     \
+    X(IdList, myGames, "", false, anyValue())                                     \
+    X(IdList, knownGames, "", false, anyValue())                                  \
+    X(double, reforgerYaw, 0, false, zeroOrPositive())                            \
+    X(double, reforgerFov, 0, false, inRange(0, 180))                             \
+    X(bool, tutorialDone, false, false, anyValue())                               \
+    X(bool, checkUpdates, true, true, anyValue())                                 \
+    X(std::string, gun, "halberd", false, settingIds(SettingIdKind::Gun))         \
+    X(std::string, skin, "factory", false, settingIds(SettingIdKind::Skin))       \
+    X(std::string, theme, "lab", false, settingIds(SettingIdKind::Map))           \
+    X(int64_t, xp, 0, false, zeroOrPositive())                                    \
+    X(int32_t, trackSpeed, 1, true, inRange(0, 2))                                \
+    X(int32_t, hitSound, 0, false, inRange(0, 3))                                 \
+    X(double, scopeMult, 1.0, false, inRange(0.3, 3.0))                           \
+    X(bool, scopeMeasured, false, false, anyValue())
 
-#define TARVION_COUNT_SETTING(type, name, value, look) +1
+#define TARVION_COUNT_SETTING(type, name, value, look, values) +1
 inline constexpr size_t kSettingsCount = 0 TARVION_SETTINGS_FIELDS(TARVION_COUNT_SETTING);
 #undef TARVION_COUNT_SETTING
 static_assert(kSettingsCount == 37, "settings.ini holds 37 keys");
@@ -129,7 +130,7 @@ struct App {
     Renderer renderer;
 
     // Settings
-#define TARVION_DECLARE_SETTING(type, name, value, look) type name = value;
+#define TARVION_DECLARE_SETTING(type, name, value, look, values) type name = value;
     TARVION_SETTINGS_FIELDS(TARVION_DECLARE_SETTING)
 #undef TARVION_DECLARE_SETTING
 
@@ -346,8 +347,9 @@ struct App {
     // ---- Settings file -----------------------------------------------------
     // dataDir + "settings.ini".
     std::string settingsPath() const;
-    // Reads settings.ini when it exists, then repairs dpi, game and length and hands the
-    // Reforger calibration to the catalogue. A missing file leaves every field as it is; so
+    // Reads settings.ini when it exists, then puts every setting whose value lies outside
+    // the values the program offers for it (the settings table) back to its default, and
+    // hands the Reforger calibration to the catalogue. A missing file leaves every field as it is; so
     // does one that cannot be read as text, which is moved aside (keepUnreadableSettings) and
     // told of in settingsNotice. A UTF-8 byte-order mark is skipped.
     void loadSettings();
@@ -382,7 +384,7 @@ struct App {
     // Replaces App.history with the rows of history.csv; rows with fewer than 11 fields are skipped.
     void loadHistory();
     // Pools the history rows whose game column equals `key` (see historyGameKey) and whose
-    // values are finite and usable into one cm/360 with an error band.
+    // cm/360 values lie within 6..200 (likely low below high) into one cm/360 with an error band.
     HistoryEstimate historyEstimate(const std::string& key) const;
     // historyEstimate(key), kept in historyView until the history or the key changes.
     const HistoryEstimate& cachedHistoryEstimate(const std::string& key);

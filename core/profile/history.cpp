@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
 #include <sstream>
 
@@ -51,15 +52,11 @@ HistoryEstimate estimateFromHistory(const std::vector<HistoryEntry>& history, co
     for (const HistoryEntry& e : history) {
         if (e.game != key) continue;
         const double rec = e.recommended_cm360, lo = e.range_low_cm, hi = e.range_high_cm;
-        // A hand-edited "inf" or "nan" would turn the whole estimate into NaN.
-        if (!std::isfinite(rec) || !std::isfinite(lo) || !std::isfinite(hi)) continue;
-        if (!(rec > 0 && lo > 0 && lo < hi)) continue;
-        // A finite but extreme range (1e-300 to 1e300) overflows hi / lo: its weight would be
-        // 0, and a history of such rows would divide 0 by 0.
-        const double ratio = hi / lo;
-        if (!std::isfinite(ratio)) continue;
+        // Only values the program could have made: a hand-edited row far outside 6..200 (or
+        // "nan", "inf") would otherwise pull the whole estimate with it or overflow it.
+        if (!supportedCm360(rec) || !supportedCm360(lo) || !supportedCm360(hi) || !(lo < hi)) continue;
         const double x = std::log(rec);
-        const double s = std::max(0.04, 0.5 * std::log(ratio));
+        const double s = std::max(0.04, 0.5 * std::log(hi / lo));
         const double w = 1.0 / (s * s);
         sumW += w;
         sumWx += w * x;
@@ -163,7 +160,10 @@ void App::saveResult() {
         e.recommended_sens = rec;
     } else {
         e.current_sens = sensFromCm360(resultYaw, resultCm, rdpi);
-        e.recommended_sens = sensFromCm360(resultYaw, rec, rdpi);
+        // The value as the results screen shows it (the game's digits): read back and shown
+        // with those digits again it is the same text, not a second rounding of a finer one.
+        const double sens = sensFromCm360(resultYaw, rec, rdpi);
+        e.recommended_sens = sens > 0 ? std::strtod(formatSens(sens, row.decimals).c_str(), nullptr) : 0;
     }
     e.current_cm360 = resultCm;
     e.recommended_cm360 = rec;

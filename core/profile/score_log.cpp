@@ -134,7 +134,8 @@ DaySeries dailyProgress(const std::vector<ScoreRow>& rows, const std::string& ga
     DaySeries series;
     for (const ScoreRow& row : rows) {
         if (row.game != gameId || row.drill != drill) continue;
-        if (!(row.cm360 > 0) || !(std::fabs(std::log(row.cm360 / cm360)) <= kSameSensLog)) continue;
+        // A round is only ever played at 6..200 cm/360; a row outside was edited by hand.
+        if (!supportedCm360(row.cm360) || !(std::fabs(std::log(row.cm360 / cm360)) <= kSameSensLog)) continue;
         // A hand-edited "nan" or "inf" would poison the whole day's mean.
         if (!std::isfinite(row.flick_bits_per_s) || !std::isfinite(row.track_on_target)) continue;
         if (series.days.empty() || series.days.back() != row.day) {

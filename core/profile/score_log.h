@@ -53,7 +53,7 @@ struct DaySeries {
 // The History screen's progress series: rows of this game id and drill whose cm/360 lies
 // within 8 % (|ln(row / cm360)| <= 0.08) of `cm360`, in stored order; a counting row of
 // another day than the last entry's starts a new entry. Rows with values that are not
-// finite are left out.
+// finite, or a cm/360 outside 6..200, are left out.
 DaySeries dailyProgress(const std::vector<ScoreRow>& rows, const std::string& gameId, int32_t drill, double cm360);
 
 // How a CSV file ends, which decides how an append starts.

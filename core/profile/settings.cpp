@@ -1,14 +1,18 @@
 // settings.ini: one "key=value" line per setting, in a fixed key order.
 #include "core/profile/settings.h"
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <locale>
 #include <sstream>
 #include <system_error>
 #include <type_traits>
 #include <variant>
 
+#include "core/catalog/armory.h"
 #include "core/profile/app.h"
 #include "platform/base/atomic_file.h"
 #include "platform/base/file_open.h"
@@ -37,7 +41,7 @@ Field fieldOf(int32_t App::*member) { return member == &App::game ? Field{GameId
 
 // The keys in file order, from the settings table.
 const Key kKeys[] = {
-#define TARVION_SETTING_KEY(type, name, value, look) {#name, fieldOf(&App::name)},
+#define TARVION_SETTING_KEY(type, name, value, look, values) {#name, fieldOf(&App::name)},
     TARVION_SETTINGS_FIELDS(TARVION_SETTING_KEY)
 #undef TARVION_SETTING_KEY
 };
@@ -80,6 +84,23 @@ void readValue(App& app, const Field& field, const std::string& value) {
                field);
 }
 
+// Whether a field's value lies among the values the settings table offers for it.
+template <class T>
+    requires std::is_arithmetic_v<T>
+bool allowed(const SettingValues& values, T value) {
+    return settingAllows(values, static_cast<double>(value));
+}
+bool allowed(const SettingValues& values, const Rgb& colour) {
+    return std::all_of(colour.begin(), colour.end(), [&](float c) { return settingAllows(values, c); });
+}
+bool allowed(const SettingValues& values, const std::string& text) { return settingAllowsText(values, text); }
+bool allowed(const SettingValues& values, const IdList&) { return values.any; }
+
+template <class Row>
+bool hasId(const std::vector<Row>& rows, const std::string& id) {
+    return std::any_of(rows.begin(), rows.end(), [&](const Row& r) { return id == r.id; });
+}
+
 bool defaultSync(const std::string& path) { return plat::syncFile(path); }
 bool defaultReplace(const std::string& from, const std::string& to) { return plat::replaceFile(from, to); }
 
@@ -91,6 +112,52 @@ SoundId hitSoundOf(int32_t setting) {
         case 2: return SoundHitClick;
         case 3: return SoundHitClassic;
         default: return SoundHitPop;
+    }
+}
+
+SettingValues anyValue() {
+    SettingValues v;
+    v.any = true;
+    return v;
+}
+
+SettingValues inRange(double lo, double hi, std::vector<double> others) {
+    SettingValues v;
+    v.lo = lo;
+    v.hi = hi;
+    v.others = std::move(others);
+    return v;
+}
+
+SettingValues oneOf(std::vector<double> values) { return inRange(1, 0, std::move(values)); }
+
+SettingValues anyPositive() {
+    return inRange(std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::max());
+}
+
+SettingValues zeroOrPositive() { return inRange(0, std::numeric_limits<double>::max()); }
+
+SettingValues settingIds(SettingIdKind kind) {
+    SettingValues v;
+    v.ids = kind;
+    return v;
+}
+
+bool settingAllows(const SettingValues& values, double value) {
+    if (values.any) return true;
+    if (values.ids == SettingIdKind::Game)
+        return value >= 0 && value < static_cast<double>(gameCatalog().size()) && value == std::floor(value);
+    if (value >= values.lo && value <= values.hi) return true;
+    return std::find(values.others.begin(), values.others.end(), value) != values.others.end();
+}
+
+bool settingAllowsText(const SettingValues& values, const std::string& text) {
+    switch (values.ids) {
+        case SettingIdKind::Gun: return hasId(gunCatalog(), text);
+        case SettingIdKind::Skin: return hasId(skinCatalog(), text);
+        case SettingIdKind::Map: return hasId(mapCatalog(), text);
+        case SettingIdKind::Game: return hasId(gameCatalog(), text);
+        default: return true;
     }
 }
 
@@ -167,9 +234,12 @@ void App::loadSettings() {
                 break;
             }
     }
-    if (!(dpi >= 50 && dpi <= 64000)) dpi = 800;
-    if (game < 0 || static_cast<size_t>(game) >= gameCatalog().size()) game = 1;
-    if (static_cast<uint32_t>(length) > 2) length = 1;
+    // A value the program does not offer (a hand edit, another version's file) goes back to
+    // its default; the file's other values stay.
+#define TARVION_REPAIR_SETTING(type, name, value, look, values) \
+    if (!allowed(values, name)) name = value;
+    TARVION_SETTINGS_FIELDS(TARVION_REPAIR_SETTING)
+#undef TARVION_REPAIR_SETTING
     setReforgerYaw(reforgerYaw);
 }
 

@@ -3,8 +3,35 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/catalog/sound.h"
+
+// The catalogue whose ids a setting names.
+enum class SettingIdKind { None, Game, Gun, Skin, Map };
+
+// The values the program offers for one setting (the last column of the settings table):
+// any value, a closed range (for a colour: of each component) with some single values
+// besides, the offered values alone, or the ids of one catalogue (for the game: its rows).
+struct SettingValues {
+    bool any = false;
+    double lo = 1, hi = 0;       // the closed range lo..hi; none when lo > hi
+    std::vector<double> others;  // values offered besides the range
+    SettingIdKind ids = SettingIdKind::None;
+};
+
+SettingValues anyValue();
+SettingValues inRange(double lo, double hi, std::vector<double> others = {});
+SettingValues oneOf(std::vector<double> values);
+// Every number above 0 (a sensitivity, a yaw), or 0 and above (a yaw not measured yet, XP).
+SettingValues anyPositive();
+SettingValues zeroOrPositive();
+SettingValues settingIds(SettingIdKind kind);
+
+// Whether a number lies among the values (a NaN never does).
+bool settingAllows(const SettingValues& values, double value);
+// Whether a text is one of the catalogue's ids (any text when the values name no catalogue).
+bool settingAllowsText(const SettingValues& values, const std::string& text);
 
 // The sound a hit plays for the hitSound setting: 0 hit_pop, 1 hit_ding, 2 hit_click,
 // 3 hit_classic; any other value hit_pop.

@@ -22,6 +22,14 @@ constexpr int32_t kMaxStepsPerFrame = 2000;
 
 bool roundsRemain(const TestSession& s) { return s.nextRound < static_cast<int32_t>(s.rounds.size()); }
 
+// A result is taken on at the 0.1 cm/360 every screen, the report and history.csv show it
+// with: each game's value is then the conversion of the cm/360 the player reads, and the
+// stored row reads back as the results screen showed it, rather than rounded a second time.
+void toShownPrecision(AnalysisResult& a) {
+    for (double* cm : {&a.recommendedCm360, &a.lowCm360, &a.highCm360, &a.wideLowCm360, &a.wideHighCm360})
+        *cm = std::round(*cm * 10) / 10;
+}
+
 void betweenRounds(App& app, bool stageChanged, double pause) {
     app.roundPhase = RoundBetween;
     app.stageChanged = stageChanged;
@@ -112,6 +120,7 @@ SensCheckEntry sensCheckEntry(double beforeCm360, const AnalysisResult& a) {
 }
 
 void concludeTestSession(App& app, AnalysisResult a) {
+    toShownPrecision(a);
     bool fresh = false;
     if (app.sessionKind == SessionSensCheck) {
         if (a.valid) {

@@ -47,8 +47,9 @@ void finishRound(App& app);
 // The entry for a finished Sens Check: confirmed when the new recommendation lies within
 // 3 % of the cm/360 it started from.
 SensCheckEntry sensCheckEntry(double beforeCm360, const AnalysisResult& analysis);
-// Ends a finder or Sens Check session with its final analysis: the result on hand, the
-// history row and report for a new valid result, the results screen and its cue.
+// Ends a finder or Sens Check session with its final analysis (its cm/360 values taken to
+// 0.1, as they are shown): the result on hand, the history row and report for a new valid
+// result, the results screen and its cue.
 void concludeTestSession(App& app, AnalysisResult analysis);
 // Ends a Scope Check: the scope multipliers (and the settings) from a valid analysis, then
 // the Scope Check result screen.

@@ -91,6 +91,13 @@ double bestKnownCm360(const App& app) {
 void startFinder(App& app) {
     const SessionConfig config = testConfig(app, app.length, sessionSeed(app, kFinderAutomationSeed));
     startSession(app.session, config);
+    // The rounds of the last test are gone, and the result fields below now name this test:
+    // the finished result is put away (it is in the history) so that a test left early shows,
+    // pools and starts nothing from it.
+    app.hasResult = false;
+    app.isSensCheckResult = false;
+    app.analysis = AnalysisResult{};
+    app.sensChecks.clear();
     app.resultConfig = config;
     app.resultGame = app.game;
     app.resultYaw = app.gameYaw();
@@ -153,6 +160,10 @@ void startSensCheck(App& app) {
 
 void startScopeCheck(App& app) {
     app.scopeHipCm360 = bestKnownCm360(app);
+    // The shown result reads its rounds' speeds against scopeHipCm360, which now belongs to
+    // this check: a check left early has no result to show.
+    app.hasScopeResult = false;
+    app.scopeAnalysis = AnalysisResult{};
     SessionConfig config = testConfig(app, 1, sessionSeed(app, kScopeCheckAutomationSeed));
     // A 4x scope: a quarter of the hip-fire tangent.
     config.hFov = 2 * std::atan(std::tan(app.windowFov() * kDegToRad / 2) * 0.25) / kDegToRad;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "core/catalog/catalog.h"
 #include "engine/kernel/rng.h"
 
 namespace {
@@ -81,6 +82,27 @@ bool scoresVary(const std::vector<RoundMetrics>& list, int32_t mode) {
         high = std::max(high, score(m));
     }
     return high - low > 1e-9 * std::max(1.0, std::fabs(high));
+}
+
+// Whether the rounds give one kind's own curve something to fit: at least three rounds of
+// it scored above zero, at three different cm/360. A quadratic needs three points to place
+// a top; with fewer, the rounds that scored nothing and the pull toward a curvature would
+// make one up (one round at 4 % tracking among zeros "peaked" far from that round).
+bool scoredAtThreeSpeeds(const std::vector<RoundMetrics>& list, int32_t mode) {
+    std::vector<double> speeds;
+    for (const RoundMetrics& m : list)
+        if ((mode == FitFlick ? m.flickScore : m.trackScore) > 0) speeds.push_back(m.cm360);
+    std::sort(speeds.begin(), speeds.end());
+    int distinct = 0;
+    for (std::size_t i = 0; i < speeds.size(); ++i)
+        if (i == 0 || speeds[i] - speeds[i - 1] > 1e-9 * speeds[i]) ++distinct;
+    return distinct >= 3;
+}
+
+// A kind's own top: its fit is a proper maximum inside the tested range, and its rounds
+// support one (above zero at three speeds, and not all the same).
+bool kindHasPeak(const CurveFit& fit, const std::vector<RoundMetrics>& list, int32_t mode) {
+    return fit.ok && fit.concave && !fit.atEdge && scoredAtThreeSpeeds(list, mode) && scoresVary(list, mode);
 }
 
 std::vector<RoundMetrics> metricsOf(const std::vector<RoundResult>& results, Rng* rng) {
@@ -237,15 +259,15 @@ AnalysisResult analyseTest(const std::vector<RoundResult>& results,
     out.fitPeakCm360 = std::exp(out.fit.peakLog);
     if (out.fit.tScale > 0) out.trendPctPerRound = out.fit.trendCoef / out.fit.tScale;
 
-    // A kind whose scores are the same in every round (all 0 %, say) has no top: the fit's
-    // pull toward a curvature would make one up in the middle of the range.
+    // A kind whose scores are the same in every round (all 0 %, say), or that scored at fewer
+    // than three speeds, has no top: the fit's pull toward a curvature would make one up.
     const CurveFit flick = fitScores(out.rounds, FitFlick, curvaturePull);
-    if (flick.ok && flick.concave && !flick.atEdge && scoresVary(out.rounds, FitFlick)) {
+    if (kindHasPeak(flick, out.rounds, FitFlick)) {
         out.hasFlickPeak = true;
         out.flickPeakCm360 = std::exp(flick.peakLog);
     }
     const CurveFit track = fitScores(out.rounds, FitTrack, curvaturePull);
-    if (track.ok && track.concave && !track.atEdge && scoresVary(out.rounds, FitTrack)) {
+    if (kindHasPeak(track, out.rounds, FitTrack)) {
         out.hasTrackPeak = true;
         out.trackPeakCm360 = std::exp(track.peakLog);
     }
@@ -274,12 +296,12 @@ AnalysisResult analyseTest(const std::vector<RoundResult>& results,
     }
 
     if (static_cast<int>(peaks.size()) < kMinPeaks) {
-        const double r = out.fitPeakCm360;
+        const double r = clampCm360(out.fitPeakCm360);
         out.recommendedCm360 = r;
-        out.lowCm360 = 0.85 * r;
-        out.highCm360 = 1.15 * r;
-        out.wideLowCm360 = 0.78 * r;
-        out.wideHighCm360 = 1.25 * r;
+        out.lowCm360 = clampCm360(0.85 * r);
+        out.highCm360 = clampCm360(1.15 * r);
+        out.wideLowCm360 = clampCm360(0.78 * r);
+        out.wideHighCm360 = clampCm360(1.25 * r);
         out.confidence = "Low";
         return out;
     }
@@ -300,7 +322,9 @@ AnalysisResult analyseTest(const std::vector<RoundResult>& results,
     out.flickLandingBlend = blend;
     double q = std::log(out.fitPeakCm360);
     if (blend > 0) q = blend * std::log(out.flickLandingCm360) + (1 - blend) * q;
-    out.recommendedCm360 = std::exp(q);
+    // The recommendation and its ranges are held to the cm/360 the program supports: a top
+    // up to 0.1 (in ln units) past a range that already reaches 6 or 200 would lie outside.
+    out.recommendedCm360 = clampCm360(std::exp(q));
 
     std::vector<double> v(peaks.size());
     for (std::size_t i = 0; i < peaks.size(); ++i)
@@ -308,10 +332,10 @@ AnalysisResult analyseTest(const std::vector<RoundResult>& results,
     const double median = medianOfVector(v);
     std::sort(v.begin(), v.end());
     const double p16 = percentile(v, 0.16), p84 = percentile(v, 0.84);
-    out.lowCm360 = std::exp(q + p16 - median);
-    out.highCm360 = std::exp(q + p84 - median);
-    out.wideLowCm360 = std::exp(q + percentile(v, 0.05) - median);
-    out.wideHighCm360 = std::exp(q + percentile(v, 0.95) - median);
+    out.lowCm360 = clampCm360(std::exp(q + p16 - median));
+    out.highCm360 = clampCm360(std::exp(q + p84 - median));
+    out.wideLowCm360 = clampCm360(std::exp(q + percentile(v, 0.05) - median));
+    out.wideHighCm360 = clampCm360(std::exp(q + percentile(v, 0.95) - median));
 
     // ln(high / low), taken in log units so a width on the boundary is not lost to rounding.
     const double width = p84 - p16;

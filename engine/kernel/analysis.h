@@ -32,6 +32,7 @@ struct CurveFit {
 
 struct AnalysisResult {
     bool valid = false;
+    // The recommendation and both ranges lie within 6..200 cm/360, as every derived one does.
     double recommendedCm360 = 0;
     double lowCm360 = 0, highCm360 = 0;          // likely range (16th..84th percentile)
     double wideLowCm360 = 0, wideHighCm360 = 0;  // wide range (5th..95th)

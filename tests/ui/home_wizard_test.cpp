@@ -14,6 +14,7 @@
 #include "imgui_internal.h"
 #include "core/catalog/format.h"
 #include "engine/kernel/round_config.h"
+#include "updater/steps.h"
 
 namespace {
 
@@ -80,6 +81,75 @@ TEST(HomeScreen, YourSensShowsCm360WhenTheRowHasNoInGameValue) {
     EXPECT_TRUE(ui.hasText("YOUR SENS  \xC2\xB7  cm/360"));
     EXPECT_TRUE(ui.hasText("41.2"));
     EXPECT_TRUE(ui.hasText("Medium confidence  \xC2\xB7  2026-12-01"));
+}
+
+// The update card as the home screen shows it in each install state, the updater's polled
+// state set by the test (and put back as at start-up after it).
+struct UpdateCardTest : ::testing::Test {
+    App app;
+    UiHarness ui{app};
+    ~UpdateCardTest() override { updater::setPolledStateForTesting(); }
+
+    static updater::UpdateInfo offer(const std::string& notes) {
+        updater::UpdateInfo info;
+        info.available = true;
+        info.version = "2.2.0";
+        info.notes = notes;
+        return info;
+    }
+    void show(int state, const std::string& notes = "", const std::string& message = "") {
+        updater::setPolledStateForTesting(true, offer(notes), state, message);
+        ui.frame();
+        ui.frame();
+    }
+    bool cardShown() const { return ui.hasText("Tarvion 2.2.0 is available"); }
+    static bool buttonsShown() { return probeFindItem("UPDATE NOW") && probeFindItem("Later"); }
+};
+
+TEST_F(UpdateCardTest, EachInstallStateHasItsLineAndButtons) {
+    struct Case {
+        const char* what;
+        int state;
+        std::string notes, message, line;
+        bool buttons;
+    };
+    const Case cases[] = {
+        {"idle with notes", updater::UpdateIdle, "Smoother scope zoom.", "", "Smoother scope zoom.", true},
+        {"idle without notes", updater::UpdateIdle, "", "", "You have 2.1.1.", true},
+        {"installing", updater::UpdateInstalling, "notes", "", "Downloading and checking the update...", false},
+        {"installed", updater::UpdateInstalled, "notes", "Installed - restarting.", "Installed - restarting.", false},
+        {"failed", updater::UpdateFailed, "notes", "Download failed - try again.", "Download failed - try again.",
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        show(c.state, c.notes, c.message);
+        EXPECT_TRUE(cardShown());
+        EXPECT_TRUE(probeShowsExactly(c.line));
+        EXPECT_EQ(buttonsShown(), c.buttons);
+    }
+    // Nothing offered, or the check still running: no card.
+    updater::setPolledStateForTesting(true, updater::UpdateInfo{});
+    ui.frame();
+    EXPECT_FALSE(cardShown());
+    updater::setPolledStateForTesting(false, offer("notes"));
+    ui.frame();
+    EXPECT_FALSE(cardShown());
+}
+
+TEST_F(UpdateCardTest, LaterHidesTheCardWhileIdleOnly) {
+    show(updater::UpdateIdle, "Smoother scope zoom.");
+    ASSERT_TRUE(ui.click("Later"));
+    EXPECT_TRUE(app.updateLater);
+    ui.frame();
+    EXPECT_FALSE(cardShown());
+    show(updater::UpdateIdle);
+    EXPECT_FALSE(cardShown());
+    // An install under way (or over) shows again.
+    show(updater::UpdateInstalling);
+    EXPECT_TRUE(cardShown());
+    show(updater::UpdateFailed, "", "Download failed - try again.");
+    EXPECT_TRUE(cardShown());
 }
 
 TEST(HomeScreen, GamesFoundCardWaitsForDetection) {

@@ -93,6 +93,53 @@ TEST(ResultsFlow, FinderResultShownAdoptedThenCheckedWithTheVerdictTable) {
     EXPECT_TRUE(f.ui.hasText("(best this check)"));
 }
 
+// One finished VALORANT result at 800 DPI reads the same on the results screen, the home
+// card, the History table and the History combined card: the recommended cm/360s below
+// convert to 0.38648 (history.csv held 0.3865, shown again as 0.387 beside the results
+// screen's 0.386) and to a cm/360 of 42.2549 (held as 42.25, shown as 42.2 beside 42.3).
+TEST(ResultsFlow, OneResultReadsTheSameOnEveryScreen) {
+    const double cases[] = {914.4 / (0.07 * 800 * 0.38648), 42.2549};
+    for (double rec : cases) {
+        SCOPED_TRACE(rec);
+        TempDir dir;
+        App app;
+        UiHarness ui(app, 1600, 3200);
+        app.dataDir = dir.path.string();
+        app.game = gameIndexById("valorant");
+        app.dpi = 800;
+        fillResult(app);
+        app.sessionKind = SessionFinder;
+        AnalysisResult a = app.analysis;
+        a.recommendedCm360 = rec;
+        a.lowCm360 = rec * 0.93;
+        a.highCm360 = rec * 1.07;
+        concludeTestSession(app, a);
+        ASSERT_TRUE(app.hasResult);
+        ASSERT_EQ(app.history.size(), 1u);
+
+        const double shown = app.analysis.recommendedCm360;
+        const std::string sens = formatGameSens(gameCatalog()[static_cast<size_t>(app.game)], 0.07, shown, 800);
+        const std::string cm = formatString("%.1f", shown);
+        auto show = [&](int32_t screen) {
+            app.screen = screen;
+            ui.frame(0);
+            ui.frame(0);
+        };
+        show(ScreenResults);
+        EXPECT_TRUE(probeShowsExactly(sens)) << "results";
+        EXPECT_TRUE(probeShowsExactly(cm)) << "results";
+        show(ScreenHome);
+        EXPECT_TRUE(probeShowsExactly(sens)) << "home";
+        EXPECT_TRUE(ui.hasText(cm + " cm/360  \xC2\xB7  800 DPI")) << "home";
+        show(ScreenHistory);
+        EXPECT_TRUE(probeShowsExactly(sens + "  (" + cm + " cm)")) << "history table";
+        EXPECT_TRUE(probeShowsExactly(sens)) << "combined best";
+        EXPECT_TRUE(ui.hasText(cm + " cm/360 at 800 DPI")) << "combined best";
+        // The report says the same.
+        EXPECT_NE(readFile(app.reportPath).find("RECOMMENDED:   " + sens + " (" + cm + " cm/360)"), std::string::npos);
+    }
+}
+
 TEST(ResultsFlow, UncalibratedReforgerResultCannotBeAdopted) {
     FlowFixture f;
     f.app.game = gameIndexById("reforger");

@@ -190,6 +190,34 @@ TEST(HistoryEstimateTest, ARowWithAFiniteButExtremeRangeIsSkipped) {
     }
 }
 
+// A row whose values the program could not have made (outside 6..200 cm/360) is left out,
+// as a hand-edited row near 1e308 once turned two results near 45 into 0.123 and 132.9.
+TEST(HistoryEstimateTest, RowsOutside6To200AreLeftOut) {
+    HistoryEntry edited;
+    ASSERT_TRUE(parseHistoryLine("2025-01-03 10:00,VALORANT,800,0.4,40.8,0.4,1e308,1e307,1.7e308,High,800,finder",
+                                 edited));
+    const std::vector<HistoryEntry> outside = {
+        edited,
+        usable("VALORANT", 5.99, 6, 50),   usable("VALORANT", 200.01, 150, 200), usable("VALORANT", 45, 5.9, 50),
+        usable("VALORANT", 45, 40, 200.5), usable("VALORANT", 45, -50, 50),      usable("VALORANT", 45, 40, 800),
+    };
+    const std::vector<HistoryEntry> good = {usable("VALORANT", 44, 41, 47), usable("VALORANT", 46, 43, 49)};
+    const HistoryEstimate want = estimateFromHistory(good, "VALORANT");
+    ASSERT_EQ(want.count, 2);
+    for (const HistoryEntry& row : outside) {
+        SCOPED_TRACE(formatHistoryLine(row));
+        std::vector<HistoryEntry> rows = good;
+        rows.insert(rows.begin() + 1, row);
+        const HistoryEstimate e = estimateFromHistory(rows, "VALORANT");
+        EXPECT_EQ(e.count, 2);
+        EXPECT_DOUBLE_EQ(e.centre, want.centre);
+        EXPECT_DOUBLE_EQ(e.low, want.low);
+        EXPECT_DOUBLE_EQ(e.high, want.high);
+    }
+    // The ends themselves are values the program makes.
+    EXPECT_EQ(estimateFromHistory({usable("VALORANT", 6, 6, 7), usable("VALORANT", 200, 190, 200)}, "VALORANT").count, 2);
+}
+
 TEST(HistoryEstimateTest, SingleRowBandIsHalfItsLogRangeWithAFloor) {
     struct Case {
         double rec, lo, hi, halfBand;
@@ -262,8 +290,10 @@ TEST_F(HistoryTest, SaveAppendsRowWritesReportAndReloads) {
     const std::vector<std::string> file = lines(readFile(historyFile()));
     ASSERT_EQ(file.size(), 3u);
     EXPECT_EQ(file[0], kHistoryHeader);
-    // 1600 DPI from the rounds; sens = 914.4 / (0.07 x cm x 1600); Perfect DPI at 100 degrees.
-    const std::string tail = ",VALORANT,1600,0.2001,40.80,0.2512,32.50,29.00,36.40,Medium,";
+    // 1600 DPI from the rounds; sens = 914.4 / (0.07 x cm x 1600), the recommended one as the
+    // results screen shows it (VALORANT's three digits: 0.25121 is 0.251); Perfect DPI at
+    // 100 degrees.
+    const std::string tail = ",VALORANT,1600,0.2001,40.80,0.2510,32.50,29.00,36.40,Medium,";
     ASSERT_GT(file[1].size(), 16u);
     EXPECT_EQ(file[1].substr(16, tail.size()), tail);
     const PerfectDpiAdvice advice = perfectDpi(gameCatalog()[1], 0.07, 32.5, 100, 1920);

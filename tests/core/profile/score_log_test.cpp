@@ -307,6 +307,29 @@ TEST_F(ScoreLogTest, EveryWriterBumpsTheGeneration) {
     }
 }
 
+// Rows whose cm/360 no round is ever played at (a hand-edited 210 near a current 200, 5.7
+// near 6) stay out of the day series even within 8 % of the current sensitivity.
+TEST(DailyProgress, RowsOutside6To200AreLeftOut) {
+    auto row = [](const char* day, double cm, double flick) {
+        return ScoreRow{day, "cm360", 1, cm, flick, 0.9, 500, 0.5, "practice"};
+    };
+    struct Case {
+        double current;
+        std::vector<ScoreRow> rows;
+        std::vector<double> flick;
+    };
+    const Case cases[] = {
+        {200, {row("2026-12-01", 200, 2), row("2026-12-01", 210, 9), row("2026-12-02", 195, 3)}, {2, 3}},
+        {6, {row("2026-12-01", 6, 2), row("2026-12-02", 5.7, 9), row("2026-12-03", 6.2, 4)}, {2, 4}},
+        {200, {row("2026-12-01", 1e308, 9)}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.current);
+        const DaySeries series = dailyProgress(c.rows, "cm360", 1, c.current);
+        EXPECT_EQ(series.flick, c.flick);
+    }
+}
+
 // The cached series follows the rows and its inputs: a reload of the same number of rows
 // with other values, another sensitivity, another game.
 TEST_F(ScoreLogTest, ProgressSeriesIsRebuiltWhenRowsOrInputsChange) {

@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
 #include <locale>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/catalog/armory.h"
 #include "core/profile/app.h"
 #include "core/profile/settings.h"
 #include "tests/support/temp_folder.h"
@@ -21,9 +24,130 @@ namespace {
 
 // Every settings field of `a` equals that of `b`, reported by name.
 void expectSameSettings(const App& a, const App& b, const std::string& context) {
-#define TARVION_EXPECT_SAME(type, name, value, look) EXPECT_EQ(a.name, b.name) << context << ": " #name;
+#define TARVION_EXPECT_SAME(type, name, value, look, values) EXPECT_EQ(a.name, b.name) << context << ": " #name;
     TARVION_SETTINGS_FIELDS(TARVION_EXPECT_SAME)
 #undef TARVION_EXPECT_SAME
+}
+
+// ---- One row of the settings table, as the tests walk it -------------------
+
+// What the tests need of one setting, made from its row of the table alone: a value the
+// program offers that is not the default, and one it does not offer (when there is such a
+// value the file can hold), each as the file holds it.
+struct FieldCase {
+    std::string key;
+    bool look = false;
+    std::string sampleText;
+    std::string outsideText;  // empty: every value the file can hold is offered
+    std::function<void(App&)> setSample;
+    std::function<bool(const App&)> holdsSample;
+    std::function<bool(const App&)> holdsDefault;
+};
+
+std::string numberText(double v) {
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    out << v;
+    return out.str();
+}
+
+// A number among the values, other than `avoid`, that reads back exactly from its text and
+// that a field of type T holds as it is.
+template <class T>
+bool offeredNumber(const SettingValues& values, double avoid, double& out) {
+    std::vector<double> candidates = values.others;
+    for (double c : {values.lo, values.hi, 1.0, 2.0, 0.5, 100.0}) candidates.push_back(c);
+    for (double c : candidates) {
+        if (!settingAllows(values, c) || c == avoid || std::fabs(c) >= 1e15) continue;
+        if (c != 0 && std::fabs(c) < 1e-6) continue;
+        if (static_cast<double>(static_cast<T>(c)) != c || std::stod(numberText(c)) != c) continue;
+        out = c;
+        return true;
+    }
+    return false;
+}
+
+// A number outside the values, or false when the values take every number.
+bool outsideNumber(const SettingValues& values, double& out) {
+    if (values.any) return false;
+    if (values.lo <= values.hi)
+        out = values.hi < 1e15 ? values.hi + 1 : values.lo - 1;
+    else
+        out = *std::max_element(values.others.begin(), values.others.end()) + 1;
+    return !settingAllows(values, out);
+}
+
+template <class Rows>
+std::string lastIdOtherThan(const Rows& rows, const std::string& avoid) {
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+        if (avoid != it->id) return it->id;
+    return "";
+}
+
+template <class T>
+FieldCase fieldCase(const char* key, T App::*member, T def, bool look, const SettingValues& values) {
+    FieldCase c;
+    c.key = key;
+    c.look = look;
+    T sample = def;
+    if constexpr (std::is_same_v<T, bool>) {
+        sample = !def;
+        c.sampleText = sample ? "1" : "0";
+    } else if constexpr (std::is_arithmetic_v<T>) {
+        if (values.ids == SettingIdKind::Game) {
+            // The file names the game by its id; an id it does not know is row 0 by rule.
+            sample = def == 0 ? 1 : 0;
+            c.sampleText = gameCatalog()[static_cast<size_t>(sample)].id;
+        } else {
+            double v = 0;
+            if (!offeredNumber<T>(values, static_cast<double>(def), v)) ADD_FAILURE() << key << ": nothing to offer";
+            sample = static_cast<T>(v);
+            c.sampleText = numberText(v);
+            double outside = 0;
+            if (outsideNumber(values, outside)) c.outsideText = numberText(outside);
+        }
+    } else if constexpr (std::is_same_v<T, Rgb>) {
+        double v = 0;
+        if (!offeredNumber<float>(values, def[0], v)) ADD_FAILURE() << key << ": nothing to offer";
+        sample = {static_cast<float>(v), static_cast<float>(v), static_cast<float>(v)};
+        c.sampleText = numberText(v) + " " + numberText(v) + " " + numberText(v);
+        double outside = 0;
+        if (outsideNumber(values, outside)) c.outsideText = numberText(v) + " " + numberText(outside) + " " + numberText(v);
+    } else if constexpr (std::is_same_v<T, std::string>) {
+        switch (values.ids) {
+            case SettingIdKind::Gun: sample = lastIdOtherThan(gunCatalog(), def); break;
+            case SettingIdKind::Skin: sample = lastIdOtherThan(skinCatalog(), def); break;
+            case SettingIdKind::Map: sample = lastIdOtherThan(mapCatalog(), def); break;
+            default: sample = def + "x"; break;
+        }
+        c.sampleText = sample;
+        if (values.ids != SettingIdKind::None) c.outsideText = "no such id";
+    } else {
+        sample = T("cs2,apex");
+        c.sampleText = "cs2,apex";
+    }
+    EXPECT_FALSE(sample == def) << key;
+    c.setSample = [member, sample](App& a) { a.*member = sample; };
+    c.holdsSample = [member, sample](const App& a) { return a.*member == sample; };
+    c.holdsDefault = [member, def](const App& a) { return a.*member == def; };
+    return c;
+}
+
+std::vector<FieldCase> settingsTable() {
+    std::vector<FieldCase> cases;
+#define TARVION_FIELD_CASE(type, name, value, look, values) \
+    cases.push_back(fieldCase<type>(#name, &App::name, type(value), look, values));
+    TARVION_SETTINGS_FIELDS(TARVION_FIELD_CASE)
+#undef TARVION_FIELD_CASE
+    return cases;
+}
+
+// settings.ini with every key at its sample value, one of them (`changed`) at `text`.
+std::string sampleFile(const std::vector<FieldCase>& table, const std::string& changed = "",
+                       const std::string& text = "") {
+    std::string file;
+    for (const FieldCase& c : table) file += c.key + "=" + (c.key == changed ? text : c.sampleText) + "\n";
+    return file;
 }
 
 class SettingsTest : public ::testing::Test {
@@ -102,6 +226,58 @@ TEST_F(SettingsTest, EveryKeyRoundTrips) {
     EXPECT_DOUBLE_EQ(gameCatalog()[gameIndexById("reforger")].yaw, 0.0117);
 }
 
+// Every setting of the table loads a value the program offers as written and saves it back
+// the same, whatever the setting.
+TEST_F(SettingsTest, EveryFieldLoadsAndSavesWhatTheProgramOffers) {
+    const std::vector<FieldCase> table = settingsTable();
+    ASSERT_EQ(table.size(), kSettingsCount);
+    folder.write("settings.ini", sampleFile(table));
+    app.loadSettings();
+    for (const FieldCase& c : table) EXPECT_TRUE(c.holdsSample(app)) << c.key << "=" << c.sampleText;
+    app.saveSettings();
+    const std::string saved = "\n" + folder.read("settings.ini");
+    for (const FieldCase& c : table)
+        EXPECT_NE(saved.find("\n" + c.key + "=" + c.sampleText + "\n"), std::string::npos) << c.key;
+    App reloaded;
+    reloaded.dataDir = folder.path();
+    reloaded.loadSettings();
+    expectSameSettings(reloaded, app, "reloaded");
+}
+
+// A value the program does not offer for one setting (fpsCap=7, a volume of 2, a gun that is
+// none) is put back to that setting's default on load; every other value of the file stays.
+TEST_F(SettingsTest, AValueOutsideWhatIsOfferedGoesBackToItsDefault) {
+    const std::vector<FieldCase> table = settingsTable();
+    int checked = 0;
+    for (const FieldCase& outside : table) {
+        if (outside.outsideText.empty()) continue;
+        ++checked;
+        folder.write("settings.ini", sampleFile(table, outside.key, outside.outsideText));
+        App loaded;
+        loaded.dataDir = folder.path();
+        loaded.loadSettings();
+        for (const FieldCase& c : table) {
+            const bool repaired = c.key == outside.key;
+            EXPECT_TRUE(repaired ? c.holdsDefault(loaded) : c.holdsSample(loaded))
+                << c.key << (repaired ? "" : " beside " + outside.key) << ", file " << outside.key << "="
+                << outside.outsideText;
+        }
+    }
+    EXPECT_GE(checked, 20);
+}
+
+// Both resets walk the table: every setting back to its default, or only the look-and-sound
+// ones.
+TEST_F(SettingsTest, ResetsRestoreTheTablesDefaults) {
+    const std::vector<FieldCase> table = settingsTable();
+    for (const FieldCase& c : table) c.setSample(app);
+    app.resetSettingsToDefaults();
+    for (const FieldCase& c : table) EXPECT_TRUE(c.holdsDefault(app)) << c.key;
+    for (const FieldCase& c : table) c.setSample(app);
+    app.resetLookAndSound();
+    for (const FieldCase& c : table) EXPECT_TRUE(c.look ? c.holdsDefault(app) : c.holdsSample(app)) << c.key;
+}
+
 TEST_F(SettingsTest, GameOutsideTheCatalogueSavesTheDefaultGame) {
     app.game = 40;
     app.saveSettings();
@@ -143,16 +319,18 @@ TEST_F(SettingsTest, MalformedFilesLoadKeyByKey) {
         {"length -1", "length=-1\n", [](App&) {}},
         {"length 7", "length=7\n", [](App&) {}},
         {"length 2", "length=2\n", [](App& a) { a.length = 2; }},
-        {"unchecked fields are taken as read", "style=9\nvolume=-3\nfpsCap=-7\n",
+        {"values not offered go back to their defaults", "style=9\nvolume=-3\nfpsCap=-7\nxhColor=0.5 7 1\n",
+         [](App&) {}},
+        {"offered values beside them stay", "style=2\nvolume=0.25\nfpsCap=240\nxp=-5\n",
          [](App& a) {
-             a.style = 9;
-             a.volume = -3;
-             a.fpsCap = -7;
+             a.style = 2;
+             a.volume = 0.25f;
+             a.fpsCap = 240;
          }},
         {"keys are exact", "Dpi=1600\ndpi =1600\n dpi=1600\nDPI=1600\n", [](App&) {}},
         {"no = and empty key", "dpi 1600\n=5\nfov=90\n", [](App& a) { a.fov = 90; }},
         {"value may hold =", "myGames=cs2=apex\n", [](App& a) { a.myGames = "cs2=apex"; }},
-        {"gun text kept whole", "gun=big gun\n", [](App& a) { a.gun = "big gun"; }},
+        {"gun text taken whole", "gun=longbow scoped\nskin=gold\n", [](App& a) { a.skin = "gold"; }},
         {"booleans", "vsync=7\nmsaa=no\nfullscreen=\nxhOutline=0\n",
          [](App& a) {
              a.vsync = true;

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "core/catalog/catalog.h"
-#include "core/profile/app.h"
 #include "core/catalog/format.h"
+#include "core/profile/app.h"
 
 namespace {
 

@@ -254,6 +254,66 @@ TEST_F(FlowTest, SensCheckForAnotherGameDropsTheOtherResult) {
     EXPECT_EQ(app.screen, ScreenHome);
 }
 
+// A finished VALORANT result at 48.2, then a new test started and left after two rounds:
+// whichever game the new test is for, nothing of the finished result is shown, pooled or
+// started from; the history still knows it.
+TEST_F(FlowTest, ATestLeftEarlyLeavesNoResultOfTheTestBefore) {
+    struct Case {
+        const char* what;
+        int32_t game;
+        double bestKnown;  // 0: the new game's own cm/360
+    };
+    const Case cases[] = {{"same game", 1, 48.2}, {"another game", 0, 0}};
+    for (const Case& c : cases) {
+        app.game = 1;
+        app.hasResult = true;
+        app.isSensCheckResult = true;
+        app.resultGame = 1;
+        app.analysis = validAnalysis(48.2, 45, 51);
+        app.session.results = {roundAt(40), roundAt(48), roundAt(56)};
+        app.session.resultStages = {1, 1, 1};
+        app.sensChecks = {SensCheckEntry{}};
+        HistoryEntry row;
+        row.game = "VALORANT";
+        row.recommended_cm360 = 48.2;
+        app.history = {row};
+
+        app.game = c.game;
+        startFinder(app);
+        for (int k = 0; k < 3; ++k) recordRound(app.session, roundAt(app.session.rounds[app.session.nextRound].cm360));
+        ASSERT_EQ(app.session.results.size(), 2u) << c.what;  // the warm-up is not kept
+        leaveRound(app);
+
+        EXPECT_EQ(app.screen, ScreenHome) << c.what;
+        EXPECT_FALSE(app.hasResult) << c.what;
+        EXPECT_FALSE(app.isSensCheckResult) << c.what;
+        EXPECT_FALSE(app.analysis.valid) << c.what;
+        EXPECT_TRUE(app.sensChecks.empty()) << c.what;
+        const double want = c.bestKnown > 0 ? c.bestKnown : app.currentCm360();
+        EXPECT_DOUBLE_EQ(bestKnownCm360(app), want) << c.what;
+        // A Sens Check now starts fresh: the left test's partial rounds are not pooled.
+        startSensCheck(app);
+        EXPECT_TRUE(app.session.results.empty()) << c.what;
+        EXPECT_DOUBLE_EQ(app.cmBeforeCheck, want) << c.what;
+        leaveRound(app);
+    }
+}
+
+// A Scope Check left early: the screen has no result to show, rather than the last check's
+// figures read against this check's hip-fire value.
+TEST_F(FlowTest, AScopeCheckLeftEarlyShowsNoResult) {
+    app.scopeHipCm360 = 30;
+    concludeScopeCheck(app, validAnalysis(120, 100, 140));
+    ASSERT_TRUE(app.hasScopeResult);
+    app.game = 0;  // another hip-fire value to start from
+    startScopeCheck(app);
+    EXPECT_NE(app.scopeHipCm360, 30);
+    EXPECT_FALSE(app.hasScopeResult);
+    EXPECT_TRUE(app.scopeAnalysis.rounds.empty());
+    leaveRound(app);
+    EXPECT_EQ(app.screen, ScreenHome);
+}
+
 TEST_F(FlowTest, BestKnownCm360) {
     auto row = [](const std::string& game, double rec) {
         HistoryEntry e;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -85,6 +86,38 @@ TEST(AnalyseTestTest, ClearPeakGivesAConfidentRecommendation) {
     EXPECT_EQ(a.rounds.size(), 10u);
 }
 
+// Whole tests of noise-free players whose best lies at or near an end of what the program
+// supports: the fitted top may lie past the rounds played, the recommendation and its ranges
+// never lie past 6..200.
+TEST(AnalyseTestTest, RecommendationAndRangesStayWithin6To200) {
+    struct Case {
+        double best, start, want;
+    };
+    const Case cases[] = {{190, 190, 200}, {200, 170, 200}, {6, 7, 6}, {7, 6, 0}};
+    for (const Case& c : cases) {
+        synth::Player p;
+        p.bestCm360 = c.best;
+        const AnalysisResult a = synth::runTest(p, c.start, 1, kCurvaturePullWeight).analysis;
+        ASSERT_TRUE(a.valid) << c.best;
+        for (double v : {a.recommendedCm360, a.lowCm360, a.highCm360, a.wideLowCm360, a.wideHighCm360}) {
+            EXPECT_GE(v, 6) << "best " << c.best << " start " << c.start;
+            EXPECT_LE(v, 200) << "best " << c.best << " start " << c.start;
+        }
+        if (c.want > 0) {
+            EXPECT_DOUBLE_EQ(a.recommendedCm360, c.want) << c.best;
+        }
+    }
+    // The fallback range of too few resamples is held the same way.
+    std::vector<RoundResult> rounds;
+    for (double cm : {120.0, 150.0, 190.0, 200.0}) rounds.push_back(synth::exactRound(cm, 6 * cm / 200, 0.7 * cm / 200));
+    const AnalysisResult fallback = analyseTest(rounds, {}, 0.5, 0.5, 3, 0);
+    ASSERT_TRUE(fallback.valid);
+    EXPECT_DOUBLE_EQ(fallback.recommendedCm360, 200);
+    EXPECT_DOUBLE_EQ(fallback.highCm360, 200);
+    EXPECT_DOUBLE_EQ(fallback.wideHighCm360, 200);
+    EXPECT_DOUBLE_EQ(fallback.lowCm360, 170);
+}
+
 TEST(AnalyseTestTest, MonotonicPerformanceIsAtTheEdgeAndAtMostMedium) {
     struct Case {
         double power;
@@ -126,6 +159,42 @@ TEST(AnalyseTestTest, FlatScoresHaveNoPeak) {
         EXPECT_EQ(a.hasFlickPeak, c.flatTrack);
         EXPECT_EQ(c.flatTrack ? a.trackPeakCm360 : a.flickPeakCm360, 0);
         EXPECT_NEAR((c.flatTrack ? a.flickPeakCm360 : a.trackPeakCm360) / 40, 1, 0.04);
+    }
+}
+
+// Eight rounds whose flicks peak at 40; tracking scored only in the listed rounds (the rest
+// 0 %). Tracking has a top of its own only when it scored at three different speeds.
+TEST(AnalyseTestTest, AKindPeaksOnlyWhereItScoredAtThreeSpeeds) {
+    struct Case {
+        const char* name;
+        std::vector<size_t> tracked;  // indices into the spread: 0.6 0.77 1.0 1.3 1.67 0.65 0.8 1.0
+        bool peak;
+    };
+    const Case cases[] = {
+        {"one round at 4 %", {1}, false},
+        {"two rounds", {1, 3}, false},
+        {"three rounds at two speeds", {2, 3, 7}, false},
+        {"three rounds at three speeds", {1, 2, 3}, true},
+        {"every round", {0, 1, 2, 3, 4, 5, 6, 7}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<RoundResult> rounds;
+        for (size_t i = 0; i < 8; ++i) {
+            const double cm = 40 * kStandardSpread[i];
+            const bool tracked = std::find(c.tracked.begin(), c.tracked.end(), i) != c.tracked.end();
+            const double track = !tracked ? 0 : c.tracked.size() == 1 ? 0.04 : 0.7 * peakedScore(cm, 40);
+            rounds.push_back(synth::exactRound(cm, 6 * peakedScore(cm, 40), track));
+        }
+        const AnalysisResult a = analyseTest(rounds, {}, 0.5, 0.5, 3, 100);
+        ASSERT_TRUE(a.valid);
+        EXPECT_TRUE(a.hasFlickPeak);
+        EXPECT_EQ(a.hasTrackPeak, c.peak);
+        if (c.peak) {
+            EXPECT_NEAR(a.trackPeakCm360 / 40, 1, 0.1);
+        } else {
+            EXPECT_EQ(a.trackPeakCm360, 0);
+        }
     }
 }
 
