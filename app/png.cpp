@@ -1,8 +1,9 @@
 #include "app/png.h"
 
 #include <array>
-#include <fstream>
+#include <string>
 
+#include "platform/base/atomic_file.h"
 #include "platform/base/file_open.h"
 
 namespace {
@@ -122,9 +123,6 @@ std::vector<uint8_t> encodePng(const uint8_t* rgb, int32_t width, int32_t height
 
 bool writePng(const std::string& path, const uint8_t* rgb, int32_t width, int32_t height) {
     const std::vector<uint8_t> bytes = encodePng(rgb, width, height);
-    std::ofstream out(plat::fsPath(path), std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    return out.good();
+    // Beside and then into place: a full disk part-way leaves no cut image to share.
+    return plat::writeFileAtomically(path, std::string(bytes.begin(), bytes.end()));
 }

@@ -26,6 +26,6 @@ std::vector<uint8_t> pngImageData(const uint8_t* rgb, int32_t width, int32_t hei
 // bytes, top row first, no padding.
 std::vector<uint8_t> encodePng(const uint8_t* rgb, int32_t width, int32_t height);
 
-// Writes encodePng's bytes as the whole file (created or truncated); true when every byte
-// was written.
+// Writes encodePng's bytes as the whole file, through a temporary beside it that replaces
+// the file once every byte is on the disk; true when that succeeded.
 bool writePng(const std::string& path, const uint8_t* rgb, int32_t width, int32_t height);

@@ -26,7 +26,7 @@ constexpr size_t kMaxSettingsBytes = 16 * 1024 * 1024;
 }  // namespace
 
 ReforgerFileOps& reforgerFileOps() {
-    static ReforgerFileOps ops{plat::copyFileNoOverwrite, plat::writeWholeFile, plat::replaceFile};
+    static ReforgerFileOps ops{plat::copyFileNoOverwrite, plat::writeFreshFile, plat::replaceFile};
     return ops;
 }
 
@@ -108,9 +108,13 @@ bool writeReforgerSens(const std::string& path, double sens, std::string& messag
     }
 
     const ReforgerFileOps& ops = reforgerFileOps();
-    // The first write keeps the original; a backup already there is never touched.
+    // The first write keeps the original; a backup already there is never touched. Only a
+    // regular file is one: a folder or a FIFO at that name holds no copy, and since the copy
+    // never replaces anything it then fails.
     const std::string backup = path + kBackupSuffix;
-    if (!plat::fileAttributes(backup) && !ops.copyNoOverwrite(path, backup)) {
+    plat::FileAttributes existing;
+    const bool backedUp = plat::fileAttributes(backup, &existing) && existing.isFile;
+    if (!backedUp && !ops.copyNoOverwrite(path, backup)) {
         message = "Couldn't back up Reforger's settings file - nothing was changed.";
         return false;
     }
@@ -118,9 +122,10 @@ bool writeReforgerSens(const std::string& path, double sens, std::string& messag
     const std::string number = reforgerNumberText(sens);
     text.replace(pos, len, number);
 
+    // Made afresh: a link or a FIFO left at the temporary name is removed, never written
+    // through or waited on, and a failed write removes what it made.
     const std::string temp = path + kTempSuffix;
     if (!ops.writeFile(temp, text)) {
-        plat::deleteFile(temp);
         message = "Couldn't write Reforger's settings file.";
         return false;
     }

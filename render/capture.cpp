@@ -1,7 +1,8 @@
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "platform/base/atomic_file.h"
 #include "platform/base/file_open.h"
 #include "render/capture.h"
 #include "render/gl_api.h"
@@ -44,20 +45,13 @@ void bmpHeader(int width, int height, uint8_t out[54]) {
 
 bool writeBmp(const char* path, int width, int height, const uint8_t* bgrBottomUp) {
     if (width <= 0 || height <= 0 || !path) return false;
-    std::FILE* f = plat::openFile(path, "wb");
-    if (!f) return false;
-    uint8_t header[54];
-    bmpHeader(width, height, header);
-    bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header;
     const size_t row = size_t(width) * 3, stride = bmpStride(width);
-    std::vector<uint8_t> line(stride, 0);
-    for (int y = 0; y < height && ok; ++y) {
-        std::memcpy(line.data(), bgrBottomUp + size_t(y) * row, row);
-        ok = std::fwrite(line.data(), 1, stride, f) == stride;
-    }
-    // A full disk shows up at the flush in fclose as often as in fwrite.
-    ok = (std::fclose(f) == 0) && ok;
-    return ok;
+    std::string file(54 + stride * size_t(height), '\0');
+    bmpHeader(width, height, reinterpret_cast<uint8_t*>(file.data()));
+    for (int y = 0; y < height; ++y) std::memcpy(file.data() + 54 + size_t(y) * stride, bgrBottomUp + size_t(y) * row, row);
+    // Written beside and moved into place, as the reports are: a full disk or a kill part-way
+    // leaves the earlier capture or none, never a cut one.
+    return plat::writeFileAtomically(path, file);
 }
 
 bool saveFrameBmp(const char* path, int width, int height) {

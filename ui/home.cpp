@@ -104,7 +104,7 @@ void drawUpdateCard(App& app) {
 void drawModalCards(App& app) {
     // Said once: the card goes when the player has read it.
     if (!app.settingsNotice.empty()) {
-        const int pressed = actionCard("settingsKept", colCard, colWarn, "Your settings could not be read",
+        const int pressed = actionCard("settingsKept", colCard, colWarn, app.settingsNoticeTitle.c_str(),
                                        app.settingsNotice.c_str(), {"OK"});
         if (pressed == 0) app.settingsNotice.clear();
     }

@@ -135,8 +135,11 @@ struct App {
 #undef TARVION_DECLARE_SETTING
 
     // A settings.ini that could not be read: it still has to be moved aside before a save
-    // (pending), and the home screen's note about it until the player has seen it.
+    // (pending). The home screen's note about the file (unreadable, or not saved) until the
+    // player has seen it; a failed save is told once a run.
     bool settingsUnreadablePending = false;
+    bool settingsSaveFailureTold = false;
+    std::string settingsNoticeTitle;
     std::string settingsNotice;
 
     // Data folder and fonts
@@ -355,7 +358,8 @@ struct App {
     void loadSettings();
     // Rewrites settings.ini through a temporary file and one rename, so a failed write
     // leaves the previous file whole; through a link it writes the link's target. It never
-    // writes over an unreadable file that could not be moved aside. Failures are silent.
+    // writes over an unreadable file that could not be moved aside. The first failed save
+    // of a run is told in settingsNotice.
     void saveSettings();
     // Moves an unreadable settings.ini to settings.ini.unreadable (or that name with a
     // number, the first that is free) and sets settingsNotice; false when it cannot.

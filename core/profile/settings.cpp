@@ -18,6 +18,7 @@
 #include "platform/base/file_open.h"
 #include "platform/base/files.h"
 #include "platform/base/paths.h"
+#include "platform/base/text.h"
 
 namespace {
 
@@ -101,7 +102,7 @@ bool hasId(const std::vector<Row>& rows, const std::string& id) {
     return std::any_of(rows.begin(), rows.end(), [&](const Row& r) { return id == r.id; });
 }
 
-bool defaultSync(const std::string& path) { return plat::syncFile(path); }
+bool defaultWrite(const std::string& path, const std::string& bytes) { return plat::writeFreshFile(path, bytes); }
 bool defaultReplace(const std::string& from, const std::string& to) { return plat::replaceFile(from, to); }
 
 }  // namespace
@@ -162,7 +163,7 @@ bool settingAllowsText(const SettingValues& values, const std::string& text) {
 }
 
 SettingsFileOps& settingsFileOps() {
-    static SettingsFileOps ops{defaultSync, defaultReplace};
+    static SettingsFileOps ops{defaultWrite, defaultReplace};
     return ops;
 }
 
@@ -197,6 +198,7 @@ bool App::keepUnreadableSettings() {
         if (std::filesystem::exists(std::filesystem::symlink_status(plat::fsPath(kept), ec))) continue;
         if (!settingsFileOps().replaceFile(path, kept)) return false;
         settingsUnreadablePending = false;
+        settingsNoticeTitle = "Your settings could not be read";
         settingsNotice = "settings.ini could not be read, so it was kept as " + name +
                          " and the default settings are in use.";
         return true;
@@ -214,7 +216,13 @@ void App::loadSettings() {
         // There, but not readable as text (no permission, UTF-16, a folder...): the defaults
         // stay, and the file is kept under another name before anything is saved over it.
         settingsUnreadablePending = true;
-        keepUnreadableSettings();
+        if (!keepUnreadableSettings()) {
+            // Nothing will be saved over it either, so every change of this run is lost.
+            settingsNoticeTitle = "Your settings could not be read";
+            settingsNotice = "settings.ini could not be read and could not be set aside, so the default settings "
+                             "are in use and changes will not be saved. The file: " +
+                             path;
+        }
         return;
     }
     // A byte-order mark would otherwise become part of the first key.
@@ -244,29 +252,34 @@ void App::loadSettings() {
 }
 
 void App::saveSettings() {
-    // An unreadable file that could not be moved aside yet is never written over.
+    // An unreadable file that could not be moved aside yet is never written over (the home
+    // screen has said so).
     if (settingsUnreadablePending && !keepUnreadableSettings()) return;
     // Through a link, the link's target takes the new settings and the link stays a link.
-    const std::string path = settingsSaveTarget(settingsPath());
-    const std::string temp = path + ".tmp";
-    std::error_code ignored;
-    {
-        std::ofstream out(plat::fsPath(temp), std::ios::out | std::ios::trunc);
-        if (!out) return;
-        out.imbue(std::locale::classic());
-        for (const Key& k : kKeys) {
-            out << k.name << '=';
-            writeValue(out, *this, k.field);
-            out << '\n';
-        }
-        out.close();
-        if (out.fail()) {
-            std::filesystem::remove(plat::fsPath(temp), ignored);
-            return;
-        }
+    const std::string link = settingsPath();
+    const std::string path = settingsSaveTarget(link);
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    for (const Key& k : kKeys) {
+        out << k.name << '=';
+        writeValue(out, *this, k.field);
+        out << '\n';
     }
     // Only a complete, flushed copy replaces the old file: a crash or a full disk part-way
     // through keeps the previous settings.
+    const std::string temp = path + ".tmp";
     const SettingsFileOps& ops = settingsFileOps();
-    if (!ops.syncFile(temp) || !ops.replaceFile(temp, path)) std::filesystem::remove(plat::fsPath(temp), ignored);
+    if (ops.writeFile(temp, plat::withTextLineEnds(out.str()))) {
+        if (ops.replaceFile(temp, path)) return;
+        plat::deleteFile(temp);
+    }
+    // A folder that cannot be written, or a link into a missing one: said once, as every
+    // later save of this run fails the same way.
+    if (settingsSaveFailureTold) return;
+    settingsSaveFailureTold = true;
+    settingsNoticeTitle = "Your settings could not be saved";
+    settingsNotice = path == link ? "settings.ini could not be written in " + dataDir +
+                                        ", so changes to your settings will not be kept."
+                                  : "settings.ini links to " + path +
+                                        ", which could not be written, so changes to your settings will not be kept.";
 }

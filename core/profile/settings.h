@@ -38,11 +38,12 @@ bool settingAllowsText(const SettingValues& values, const std::string& text);
 SoundId hitSoundOf(int32_t setting);
 
 // How saveSettings puts settings.ini in place, and how an unreadable one is moved aside.
-// The defaults are the platform's; tests swap them to act out a disk that fails to flush
-// or a folder where the rename cannot happen.
+// The defaults are the platform's (a temporary made afresh and flushed, then a rename);
+// tests swap them to act out a disk that fails to flush or a folder where the rename
+// cannot happen.
 
 struct SettingsFileOps {
-    bool (*syncFile)(const std::string& path);
+    bool (*writeFile)(const std::string& path, const std::string& bytes);
     bool (*replaceFile)(const std::string& from, const std::string& to);
 };
 

@@ -11,8 +11,9 @@ bool syncFile(const std::string& path);
 // Moves `from` over `to` in one step, replacing `to` if it exists; true on success.
 bool replaceFile(const std::string& from, const std::string& to);
 
-// The whole of a file written safely: the bytes go to path + ".tmp", flushed to the disk,
-// which then replaces the file in one step. The file holds its old content or the new,
+// The whole of a file written safely: the bytes go to path + ".tmp", made afresh there
+// (writeFreshFile: nothing already at that name is followed or opened) and flushed to the
+// disk, which then replaces the file in one step. The file holds its old content or the new,
 // never a part; false (and no temporary left) when a step fails.
 bool writeFileAtomically(const std::string& path, const std::string& bytes);
 

@@ -37,6 +37,7 @@ void sortFileEntries(std::vector<FileEntry>& entries);
 
 struct FileAttributes {
     bool isFolder = false;
+    bool isFile = false;  // a regular file: no folder, FIFO, device or socket
     uint64_t size = 0;
     int64_t lastWriteTime = 0;  // nanoseconds since 1970-01-01 UTC
 };
@@ -55,6 +56,14 @@ bool deleteFile(const std::string& path);
 // Writes bytes as the whole content of a file, creating or truncating it, then flushes it
 // to the disk and closes it. False when any step fails (the file may then hold anything).
 bool writeWholeFile(const std::string& path, const std::string& bytes);
+
+// Writes bytes as the whole content of a file made afresh at `path`, for a temporary file
+// that is then moved into place. Whatever stands at that name first (a file left by a
+// crash, a link, a FIFO) is removed, never opened or followed, and the new file is created
+// only if nothing has taken the name since; a folder there is left alone and fails the
+// call. The file is flushed to the disk and closed; false when any step fails, and then a
+// file this call made is removed again.
+bool writeFreshFile(const std::string& path, const std::string& bytes);
 
 // Creates a new empty file with a unique name in a folder ("" for the system's temporary
 // folder) and returns its path; "" on failure.

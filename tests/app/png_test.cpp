@@ -14,6 +14,7 @@
 #include "app/result_image.h"
 #include "core/profile/app.h"
 #include "platform/system/clipboard.h"
+#include "tests/support/file_size_limit.h"
 
 namespace fs = std::filesystem;
 
@@ -180,6 +181,20 @@ TEST_F(TempFolder, WritePngWritesTheEncodedBytesAndReportsFailures) {
     ASSERT_TRUE(writePng(file.string(), rgb.data(), 7, 5));
     EXPECT_EQ(readAll(file), encodePng(rgb.data(), 7, 5));
     EXPECT_FALSE(writePng((dir / "missing" / "b.png").string(), rgb.data(), 7, 5));
+}
+
+TEST_F(TempFolder, AnImageCutShortByAFullDiskLeavesTheEarlierOneWhole) {
+    const fs::path file = dir / "a.png";
+    const std::vector<uint8_t> small = noise(2 * 2 * 3, 4);
+    ASSERT_TRUE(writePng(file.string(), small.data(), 2, 2));
+    const std::vector<uint8_t> big = noise(200 * 200 * 3, 5);
+    {
+        fsize_test::ScopedFileSizeLimit limit(4096);  // the disk is full after 4 KiB
+        ASSERT_TRUE(limit.active());
+        EXPECT_FALSE(writePng(file.string(), big.data(), 200, 200));
+    }
+    EXPECT_EQ(readAll(file), encodePng(small.data(), 2, 2));
+    EXPECT_FALSE(fs::exists(file.string() + ".tmp"));
 }
 
 TEST(ClipboardBitmap, HeaderAndBottomUpBgrRowsWithZeroPadding) {

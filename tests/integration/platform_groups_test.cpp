@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "platform/base/files.h"
@@ -10,6 +11,7 @@
 #include "tests/integration/test_support.h"
 #ifndef _WIN32
 #include "tests/support/fifo_watchdog.h"
+#include "tests/support/file_size_limit.h"
 #endif
 
 namespace {
@@ -107,10 +109,19 @@ TEST(FileAttributes, SizeFolderAndWriteTime) {
     plat::FileAttributes fresh;
     ASSERT_TRUE(plat::fileAttributes((dir.path() / "G.CONF").string(), &fresh));
     EXPECT_GT(fresh.lastWriteTime, old.lastWriteTime);
+    EXPECT_TRUE(old.isFile);
     plat::FileAttributes folder;
     ASSERT_TRUE(plat::fileAttributes(dir.str(), &folder));
     EXPECT_TRUE(folder.isFolder);
+    EXPECT_FALSE(folder.isFile);
     EXPECT_FALSE(plat::fileAttributes((dir.path() / "none").string()));
+#ifndef _WIN32
+    ASSERT_TRUE(fifo_test::makeFifo(dir.path() / "fifo"));
+    plat::FileAttributes fifo;
+    ASSERT_TRUE(plat::fileAttributes((dir.path() / "fifo").string(), &fifo));
+    EXPECT_FALSE(fifo.isFile);
+    EXPECT_FALSE(fifo.isFolder);
+#endif
 }
 
 TEST(CopyFileNoOverwrite, NeverReplacesWhatIsThere) {
@@ -144,6 +155,61 @@ TEST(WriteWholeFile, ReplacesContentAndReportsFailures) {
     EXPECT_FALSE(plat::writeWholeFile((dir.path() / "full").string(), "no room"));
     EXPECT_FALSE(plat::writeWholeFile((dir.path() / "missing" / "f").string(), "x"));
 }
+
+#ifndef _WIN32
+// A temporary file is made afresh: what stands at its name goes first and is never opened
+// (a FIFO would block the open) or followed (a link would send the bytes into its target).
+TEST(WriteFreshFile, NothingAtTheNameIsFollowedOrOpened) {
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path& at, const fs::path& victim)> make;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"nothing", [](const fs::path&, const fs::path&) {}, true},
+        {"a file left by a crash", [](const fs::path& at, const fs::path&) { writeBytes(at, "a much longer old file"); },
+         true},
+        {"a FIFO", [](const fs::path& at, const fs::path&) { ASSERT_TRUE(fifo_test::makeFifo(at)); }, true},
+        {"a link to a file", [](const fs::path& at, const fs::path& victim) { fs::create_symlink(victim, at); }, true},
+        {"a dangling link", [](const fs::path& at, const fs::path& victim) { fs::create_symlink(victim.string() + ".new", at); },
+         true},
+        {"a link to /dev/full", [](const fs::path& at, const fs::path&) { fs::create_symlink("/dev/full", at); }, true},
+        {"a folder", [](const fs::path& at, const fs::path&) { fs::create_directory(at); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir dir;
+        const fs::path at = dir.path() / "settings.ini.tmp", victim = dir.path() / "victim";
+        writeBytes(victim, "someone else's");
+        c.make(at, victim);
+        bool ok = false;
+        ASSERT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {at},
+                                              [&] { ok = plat::writeFreshFile(at.string(), "new bytes"); }))
+            << "the open blocked on the FIFO";
+        EXPECT_EQ(ok, c.ok);
+        EXPECT_EQ(readBytes(victim), "someone else's");
+        EXPECT_FALSE(fs::exists(fs::symlink_status(victim.string() + ".new")));
+        if (c.ok) {
+            EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(at)));
+            EXPECT_EQ(readBytes(at), "new bytes");
+        } else {
+            EXPECT_TRUE(fs::is_directory(at)) << "a folder is left alone";
+        }
+    }
+    EXPECT_FALSE(plat::writeFreshFile("/nonexistent-folder/x.tmp", "x"));
+}
+
+TEST(WriteFreshFile, AWriteThatFailsPartWayLeavesNothing) {
+    ScratchDir dir;
+    const fs::path at = dir.path() / "report.txt.tmp";
+    {
+        fsize_test::ScopedFileSizeLimit limit(8);
+        ASSERT_TRUE(limit.active());
+        EXPECT_FALSE(plat::writeFreshFile(at.string(), "more than eight bytes"));
+    }
+    EXPECT_FALSE(fs::exists(fs::symlink_status(at)));
+}
+#endif
 
 TEST(DeleteAndTempFiles, Basics) {
     ScratchDir dir;

@@ -8,7 +8,9 @@
 #include "integration/reforger.h"
 #include "tests/integration/test_support.h"
 #ifndef _WIN32
+#include "platform/base/files.h"
 #include "tests/support/fifo_watchdog.h"
+#include "tests/support/file_size_limit.h"
 #endif
 
 namespace {
@@ -205,6 +207,7 @@ TEST_F(ReforgerFiles, EveryFailedWriteLeavesTheFileAsItWas) {
         std::function<void()> arrange;
         std::string path;
         const char* message;
+        bool fullDisk = false;  // writes fail part-way, as on a full disk
     };
     const std::vector<Case> cases = {
         {"missing file", [] {}, (save / "nope.conf").string(),
@@ -216,8 +219,7 @@ TEST_F(ReforgerFiles, EveryFailedWriteLeavesTheFileAsItWas) {
         {"no digits", [&] { writeBytes(file, " m_fMouseSensitivity -\r\n"); }, file.string(), kUnexpected},
         {"backup cannot be made", [&] { fs::create_symlink(dir.path() / "nowhere", backupOf(file)); },
          file.string(), "Couldn't back up Reforger's settings file - nothing was changed."},
-        {"temporary file cannot be written", [&] { fs::create_symlink("/dev/full", tempOf(file)); }, file.string(),
-         "Couldn't write Reforger's settings file."},
+        {"temporary file cannot be written", [] {}, file.string(), "Couldn't write Reforger's settings file.", true},
         {"temporary path is a folder", [&] { fs::create_directory(tempOf(file)); }, file.string(),
          "Couldn't write Reforger's settings file."},
         {"rename refused", [] { reforgerFileOps().replaceFile = refuse; }, file.string(),
@@ -236,7 +238,15 @@ TEST_F(ReforgerFiles, EveryFailedWriteLeavesTheFileAsItWas) {
         const bool tempWasFolder = fs::is_directory(tempOf(file));
 
         std::string message;
-        EXPECT_FALSE(writeReforgerSens(c.path, 0.9, message));
+        if (c.fullDisk) {
+            // The backup is there already; the new text stops half-way.
+            ASSERT_TRUE(plat::copyFileNoOverwrite(file.string(), backupOf(file).string()));
+            fsize_test::ScopedFileSizeLimit limit(original.size() / 2);
+            ASSERT_TRUE(limit.active());
+            EXPECT_FALSE(writeReforgerSens(c.path, 0.9, message));
+        } else {
+            EXPECT_FALSE(writeReforgerSens(c.path, 0.9, message));
+        }
         EXPECT_EQ(message, c.message);
         EXPECT_EQ(readBytes(file), before);
         // The temporary file never outlives a failed write (a folder in its place is not ours).
@@ -249,6 +259,81 @@ TEST_F(ReforgerFiles, EveryFailedWriteLeavesTheFileAsItWas) {
             EXPECT_FALSE(exists(backupOf(file)));
         }
     }
+}
+
+#ifndef _WIN32
+// Whatever stands at the temporary name is removed, never written through or waited on: the
+// file a link there points at keeps its bytes, and the settings file itself takes the text.
+TEST_F(ReforgerFiles, WhatStandsAtTheTemporaryNameIsNeverFollowedOrOpened) {
+    const fs::path file = profileA, victim = dir.path() / "victim.conf";
+    const std::string original = readBytes(file);
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+    };
+    const Case cases[] = {
+        {"a FIFO", [&] { ASSERT_TRUE(fifo_test::makeFifo(tempOf(file))); }},
+        {"a link to another file", [&] { fs::create_symlink(victim, tempOf(file)); }},
+        {"a link to the settings file", [&] { fs::create_symlink(file, tempOf(file)); }},
+        {"a dangling link", [&] { fs::create_symlink(dir.path() / "nowhere", tempOf(file)); }},
+        {"a file left by a failed write", [&] { writeBytes(tempOf(file), "left over"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeBytes(file, original);
+        writeBytes(victim, "not Reforger's");
+        std::error_code ignored;
+        fs::remove(tempOf(file), ignored);
+        c.make();
+        std::string message;
+        bool written = false;
+        ASSERT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {tempOf(file)},
+                                              [&] { written = writeReforgerSens(file.string(), 0.9, message); }))
+            << "the write blocked on the FIFO";
+        EXPECT_TRUE(written) << message;
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file)));
+        std::string expected = original;
+        expected.replace(expected.find("0.75\r\n"), 4, "0.9");
+        EXPECT_EQ(readBytes(file), expected);
+        EXPECT_EQ(readBytes(victim), "not Reforger's");
+        EXPECT_FALSE(exists(dir.path() / "nowhere"));
+        EXPECT_FALSE(exists(tempOf(file)));
+    }
+}
+#endif
+
+// Only a regular file is a backup: a folder or a FIFO at its name holds no copy of the
+// original, so the write is refused rather than claiming one is there.
+TEST_F(ReforgerFiles, OnlyARegularFileCountsAsTheBackup) {
+    const fs::path file = profileA;
+    const std::string original = readBytes(file);
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+    };
+    const std::vector<Case> cases = {
+        {"a folder", [&] { fs::create_directory(backupOf(file)); }},
+#ifndef _WIN32
+        {"a FIFO", [&] { ASSERT_TRUE(fifo_test::makeFifo(backupOf(file))); }},
+#endif
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::error_code ignored;
+        fs::remove_all(backupOf(file), ignored);
+        c.make();
+        std::string message;
+        EXPECT_FALSE(writeReforgerSens(file.string(), 0.9, message));
+        EXPECT_EQ(message, "Couldn't back up Reforger's settings file - nothing was changed.");
+        EXPECT_EQ(readBytes(file), original);
+        EXPECT_FALSE(fs::is_regular_file(backupOf(file)));
+    }
+    // A real backup is kept as it is, and the write goes ahead.
+    fs::remove_all(backupOf(file));
+    writeBytes(backupOf(file), "the first original");
+    std::string message;
+    EXPECT_TRUE(writeReforgerSens(file.string(), 0.9, message)) << message;
+    EXPECT_EQ(readBytes(backupOf(file)), "the first original");
 }
 
 TEST_F(ReforgerFiles, ApplyChecksSliderRunningGameAndFile) {

@@ -9,6 +9,7 @@
 
 #include "render/capture.h"
 #include "tests/render/gl_harness.h"
+#include "tests/support/file_size_limit.h"
 
 namespace {
 
@@ -67,9 +68,26 @@ TEST(BmpFile, HeaderCarriesSizesAndFormat) {
 TEST(BmpFile, WriteFailuresReturnFalse) {
     const uint8_t px[6] = {1, 2, 3, 4, 5, 6};
     EXPECT_FALSE(writeBmp("/nonexistent-folder/x.bmp", 2, 1, px));
-    EXPECT_FALSE(writeBmp("/dev/full", 2, 1, px)) << "a full disk is a failed capture";
     EXPECT_FALSE(writeBmp(tempPath("empty.bmp").c_str(), 0, 1, px));
     EXPECT_TRUE(writeBmp(tempPath("tiny.bmp").c_str(), 2, 1, px));
+}
+
+// A disk that fills up part-way through a capture (the file-size limit acts it out): the
+// capture fails, and the file of that name keeps the earlier capture whole.
+TEST(BmpFile, ACaptureThatFailsPartWayLeavesNoCutFile) {
+    const std::string path = tempPath("full_disk.bmp");
+    const uint8_t px[6] = {1, 2, 3, 4, 5, 6};
+    ASSERT_TRUE(writeBmp(path.c_str(), 2, 1, px));
+    const std::vector<uint8_t> before = readFile(path);
+    const std::vector<uint8_t> big(256 * 256 * 3, 7);
+    {
+        fsize_test::ScopedFileSizeLimit limit(4096);
+        ASSERT_TRUE(limit.active());
+        EXPECT_FALSE(writeBmp(path.c_str(), 256, 256, big.data())) << "a full disk is a failed capture";
+    }
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_FALSE(std::ifstream(path + ".tmp").good()) << "nothing left beside it";
+    std::remove(path.c_str());
 }
 
 class Capture : public ::testing::Test {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -190,6 +191,28 @@ TEST(HomeScreen, AKeptUnreadableSettingsFileIsToldOnceUntilSeen) {
     ui.frame();
     EXPECT_FALSE(ui.hasText("Your settings could not be read"));
     std::remove((app.dataDir + "/settings.ini.unreadable").c_str());
+}
+
+TEST(HomeScreen, SettingsThatCannotBeSavedAreToldOnce) {
+    App app;
+    app.dataDir = freshDataDir("tarvion_home_unsaved");
+    const std::string link = app.dataDir + "/settings.ini";
+    std::remove(link.c_str());
+    // A link into a folder that is not there.
+    std::filesystem::create_symlink(app.dataDir + "/gone/settings.ini", link);
+    app.loadSettings();
+    app.saveSettings();
+    UiHarness ui(app);
+    ui.frame();
+    ASSERT_TRUE(ui.hasText("Your settings could not be saved"));
+    EXPECT_TRUE(ui.hasText("settings.ini links to " + app.dataDir +
+                           "/gone/settings.ini, which could not be written, so changes to your settings will not be "
+                           "kept."));
+    ASSERT_TRUE(ui.click("OK"));
+    app.saveSettings();  // fails again, silently
+    ui.frame();
+    EXPECT_FALSE(ui.hasText("Your settings could not be saved"));
+    std::remove(link.c_str());
 }
 
 TEST(HomeScreen, UseThemKeepsAMainGameThatIsAlreadyMine) {

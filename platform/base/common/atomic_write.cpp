@@ -7,8 +7,10 @@ namespace plat {
 bool writeFileAtomically(const std::string& path, const std::string& bytes) {
     if (path.empty()) return false;
     const std::string temp = path + ".tmp";
-    // writeWholeFile flushes the data to the disk before it reports success.
-    if (!writeWholeFile(temp, bytes) || !replaceFile(temp, path)) {
+    // writeFreshFile never writes through what stands at the temporary name, flushes the
+    // data to the disk before it reports success, and leaves nothing behind when it fails.
+    if (!writeFreshFile(temp, bytes)) return false;
+    if (!replaceFile(temp, path)) {
         deleteFile(temp);
         return false;
     }

@@ -162,6 +162,7 @@ bool fileAttributes(const std::string& path, FileAttributes* out) {
     if (host.empty() || stat(host.c_str(), &st) != 0) return false;
     if (out) {
         out->isFolder = S_ISDIR(st.st_mode);
+        out->isFile = S_ISREG(st.st_mode);
         out->size = static_cast<uint64_t>(st.st_size);
         out->lastWriteTime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     }
@@ -217,6 +218,35 @@ bool writeWholeFile(const std::string& path, const std::string& bytes) {
     bool ok = writeAll(fd, bytes.data(), bytes.size());
     if (ok && fsync(fd) != 0) ok = false;
     if (close(fd) != 0) ok = false;
+    return ok;
+}
+
+bool writeFreshFile(const std::string& path, const std::string& bytes) {
+    // Only the folder is looked up without regard to case: the name itself must not land on
+    // another file that differs from it in case.
+    std::string p = path;
+    std::replace(p.begin(), p.end(), '\\', '/');
+    if (p.empty() || p.back() == '/') return false;
+    const size_t slash = p.find_last_of('/');
+    std::string host = p;
+    if (slash != std::string::npos) {
+        const std::string folder = resolvePath(slash == 0 ? "/" : p.substr(0, slash));
+        if (folder.empty()) return false;
+        host = appendComponent(folder, p.substr(slash + 1));
+    }
+    // unlink takes a link or a FIFO itself: nothing it points at is touched or opened.
+    struct stat st{};
+    if (lstat(host.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return false;
+        if (unlink(host.c_str()) != 0 && errno != ENOENT) return false;
+    }
+    // O_EXCL: a name taken again in between fails the open instead of being written through.
+    int fd = openRetrying(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK, 0644);
+    if (fd < 0) return false;
+    bool ok = writeAll(fd, bytes.data(), bytes.size());
+    if (ok && fsync(fd) != 0) ok = false;
+    if (close(fd) != 0) ok = false;
+    if (!ok) unlink(host.c_str());
     return ok;
 }
 

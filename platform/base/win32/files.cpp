@@ -63,6 +63,7 @@ bool fileAttributes(const std::string& path, FileAttributes* out) {
     if (path.empty() || !GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data)) return false;
     if (out) {
         out->isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        out->isFile = (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
         out->size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         out->lastWriteTime = unixNanoseconds(data.ftLastWriteTime);
     }
@@ -93,6 +94,26 @@ bool writeWholeFile(const std::string& path, const std::string& bytes) {
     return ok;
 }
 
+bool writeFreshFile(const std::string& path, const std::string& bytes) {
+    if (path.empty()) return false;
+    const std::wstring name = toWide(path);
+    // A left-over file or a link goes first; deleting a link leaves what it points at.
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+        DeleteFileW(name.c_str());
+    }
+    // CREATE_NEW: a name taken again in between fails instead of being written through.
+    HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool ok = GetFileType(h) == FILE_TYPE_DISK && writeAll(h, bytes.data(), bytes.size());
+    if (ok && !FlushFileBuffers(h)) ok = false;
+    if (!CloseHandle(h)) ok = false;
+    if (!ok) DeleteFileW(name.c_str());
+    return ok;
+}
+
 std::string makeTempFile(const std::string& folder, const std::string& prefix) {
     std::wstring dir;
     if (folder.empty()) {
@@ -114,6 +135,12 @@ ReadResult readFileCapped(const std::string& path, size_t maxBytes, std::string&
     if (path.empty()) return ReadResult::Failed;
     HANDLE h = openForReading(path);
     if (h == INVALID_HANDLE_VALUE) return ReadResult::Failed;
+    // Only a file on a disk: from a named pipe (or a console or another device) in its place
+    // ReadFile would wait for as long as the other end likes.
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        return ReadResult::Failed;
+    }
     ReadResult result = ReadResult::Ok;
     char buffer[8192];
     for (;;) {

@@ -41,6 +41,11 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kStalledTransfer = std::chrono::seconds(10);
 // How long setClipboardImage waits for the owner to hold the selection.
 constexpr auto kAcquireWait = std::chrono::seconds(3);
+// Events taken before the owner looks at its asks and deadlines again, so a flood of
+// requests cannot hold off a hand-over or a stop.
+constexpr int kEventsPerTurn = 64;
+// What releaseClipboard allows beyond its wait before it tells the owner to stop at once.
+constexpr auto kReleaseGrace = std::chrono::milliseconds(500);
 
 struct Atoms {
     xcb_atom_t clipboard = XCB_NONE;
@@ -55,16 +60,6 @@ struct Atoms {
     xcb_atom_t stamp = XCB_NONE;  // our own window's property: server time, SAVE_TARGETS list
 };
 
-// One INCR answer in progress: the next piece goes when the requestor deletes the property.
-struct Transfer {
-    xcb_window_t requestor = XCB_NONE;
-    xcb_atom_t property = XCB_NONE;
-    xcb_atom_t type = XCB_NONE;
-    Bytes data;
-    size_t offset = 0;
-    Clock::time_point lastStep;
-};
-
 // Everything the owner thread works with; only that thread touches it once it runs.
 struct XOwner {
     xcb_connection_t* conn = nullptr;
@@ -77,7 +72,7 @@ struct XOwner {
     bool acquiring = false;
     uint64_t acquiringSeq = 0;
     Bytes pending;  // the offer waiting for a server timestamp
-    std::vector<Transfer> transfers;
+    SelectionTransfers transfers;
     bool handOverWanted = false;  // asked for, waiting for a copy still being taken
     bool handingOver = false;     // asked of the manager, waiting for its answer
     Clock::time_point handOverDeadline;
@@ -190,6 +185,7 @@ std::unique_ptr<XOwner> connectOnce(bool& retry) {
     a.saveTargets = intern(c, "SAVE_TARGETS");
     a.stamp = intern(c, "TARVION_SELECTION");
     x->chunk = selectionChunkBytes(xcb_get_maximum_request_length(c));
+    x->transfers = SelectionTransfers(xcb_get_setup(c)->resource_id_mask);
     if (xcb_connection_has_error(c) || a.clipboard == XCB_NONE || a.png == XCB_NONE || a.stamp == XCB_NONE)
         return fail();
     return x;
@@ -214,30 +210,27 @@ void watchRequestor(XOwner& x, xcb_window_t requestor, bool on) {
     xcb_change_window_attributes(x.conn, requestor, XCB_CW_EVENT_MASK, &mask);
 }
 
-void dropTransfersOf(XOwner& x, xcb_window_t requestor) {
-    std::erase_if(x.transfers, [&](const Transfer& t) { return t.requestor == requestor; });
-}
-
 // Ends one transfer; the requestor's window stops being watched once nothing else runs there.
-void endTransfer(XOwner& x, size_t index) {
-    const xcb_window_t requestor = x.transfers[index].requestor;
-    x.transfers.erase(x.transfers.begin() + static_cast<std::ptrdiff_t>(index));
-    const bool others = std::any_of(x.transfers.begin(), x.transfers.end(),
-                                    [&](const Transfer& t) { return t.requestor == requestor; });
-    if (!others) watchRequestor(x, requestor, false);
+void endTransfer(XOwner& x, xcb_window_t requestor, xcb_atom_t property) {
+    if (x.transfers.end(requestor, property)) watchRequestor(x, requestor, false);
 }
 
-void sendData(XOwner& x, xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type, const Bytes& data) {
+// False when the requestor's client has as many INCR answers under way as it may.
+bool sendData(XOwner& x, xcb_window_t requestor, xcb_atom_t property, xcb_atom_t type, const Bytes& data) {
     if (data->size() <= x.chunk) {
         setProperty(x, requestor, property, type, 8, data->size(), data->data());
-        return;
+        return true;
     }
     // INCR: the property first names the size; the pieces follow as the requestor deletes it.
-    std::erase_if(x.transfers, [&](const Transfer& t) { return t.requestor == requestor && t.property == property; });
+    SelectionTransfer* t = x.transfers.start(requestor, property);
+    if (!t) return false;
+    t->type = type;
+    t->data = data;
+    t->lastStep = Clock::now();
     watchRequestor(x, requestor, true);
     const uint32_t size = static_cast<uint32_t>(std::min<size_t>(data->size(), UINT32_MAX));
     setProperty(x, requestor, property, x.atoms.incr, 32, 1, &size);
-    x.transfers.push_back(Transfer{requestor, property, type, data, 0, Clock::now()});
+    return true;
 }
 
 // One target into one property; false when we have no such target.
@@ -252,10 +245,7 @@ bool convert(XOwner& x, xcb_window_t requestor, xcb_atom_t target, xcb_atom_t pr
         setProperty(x, requestor, property, XCB_ATOM_INTEGER, 32, 1, &x.ownTime);
         return true;
     }
-    if (target == a.png) {
-        sendData(x, requestor, property, a.png, x.offered);
-        return true;
-    }
+    if (target == a.png) return sendData(x, requestor, property, a.png, x.offered);
     return false;
 }
 
@@ -283,6 +273,10 @@ bool convertMultiple(XOwner& x, xcb_window_t requestor, xcb_atom_t property) {
 }
 
 void answerRequest(XOwner& x, const xcb_selection_request_event_t& r) {
+    // Our own window is never a requestor of CLIPBOARD: answering into it would change our
+    // window's properties and, when the answer ended, its event mask, without which no
+    // later copy could take the selection. Nothing is sent to it either.
+    if (r.requestor == x.window) return;
     // A requestor of the old kind names no property: the target's name serves.
     const xcb_atom_t property = r.property == XCB_NONE ? r.target : r.property;
     bool ok = false;
@@ -310,22 +304,19 @@ void answerRequest(XOwner& x, const xcb_selection_request_event_t& r) {
 }
 
 void stepTransfer(XOwner& x, const xcb_property_notify_event_t& e) {
-    for (size_t i = 0; i < x.transfers.size(); ++i) {
-        Transfer& t = x.transfers[i];
-        if (t.requestor != e.window || t.property != e.atom) continue;
-        const size_t left = t.data->size() - t.offset;
-        if (left == 0) {
-            // The zero-length piece says the answer is complete.
-            setProperty(x, t.requestor, t.property, t.type, 8, 0, nullptr);
-            endTransfer(x, i);
-            return;
-        }
-        const size_t n = std::min(left, x.chunk);
-        setProperty(x, t.requestor, t.property, t.type, 8, n, t.data->data() + t.offset);
-        t.offset += n;
-        t.lastStep = Clock::now();
+    SelectionTransfer* t = x.transfers.find(e.window, e.atom);
+    if (!t) return;
+    const size_t left = t->data->size() - t->offset;
+    if (left == 0) {
+        // The zero-length piece says the answer is complete.
+        setProperty(x, t->requestor, t->property, t->type, 8, 0, nullptr);
+        endTransfer(x, e.window, e.atom);
         return;
     }
+    const size_t n = std::min(left, x.chunk);
+    setProperty(x, t->requestor, t->property, t->type, 8, n, t->data->data() + t->offset);
+    t->offset += n;
+    t->lastStep = Clock::now();
 }
 
 // ---- Ownership and the hand-over -----------------------------------------------------
@@ -384,7 +375,7 @@ void handleEvent(Service& sv, XOwner& x, xcb_generic_event_t* ev) {
         case 0: {
             // An error, usually a requestor window that went away mid-answer.
             const auto* e = reinterpret_cast<const xcb_generic_error_t*>(ev);
-            if (e->error_code == XCB_WINDOW) dropTransfersOf(x, e->resource_id);
+            if (e->error_code == XCB_WINDOW) x.transfers.endAllOf(e->resource_id);
             break;
         }
         case XCB_SELECTION_REQUEST:
@@ -392,8 +383,10 @@ void handleEvent(Service& sv, XOwner& x, xcb_generic_event_t* ev) {
             break;
         case XCB_SELECTION_CLEAR: {
             const auto* e = reinterpret_cast<const xcb_selection_clear_event_t*>(ev);
-            // Another program has the clipboard now (answers under way still finish).
-            if (e->selection == x.atoms.clipboard && x.owned && notBefore(e->time, x.ownTime)) {
+            // Another program has the clipboard now (answers under way still finish). Any
+            // client may send us this event, so the server is asked who owns it.
+            if (e->selection == x.atoms.clipboard && x.owned && notBefore(e->time, x.ownTime) &&
+                selectionOwner(x.conn, x.atoms.clipboard) != x.window) {
                 x.owned = false;
                 x.offered.reset();
             }
@@ -417,7 +410,7 @@ void handleEvent(Service& sv, XOwner& x, xcb_generic_event_t* ev) {
             break;
         }
         case XCB_DESTROY_NOTIFY:
-            dropTransfersOf(x, reinterpret_cast<const xcb_destroy_notify_event_t*>(ev)->window);
+            x.transfers.endAllOf(reinterpret_cast<const xcb_destroy_notify_event_t*>(ev)->window);
             break;
         default: break;
     }
@@ -455,7 +448,8 @@ void takeAsks(Service& sv, XOwner& x) {
 
 int pollTimeoutMs(const XOwner& x) {
     Clock::time_point next = Clock::time_point::max();
-    for (const Transfer& t : x.transfers) next = std::min(next, t.lastStep + kStalledTransfer);
+    const Clock::time_point oldest = x.transfers.oldestStep();
+    if (oldest != Clock::time_point::max()) next = oldest + kStalledTransfer;
     if (x.handOverWanted || x.handingOver) next = std::min(next, x.handOverDeadline);
     if (next == Clock::time_point::max()) return -1;
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now()).count();
@@ -467,23 +461,28 @@ void ownerMain(Service& sv, std::unique_ptr<XOwner> owner) {
     while (!x.done) {
         takeAsks(sv, x);
         if (x.done) break;
-        while (xcb_generic_event_t* ev = xcb_poll_for_event(x.conn)) {
+        int taken = 0;
+        while (taken < kEventsPerTurn) {
+            xcb_generic_event_t* ev = xcb_poll_for_event(x.conn);
+            if (!ev) break;
             handleEvent(sv, x, ev);
             std::free(ev);
+            ++taken;
         }
+        // More may wait in xcb's queue, where poll() cannot see them.
+        const bool more = taken == kEventsPerTurn;
         if (xcb_connection_has_error(x.conn)) break;
         if (x.handOverWanted && !x.acquiring) {
             beginHandOver(x);
             continue;  // its round trip may have queued events: take them before waiting
         }
         const Clock::time_point now = Clock::now();
-        for (size_t i = x.transfers.size(); i-- > 0;)
-            if (now - x.transfers[i].lastStep > kStalledTransfer) endTransfer(x, i);
+        for (xcb_window_t idle : x.transfers.endStalled(now - kStalledTransfer)) watchRequestor(x, idle, false);
         if ((x.handOverWanted || x.handingOver) && now >= x.handOverDeadline) endHandOver(x, false);
         if (x.done) break;
         xcb_flush(x.conn);
         pollfd fds[2] = {{xcb_get_file_descriptor(x.conn), POLLIN, 0}, {sv.wakeFd, POLLIN, 0}};
-        if (::poll(fds, 2, pollTimeoutMs(x)) > 0 && (fds[1].revents & POLLIN)) {
+        if (::poll(fds, 2, more ? 0 : pollTimeoutMs(x)) > 0 && (fds[1].revents & POLLIN)) {
             uint64_t count = 0;
             [[maybe_unused]] ssize_t n = ::read(sv.wakeFd, &count, sizeof count);
         }
@@ -555,8 +554,14 @@ bool releaseClipboard(int32_t maxWaitMs) {
         sv.handOverMs = maxWaitMs;
         sv.wake();
     }
-    // The owner thread ends by itself: after the manager's answer or the wait.
-    sv.cv.wait(lock, [&] { return sv.finished; });
+    // The owner thread ends by itself: after the manager's answer or the wait. Should it not
+    // (a flood of requests), it is told to stop, which it heeds between two turns.
+    const auto limit = std::chrono::milliseconds(std::max(0, maxWaitMs)) + kReleaseGrace;
+    if (!sv.cv.wait_for(lock, limit, [&] { return sv.finished; })) {
+        sv.stopAsked = true;
+        sv.wake();
+        sv.cv.wait(lock, [&] { return sv.finished; });
+    }
     const bool saved = sv.handOverSaved;
     reapFinished(sv, lock);
     return saved;

@@ -18,6 +18,8 @@
 #include <fstream>
 
 #include "tests/support/fifo_watchdog.h"
+#include "tests/support/file_size_limit.h"
+#include "tests/support/unprivileged.h"
 #endif
 
 namespace {
@@ -478,22 +480,45 @@ TEST_F(SettingsTest, AKeptFileNeverReplacesAnEarlierOne) {
     EXPECT_NE(app.settingsNotice.find("kept as settings.ini.unreadable.2 "), std::string::npos) << app.settingsNotice;
 }
 
+// What the home screen says when settings.ini can be neither read nor set aside.
+std::string notSetAsideNotice(const std::string& file) {
+    return "settings.ini could not be read and could not be set aside, so the default settings are in use and "
+           "changes will not be saved. The file: " +
+           file;
+}
+
 TEST_F(SettingsTest, AnUnreadableFileThatCannotBeMovedAsideIsNeverSavedOver) {
     const std::string bytes = utf16("dpi=1600\n");
     folder.write("settings.ini", bytes);
     settingsFileOps().replaceFile = [](const std::string&, const std::string&) { return false; };
     app.loadSettings();
-    EXPECT_EQ(app.settingsNotice, "");
+    // Said at once: nothing this run changes can be kept.
+    EXPECT_EQ(app.settingsNoticeTitle, "Your settings could not be read");
+    EXPECT_EQ(app.settingsNotice, notSetAsideNotice(path()));
+    app.settingsNotice.clear();  // the player has read it
     app.xp = 500;
     app.saveSettings();  // as after a round
     EXPECT_EQ(folder.read("settings.ini"), bytes);
     EXPECT_FALSE(std::filesystem::exists(folder.file("settings.ini.tmp")));
+    EXPECT_EQ(app.settingsNotice, "") << "told once";
     // Once it can be moved, it is, before the save.
     settingsFileOps() = saved;
     app.saveSettings();
     EXPECT_EQ(folder.read("settings.ini.unreadable"), bytes);
     EXPECT_NE(folder.read("settings.ini").find("\nxp=500\n"), std::string::npos);
-    EXPECT_FALSE(app.settingsNotice.empty());
+    EXPECT_NE(app.settingsNotice.find("kept as settings.ini.unreadable "), std::string::npos) << app.settingsNotice;
+}
+
+TEST_F(SettingsTest, AFailedSaveIsToldOnceARun) {
+    settingsFileOps().replaceFile = [](const std::string&, const std::string&) { return false; };
+    app.saveSettings();
+    EXPECT_EQ(app.settingsNoticeTitle, "Your settings could not be saved");
+    EXPECT_EQ(app.settingsNotice, "settings.ini could not be written in " + folder.path() +
+                                      ", so changes to your settings will not be kept.");
+    app.settingsNotice.clear();
+    app.saveSettings();
+    EXPECT_EQ(app.settingsNotice, "");
+    EXPECT_FALSE(std::filesystem::exists(path()));
 }
 
 #ifndef _WIN32
@@ -509,6 +534,134 @@ TEST_F(SettingsTest, AFileWithoutReadPermissionIsKept) {
     EXPECT_TRUE(std::filesystem::exists(folder.file("settings.ini.unreadable")));
     std::filesystem::permissions(folder.file("settings.ini.unreadable"), std::filesystem::perms::owner_all);
     EXPECT_EQ(folder.read("settings.ini.unreadable"), "dpi=1600\n");
+}
+
+// An unreadable settings.ini in a folder that really cannot be written (as a user without
+// privileges): it cannot be set aside, so the defaults are used, the file is never written
+// over, and the home screen says so once.
+TEST_F(SettingsTest, AnUnreadableFileInAReadOnlyFolderIsToldAndKept) {
+    const std::string bytes = utf16("dpi=1600\n");
+    folder.write("settings.ini", bytes);
+    const int result = unprivileged_test::runAsUnprivileged(folder.path(), [&] {
+        App a;
+        a.dataDir = folder.path();
+        a.loadSettings();
+        a.saveSettings();
+        const bool ok = a.dpi == 800 && a.settingsNotice == notSetAsideNotice(path()) &&
+                        folder.read("settings.ini") == bytes && !std::filesystem::exists(folder.file("settings.ini.unreadable"));
+        if (!ok) std::fprintf(stderr, "dpi %g, notice \"%s\"\n", a.dpi, a.settingsNotice.c_str());
+        return ok ? 0 : 1;
+    });
+    if (result == unprivileged_test::kCannotTell) GTEST_SKIP() << "no user without privileges to act as";
+    EXPECT_EQ(result, 0);
+}
+
+// A save that cannot land: through a link into a missing folder, a link into a read-only
+// folder, or in a read-only data folder. Each is said once, naming where it went wrong.
+TEST_F(SettingsTest, SettingsThatCannotBeSavedAreToldOnce) {
+    namespace fs = std::filesystem;
+    const std::string unsaved = ", so changes to your settings will not be kept.";
+    struct Case {
+        const char* what;
+        std::function<void(const TempFolder&)> make;
+        std::string target;    // under the folder
+        std::string readOnly;  // a folder to make read-only ("" none)
+        std::string notice;    // after the folder's path ("" the read-only data folder's notice)
+    };
+    const Case cases[] = {
+        {"a dangling link into a missing folder",
+         [](const TempFolder& f) { fs::create_symlink("missing/settings.ini", f.file("settings.ini")); },
+         "missing/settings.ini", "", ""},
+        // Where a folder is expected, a file: no one, root included, can create anything in it.
+        {"a link into a file where a folder should be",
+         [](const TempFolder& f) {
+             f.write("plain", "x");
+             fs::create_symlink("plain/settings.ini", f.file("settings.ini"));
+         },
+         "plain/settings.ini", "", ""},
+        {"a link into a read-only folder",
+         [](const TempFolder& f) {
+             fs::create_directory(f.file("locked"));
+             f.write("locked/settings.ini", "dpi=1600\n");
+             fs::create_symlink("locked/settings.ini", f.file("settings.ini"));
+         },
+         "locked/settings.ini", "locked", ""},
+        {"a read-only data folder", [](const TempFolder& f) { f.write("settings.ini", "dpi=1600\n"); }, "", ".",
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder f;
+        c.make(f);
+        const std::string before = f.read(c.target.empty() ? "settings.ini" : c.target);
+        const std::string expected = c.target.empty()
+                                         ? "settings.ini could not be written in " + f.path() + unsaved
+                                         : "settings.ini links to " + f.file(c.target) + ", which could not be written" + unsaved;
+        auto body = [&] {
+            App a;
+            a.dataDir = f.path();
+            a.loadSettings();
+            a.xp = 500;
+            a.saveSettings();
+            const bool told = a.settingsNoticeTitle == "Your settings could not be saved" && a.settingsNotice == expected;
+            a.settingsNotice.clear();
+            a.saveSettings();  // the next save fails the same way, silently
+            const bool once = a.settingsNotice.empty();
+            const bool kept = f.read(c.target.empty() ? "settings.ini" : c.target) == before;
+            if (!told || !once || !kept) std::fprintf(stderr, "told %d once %d kept %d: \"%s\"\n", told, once, kept, expected.c_str());
+            return told && once && kept ? 0 : 1;
+        };
+        if (c.readOnly.empty()) {
+            EXPECT_EQ(body(), 0);
+            continue;
+        }
+        const int result = unprivileged_test::runAsUnprivileged(f.file(c.readOnly), body);
+        if (result == unprivileged_test::kCannotTell) {
+            // The cases without a read-only folder still show it.
+            std::fprintf(stderr, "%s: skipped, no user without privileges to act as\n", c.what);
+            continue;
+        }
+        EXPECT_EQ(result, 0);
+    }
+}
+
+// Whatever stands at the temporary name is removed, never opened or followed: a FIFO there
+// does not hang the save, and a link there does not send the settings into the file it
+// points at (nor does the link then take settings.ini's place).
+TEST_F(SettingsTest, WhatStandsAtTheTemporaryNameIsNeverFollowedOrOpened) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* what;
+        std::function<void(const TempFolder&)> make;
+    };
+    const Case cases[] = {
+        {"a FIFO", [](const TempFolder& f) { ASSERT_TRUE(fifo_test::makeFifo(f.file("settings.ini.tmp"))); }},
+        {"a link to another file", [](const TempFolder& f) { fs::create_symlink(f.file("victim"), f.file("settings.ini.tmp")); }},
+        {"a dangling link", [](const TempFolder& f) { fs::create_symlink(f.file("nowhere"), f.file("settings.ini.tmp")); }},
+        {"a file left by a crash", [](const TempFolder& f) { f.write("settings.ini.tmp", "dpi=1"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder f;
+        f.write("settings.ini", "dpi=1600\n");
+        f.write("victim", "not settings");
+        c.make(f);
+        App a;
+        a.dataDir = f.path();
+        a.loadSettings();
+        a.xp = 900;
+        ASSERT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {f.file("settings.ini.tmp")},
+                                              [&] { a.saveSettings(); }))
+            << "the save blocked on the FIFO";
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(f.file("settings.ini"))));
+        const std::string saved = f.read("settings.ini");
+        EXPECT_NE(saved.find("\ndpi=1600\n"), std::string::npos) << saved;
+        EXPECT_NE(saved.find("\nxp=900\n"), std::string::npos) << saved;
+        EXPECT_EQ(f.read("victim"), "not settings");
+        EXPECT_FALSE(fs::exists(fs::symlink_status(f.file("nowhere"))));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(f.file("settings.ini.tmp"))));
+        EXPECT_EQ(a.settingsNotice, "");
+    }
 }
 
 TEST_F(SettingsTest, AFifoInPlaceOfTheFileIsKeptAsideWithoutBlocking) {
@@ -614,7 +767,8 @@ TEST_F(SettingsSaveFailure, RenameThatCannotHappen) {
 }
 
 TEST_F(SettingsSaveFailure, FlushThatFails) {
-    settingsFileOps().syncFile = [](const std::string&) { return false; };
+    // The platform's write removes its temporary when the flush fails.
+    settingsFileOps().writeFile = [](const std::string&, const std::string&) { return false; };
     app.saveSettings();
     expectUntouched("sync");
 }
@@ -626,13 +780,17 @@ TEST_F(SettingsSaveFailure, TemporaryFileCannotBeCreated) {
     EXPECT_TRUE(std::filesystem::is_directory(folder.file("settings.ini.tmp")));
 }
 
+#ifndef _WIN32
 TEST_F(SettingsSaveFailure, DiskFullWhileWriting) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    // Every write to /dev/full fails with "no space left", as a full disk would.
-    std::filesystem::create_symlink("/dev/full", folder.file("settings.ini.tmp"));
-    app.saveSettings();
+    {
+        // Writing past 100 bytes fails, as on a full disk.
+        fsize_test::ScopedFileSizeLimit limit(100);
+        ASSERT_TRUE(limit.active());
+        app.saveSettings();
+    }
     expectUntouched("disk full");
 }
+#endif
 
 TEST_F(SettingsSaveFailure, SuccessReplacesTheFile) {
     app.saveSettings();

@@ -15,6 +15,7 @@
 #include "platform/base/process.h"
 #include "platform/system/exe.h"
 #include "tests/integration/test_support.h"
+#include "tests/platform/win32/stalled_pipe.h"
 #include "tests/platform/win32/support.h"
 
 namespace {
@@ -133,6 +134,22 @@ TEST_F(MachineScan, RiotByTheGameFolderOnDriveC) {
     fs::remove_all("C:\\Riot Games");
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].name, "VALORANT");
+}
+
+// A Steam folder in the registry that names a named pipe whose server never writes: the
+// scan reads only files on a disk, so it ends at once instead of leaving the scan thread
+// (and with it the program's exit) waiting in a read.
+TEST_F(MachineScan, ASteamPathNamingAPipeEndsTheScanAtOnce) {
+    const std::string pipe = "\\\\.\\pipe\\tarvion-steam-" + std::to_string(GetCurrentProcessId());
+    const std::string vdf = pipe + "\\steamapps\\libraryfolders.vdf";
+    pipe_test::StalledPipe server(std::wstring(vdf.begin(), vdf.end()));
+    ASSERT_TRUE(server.ok());
+    ASSERT_TRUE(importRegistry(dir, "[HKEY_CURRENT_USER\\Software\\Valve\\Steam]\r\n\"SteamPath\"=\"" + escaped(pipe) +
+                                        "\"\r\n\r\n"));
+    std::vector<DetectedGame> list;
+    ASSERT_TRUE(pipe_test::finishesWithin(std::chrono::seconds(5), server, [&] { scanSteam(list, machineScanInputs()); }))
+        << "the scan blocked reading the pipe";
+    EXPECT_TRUE(list.empty());
 }
 
 // Arma Reforger's profile under a Documents folder whose name holds characters outside

@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -90,6 +91,19 @@ public:
         const xcb_timestamp_t t = e ? reinterpret_cast<xcb_property_notify_event_t*>(e)->time : 0;
         std::free(e);
         return t;
+    }
+    xcb_window_t ownerOf(xcb_atom_t selection) {
+        auto* r = xcb_get_selection_owner_reply(c_, xcb_get_selection_owner(c_, selection), nullptr);
+        const xcb_window_t owner = r ? r->owner : XCB_NONE;
+        std::free(r);
+        return owner;
+    }
+    // Sends an event to another client's window, as any client may (SendEvent).
+    void sendTo(xcb_window_t window, const void* event, size_t size) {
+        char wire[32] = {};
+        std::memcpy(wire, event, std::min(size, sizeof wire));
+        xcb_send_event(c_, 0, window, XCB_EVENT_MASK_NO_EVENT, wire);
+        xcb_flush(c_);
     }
     bool own(xcb_atom_t selection) {
         xcb_set_selection_owner(c_, w_, selection, serverTime());
@@ -288,6 +302,45 @@ TEST(SelectionChunk, FitsTheServersRequestsAndCapsAt256KiB) {
     EXPECT_LE(plat::selectionChunkBytes(65535) + 24, 65535u * 4);
 }
 
+TEST(SelectionTransfers, FoundByWindowAndPropertyAndCappedPerClient) {
+    using plat::SelectionTransfers;
+    // Clients own the ids that share the bits above 0xFFFF here.
+    SelectionTransfers t(0xFFFF, 3);
+    const uint32_t a1 = 0x10001, a2 = 0x10002, b = 0x20001;
+    ASSERT_NE(t.start(a1, 1), nullptr);
+    ASSERT_NE(t.start(a2, 1), nullptr);
+    ASSERT_NE(t.start(a1, 2), nullptr);
+    EXPECT_EQ(t.start(a2, 9), nullptr) << "client a holds its three";
+    EXPECT_NE(t.start(a1, 1), nullptr) << "the same property begins again without taking more";
+    ASSERT_NE(t.start(b, 1), nullptr) << "another client has its own share";
+    EXPECT_EQ(t.size(), 4u);
+    t.find(a1, 2)->offset = 77;
+    EXPECT_EQ(t.find(a1, 2)->offset, 77u);
+    EXPECT_EQ(t.find(a1, 2)->requestor, a1);
+    EXPECT_EQ(t.find(a1, 3), nullptr);
+    EXPECT_EQ(t.find(a1, 1)->offset, 0u);  // begun afresh
+
+    EXPECT_FALSE(t.end(a1, 1)) << "a1 still has property 2 under way";
+    EXPECT_TRUE(t.end(a1, 2));
+    EXPECT_FALSE(t.holdsAny(a1));
+    EXPECT_NE(t.start(a2, 9), nullptr) << "room again once earlier ones ended";
+    t.endAllOf(a2);
+    EXPECT_FALSE(t.holdsAny(a2));
+    EXPECT_EQ(t.size(), 1u);
+    for (uint32_t p = 10; p < 13; ++p) EXPECT_NE(t.start(a1, p), nullptr) << "a window gone frees its share";
+
+    // Stalled ones end; the windows left without any are named once each.
+    const auto now = std::chrono::steady_clock::now();
+    for (uint32_t p = 10; p < 13; ++p) t.find(a1, p)->lastStep = now - std::chrono::seconds(20);
+    t.find(b, 1)->lastStep = now;
+    EXPECT_EQ(t.oldestStep(), now - std::chrono::seconds(20));
+    EXPECT_EQ(t.endStalled(now - std::chrono::seconds(10)), std::vector<uint32_t>{a1});
+    EXPECT_EQ(t.size(), 1u);
+    EXPECT_EQ(t.oldestStep(), now);
+    EXPECT_TRUE(t.end(b, 1));
+    EXPECT_EQ(t.oldestStep(), std::chrono::steady_clock::time_point::max());
+}
+
 TEST_F(Clipboard, PastesGetTheExactBytesWholeOrInPieces) {
     const size_t chunk = plat::selectionChunkBytes(4194303);
     // Small, exactly one piece, one byte over (INCR with a 1-byte last piece), and the size
@@ -372,6 +425,121 @@ TEST_F(Clipboard, AnotherProgramTakesTheClipboardAndACopyTakesItBack) {
     std::optional<std::vector<uint8_t>> got = xclip::paste("image/png");
     ASSERT_TRUE(got.has_value());
     EXPECT_TRUE(*got == png);
+}
+
+// A request that names the owner's own window as the requestor is not answered: the owner
+// would write into its own window and, when that answer ended, clear the events it needs to
+// take the clipboard for the next copy.
+TEST_F(Clipboard, ARequestNamingTheOwnersOwnWindowIsRefused) {
+    const std::vector<uint8_t> png = noise(700000, 21);  // INCR, so the requestor is watched
+    ASSERT_TRUE(plat::setClipboardImage(nullptr, {}, png));
+    Peer p;
+    ASSERT_TRUE(p.ok());
+    const xcb_atom_t clipboard = p.atom("CLIPBOARD"), prop = p.atom("HOSTILE_PROP");
+    const xcb_window_t owner = p.ownerOf(clipboard);
+    ASSERT_NE(owner, static_cast<xcb_window_t>(XCB_NONE));
+    // Watch the owner's window for property changes (event masks are each client's own).
+    const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(p.conn(), owner, XCB_CW_EVENT_MASK, &mask);
+    for (const char* target : {"image/png", "TARGETS", "MULTIPLE"})
+        xcb_convert_selection(p.conn(), owner, clipboard, p.atom(target), prop, XCB_CURRENT_TIME);
+    xcb_flush(p.conn());
+    // An honest paste after them: once it is answered, so were they.
+    ASSERT_TRUE(p.convert(clipboard, p.atom("TARGETS"), p.atom("PEER_PROP")).has_value());
+    xcb_generic_event_t* e = p.waitFor(
+        [&](xcb_generic_event_t* ev) {
+            auto* n = reinterpret_cast<xcb_property_notify_event_t*>(ev);
+            return (ev->response_type & 0x7f) == XCB_PROPERTY_NOTIFY && n->window == owner && n->atom == prop;
+        },
+        std::chrono::milliseconds(300));
+    EXPECT_EQ(e, nullptr) << "the owner wrote the answer into its own window";
+    std::free(e);
+    // Copies still take the clipboard and pastes get them.
+    const std::vector<uint8_t> next = noise(5000, 22);
+    ASSERT_TRUE(plat::setClipboardImage(nullptr, {}, next));
+    std::optional<std::vector<uint8_t>> got = xclip::paste("image/png");
+    ASSERT_TRUE(got.has_value());
+    EXPECT_TRUE(*got == next);
+}
+
+// Any client may send a SelectionClear; only the server's word that another program owns
+// the clipboard now makes the owner stop answering.
+TEST_F(Clipboard, ASentSelectionClearDoesNotSilenceTheOwner) {
+    const std::vector<uint8_t> png = noise(3000, 23);
+    ASSERT_TRUE(plat::setClipboardImage(nullptr, {}, png));
+    Peer p;
+    ASSERT_TRUE(p.ok());
+    const xcb_atom_t clipboard = p.atom("CLIPBOARD");
+    xcb_selection_clear_event_t clear{};
+    clear.response_type = XCB_SELECTION_CLEAR;
+    clear.time = p.serverTime();
+    clear.owner = p.ownerOf(clipboard);
+    clear.selection = clipboard;
+    ASSERT_NE(clear.owner, static_cast<xcb_window_t>(XCB_NONE));
+    p.sendTo(clear.owner, &clear, sizeof clear);
+    // Answered in order: the TARGETS paste comes after the event was taken.
+    ASSERT_TRUE(p.convert(clipboard, p.atom("TARGETS"), p.atom("PEER_PROP")).has_value());
+    std::optional<std::vector<uint8_t>> got = xclip::paste("image/png");
+    ASSERT_TRUE(got.has_value()) << "the owner stopped answering";
+    EXPECT_TRUE(*got == png);
+}
+
+// One client asking for many large answers at once gets its share; the rest are refused,
+// and pastes by others go on.
+TEST_F(Clipboard, OneClientHoldsOnlyItsShareOfLargeAnswers) {
+    const std::vector<uint8_t> png = noise(700000, 24);
+    ASSERT_TRUE(plat::setClipboardImage(nullptr, {}, png));
+    Peer p;
+    ASSERT_TRUE(p.ok());
+    const xcb_atom_t clipboard = p.atom("CLIPBOARD"), pngTarget = p.atom("image/png");
+    const int asked = static_cast<int>(plat::kSelectionTransfersPerClient) + 12;
+    for (int i = 0; i < asked; ++i)
+        xcb_convert_selection(p.conn(), p.window(), clipboard, pngTarget, p.atom(("HOARD_" + std::to_string(i)).c_str()),
+                              XCB_CURRENT_TIME);
+    xcb_flush(p.conn());
+    int granted = 0, answered = 0;
+    while (answered < asked) {
+        xcb_generic_event_t* e = p.waitFor(
+            [](xcb_generic_event_t* ev) { return (ev->response_type & 0x7f) == XCB_SELECTION_NOTIFY; },
+            std::chrono::seconds(10));
+        ASSERT_NE(e, nullptr) << answered << " of " << asked << " answered";
+        ++answered;
+        if (reinterpret_cast<xcb_selection_notify_event_t*>(e)->property != XCB_NONE) ++granted;
+        std::free(e);
+    }
+    EXPECT_EQ(granted, static_cast<int>(plat::kSelectionTransfersPerClient));
+    // Another client's paste is whole.
+    std::optional<std::vector<uint8_t>> got = xclip::paste("image/png");
+    ASSERT_TRUE(got.has_value());
+    EXPECT_TRUE(*got == png);
+}
+
+// Quitting while a flood of requests waits: the hand-over keeps to its limit instead of
+// first answering everything queued.
+TEST_F(Clipboard, QuitDuringAFloodOfRequestsKeepsItsLimit) {
+    ASSERT_TRUE(plat::setClipboardImage(nullptr, {}, noise(700000, 25)));
+    FakeManager manager(false);
+    ASSERT_FALSE(manager.failed.load());
+    Peer p;
+    ASSERT_TRUE(p.ok());
+    const xcb_atom_t clipboard = p.atom("CLIPBOARD"), pngTarget = p.atom("image/png");
+    // 50,000 windows and properties to answer into, each asked twice.
+    std::vector<xcb_atom_t> props;
+    for (int i = 0; i < 2000; ++i) props.push_back(p.atom(("FLOOD_" + std::to_string(i)).c_str()));
+    std::vector<xcb_window_t> windows;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(p.conn())).data;
+    for (int i = 0; i < 25; ++i) {
+        windows.push_back(xcb_generate_id(p.conn()));
+        xcb_create_window(p.conn(), XCB_COPY_FROM_PARENT, windows.back(), screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, 0, nullptr);
+    }
+    for (int round = 0; round < 2; ++round)
+        for (xcb_window_t w : windows)
+            for (xcb_atom_t prop : props) xcb_convert_selection(p.conn(), w, clipboard, pngTarget, prop, XCB_CURRENT_TIME);
+    xcb_flush(p.conn());
+    const auto start = Clock::now();
+    EXPECT_FALSE(plat::releaseClipboard(300));
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
 }
 
 TEST_F(Clipboard, AtQuitAManagerGetsTheImageThroughMultiple) {

@@ -2,12 +2,16 @@
 // and the file calls the store scans, the profile and the Reforger file rely on.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <ctime>
 
 #include "platform/base/atomic_file.h"
 #include "platform/base/files.h"
 #include "platform/base/folders.h"
 #include "platform/base/paths.h"
+#include "platform/base/text.h"
+#include "tests/platform/win32/stalled_pipe.h"
 #include "tests/platform/win32/support.h"
 
 namespace {
@@ -121,6 +125,61 @@ TEST(ReadFileCapped, OkTruncatedFailed) {
     EXPECT_EQ(text, "0123");
     EXPECT_EQ(plat::readFileCapped(dir.str("missing"), 4, text), plat::ReadResult::Failed);
     EXPECT_EQ(text, "");
+}
+
+// Only a file on a disk is read: from a named pipe whose other end never writes, ReadFile
+// would wait for as long as that end likes (a store path in the registry can name one).
+TEST(ReadFileCapped, ANamedPipeFailsAtOnceInsteadOfBlocking) {
+    const std::wstring name = L"\\\\.\\pipe\\tarvion-read-" + std::to_wstring(GetCurrentProcessId());
+    pipe_test::StalledPipe pipe(name);
+    ASSERT_TRUE(pipe.ok());
+    std::string text = "x";
+    plat::ReadResult result = plat::ReadResult::Ok;
+    ASSERT_TRUE(pipe_test::finishesWithin(std::chrono::seconds(5), pipe, [&] {
+        result = plat::readFileCapped(plat::utf16ToUtf8(std::u16string(name.begin(), name.end())), 1024, text);
+    })) << "the read blocked on the pipe";
+    EXPECT_EQ(result, plat::ReadResult::Failed);
+    EXPECT_EQ(text, "");
+}
+
+// A temporary file is made afresh: what stands at its name goes first and is never written
+// through; a folder there is left alone.
+TEST(WriteFreshFile, NothingAtTheNameIsFollowedOrWrittenThrough) {
+    ScratchDir dir;
+    const std::string at = dir.str("settings.ini.tmp");
+    ASSERT_TRUE(plat::writeFreshFile(at, "first"));
+    EXPECT_EQ(readAll(dir.at("settings.ini.tmp")), "first");
+    ASSERT_TRUE(plat::writeFreshFile(at, "new"));  // a file left by a crash
+    EXPECT_EQ(readAll(dir.at("settings.ini.tmp")), "new");
+
+    // A link to another file (when this system lets the test make one).
+    writeAll(dir.at("victim"), "someone else's");
+    fs::remove(dir.at("settings.ini.tmp"));
+    // Only a link that reads through to its target shows anything (Wine 8 makes links that
+    // read as empty files).
+    const bool linked = CreateSymbolicLinkW(dir.at("settings.ini.tmp").c_str(), dir.at("victim").c_str(),
+                                            SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0 &&
+                        readAll(dir.at("settings.ini.tmp")) == "someone else's";
+    if (linked) {
+        ASSERT_TRUE(plat::writeFreshFile(at, "through?"));
+        EXPECT_EQ(readAll(dir.at("victim")), "someone else's");
+        EXPECT_FALSE(fs::is_symlink(dir.at("settings.ini.tmp")));
+        EXPECT_EQ(readAll(dir.at("settings.ini.tmp")), "through?");
+    } else {
+        std::printf("no link that reads through could be made here: that case is not shown\n");
+    }
+
+    fs::create_directories(dir.at("folder.tmp"));
+    EXPECT_FALSE(plat::writeFreshFile(dir.str("folder.tmp"), "x"));
+    EXPECT_TRUE(fs::is_directory(dir.at("folder.tmp")));
+    EXPECT_FALSE(plat::writeFreshFile(dir.str("no folder") + "\\x.tmp", "x"));
+
+    plat::FileAttributes a;
+    ASSERT_TRUE(plat::writeFreshFile(at, "a file"));
+    ASSERT_TRUE(plat::fileAttributes(at, &a));
+    EXPECT_TRUE(a.isFile);
+    ASSERT_TRUE(plat::fileAttributes(dir.str("folder.tmp"), &a));
+    EXPECT_FALSE(a.isFile);
 }
 
 TEST(Folders, MadeByLevelAndKnownFolders) {
