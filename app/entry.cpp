@@ -1,5 +1,4 @@
 // Start-up and shutdown in their fixed order; each step is one call.
-#include <algorithm>
 
 #include "app/command_line.h"
 #include "app/input.h"
@@ -65,7 +64,6 @@ void createUiContext(App& app) {
     io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
     io.IniFilename = nullptr;
     plat::uiBackendInit(app.hwnd);
-    app.uiScale = app.uiScaleOverride > 0 ? app.uiScaleOverride : std::max(1.0f, plat::uiDpiScale(app.hwnd));
     loadFontsAndTheme(app);
 }
 
@@ -135,6 +133,8 @@ int runTarvion(const std::vector<std::string>& args) {
     }
     if (!loadGlFunctions()) return startupFailure(app, "Your graphics driver does not support OpenGL 3.3.");
     setSwapInterval(app.vsync ? 1 : 0);
+    // The scale before the window mode: the smallest and the first windowed size follow it.
+    app.uiScale = startupUiScale(app.uiScaleOverride, plat::uiDpiScale(app.hwnd));
     applyWindowMode(app);
     plat::showAndFocus(app.hwnd);
     startRawInput(app);

@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <algorithm>
+
 #include "core/app.h"
 #include "integration/detection.h"
 #include "platform/files.h"
@@ -63,6 +65,11 @@ int finalExitCode(const App& app) {
 void applyUnattendedResets(App& app) {
     if (!app.inputTestFile.empty()) app.applyInputTestReset();
     if (app.automation) app.applyAutomationReset();
+}
+
+float startupUiScale(float scaleOverride, float desktopScale) {
+    if (scaleOverride > 0) return scaleOverride;
+    return std::max(1.0f, desktopScale);
 }
 
 void startDetectionThread(App& app) {
