@@ -1,4 +1,6 @@
 // Start-up and shutdown in their fixed order; each step is one call.
+#include <chrono>
+#include <thread>
 
 #include "app/command_line.h"
 #include "app/input.h"
@@ -12,6 +14,7 @@
 #include "integration/reforger.h"
 #include "platform/clipboard.h"
 #include "platform/input.h"
+#include "platform/instance.h"
 #include "platform/message.h"
 #include "platform/ui_backend.h"
 #include "platform/window.h"
@@ -22,6 +25,8 @@
 namespace {
 
 const char* const kWindowTitle = "Tarvion - Sensitivity Finder";
+const char* const kAlreadyRunning = "Tarvion is already running.";
+constexpr int kRaiseAttempts = 50;
 // How long quitting waits for a clipboard manager to take a result image still on the clipboard.
 constexpr int32_t kClipboardHandOverMs = 3000;
 
@@ -46,6 +51,15 @@ const char* windowFailureText(plat::WindowFailure failure) {
         case plat::WindowFailure::Context: return "Could not create an OpenGL context. Update your graphics driver.";
         default: return nullptr;
     }
+}
+
+// The holder may still be starting (a double click twice): its window comes within moments.
+bool raiseRunningCopy(const std::string& folder) {
+    for (int attempt = 0; attempt < kRaiseAttempts; ++attempt) {
+        if (plat::raiseProfileHolder(folder)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
 }
 
 void loadProfile(App& app) {
@@ -79,6 +93,8 @@ void shutDown(App& app) {
     plat::stopRawMouse();
     joinDetectionThread(app);
     app.saveSettings();
+    // The last write to the profile: a copy started now (the update's restart) may go on.
+    plat::releaseProfileFolder();
     plat::releaseClipboard(kClipboardHandOverMs);
     shutdownAudio();
     releaseMsaaTarget(app.renderer.msaa);
@@ -115,6 +131,12 @@ int runTarvion(const std::vector<std::string>& args) {
             return 1;
         }
     }
+    // One player's copy per profile: a second start shows the first one instead. Unattended
+    // runs have folders of their own and never wait for a player's copy.
+    if (!isUnattended(app) && plat::claimProfileFolder(app.dataDir) == plat::FolderClaim::HeldElsewhere) {
+        if (!raiseRunningCopy(app.dataDir)) plat::reportError(kAlreadyRunning, true);
+        return 0;
+    }
     loadProfile(app);
     if (!isUnattended(app)) {
         app.tourVisible = !app.tutorialDone;
@@ -137,6 +159,7 @@ int runTarvion(const std::vector<std::string>& args) {
     app.uiScale = startupUiScale(app.uiScaleOverride, plat::uiDpiScale(app.hwnd));
     applyWindowMode(app);
     plat::showAndFocus(app.hwnd);
+    plat::publishProfileWindow(app.hwnd);
     startRawInput(app);
     createUiContext(app);
     if (!initRenderer(app.renderer)) return startupFailure(app, "Shader compilation failed.");

@@ -2,7 +2,8 @@
 if(TARGET app_tests)
   target_link_libraries(app_tests PRIVATE tarvion_test_fakes)
   # The X server of a test's own (openbox, a second start) comes from the platform suite.
-  target_sources(app_tests PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}/platform/private_x.cpp")
+  target_sources(app_tests PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}/platform/private_x.cpp"
+    "${CMAKE_CURRENT_SOURCE_DIR}/platform/x_probe.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/platform/child_process.cpp")
 endif()
 
 # The PNG encoder checked by a decoder that shares none of its code: Python's zlib with a

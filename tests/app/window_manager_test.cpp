@@ -13,7 +13,7 @@
 #include "platform/input.h"
 #include "platform/window.h"
 
-#include "tests/app/x_probe.h"
+#include "tests/platform/x_probe.h"
 #include "tests/platform/private_x.h"
 
 namespace {

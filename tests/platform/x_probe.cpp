@@ -1,4 +1,4 @@
-#include "tests/app/x_probe.h"
+#include "tests/platform/x_probe.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -69,6 +69,71 @@ plat::Rect clientOnRoot(void* window) {
     XWindowAttributes a{};
     XGetWindowAttributes(x.display, x.window, &a);
     return plat::Rect{rx, ry, a.width, a.height};
+}
+
+}  // namespace xprobe
+
+namespace xprobe {
+
+namespace {
+Display* decoyDisplay = nullptr;
+::Window decoy = 0;
+}  // namespace
+
+void minimumHintOf(unsigned long id, int32_t* w, int32_t* h) {
+    *w = *h = 0;
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return;
+    XSizeHints hints{};
+    long supplied = 0;
+    if (XGetWMNormalHints(d, static_cast<::Window>(id), &hints, &supplied) && (hints.flags & PMinSize)) {
+        *w = hints.min_width;
+        *h = hints.min_height;
+    }
+    XCloseDisplay(d);
+}
+
+void sizeOf(unsigned long id, int32_t* w, int32_t* h) {
+    *w = *h = 0;
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return;
+    XWindowAttributes a{};
+    if (XGetWindowAttributes(d, static_cast<::Window>(id), &a)) {
+        *w = a.width;
+        *h = a.height;
+    }
+    XCloseDisplay(d);
+}
+
+unsigned long focusedWindow() {
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return 0;
+    ::Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(d, &focus, &revert);
+    XCloseDisplay(d);
+    return focus;
+}
+
+unsigned long openFocusedDecoy() {
+    closeDecoy();
+    decoyDisplay = XOpenDisplay(nullptr);
+    if (!decoyDisplay) return 0;
+    decoy = XCreateSimpleWindow(decoyDisplay, XDefaultRootWindow(decoyDisplay), 0, 0, 1920, 1080, 0, 0, 0);
+    XSelectInput(decoyDisplay, decoy, StructureNotifyMask);
+    XMapRaised(decoyDisplay, decoy);
+    for (XEvent e{}; e.type != MapNotify;) XNextEvent(decoyDisplay, &e);
+    XSetInputFocus(decoyDisplay, decoy, RevertToParent, CurrentTime);
+    XSync(decoyDisplay, False);
+    return decoy;
+}
+
+void closeDecoy() {
+    if (!decoyDisplay) return;
+    XDestroyWindow(decoyDisplay, decoy);
+    XCloseDisplay(decoyDisplay);
+    decoyDisplay = nullptr;
+    decoy = 0;
 }
 
 }  // namespace xprobe

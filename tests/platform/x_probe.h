@@ -16,3 +16,17 @@ void minimumHint(void* window, int32_t* w, int32_t* h);
 plat::Rect clientOnRoot(void* window);
 
 }  // namespace xprobe
+
+// The same for another process's window, by its X window id, on the server DISPLAY names.
+namespace xprobe {
+
+void minimumHintOf(unsigned long id, int32_t* w, int32_t* h);
+// Width and height of the window; 0 x 0 when there is none.
+void sizeOf(unsigned long id, int32_t* w, int32_t* h);
+// The window that has the keyboard focus (0: none).
+unsigned long focusedWindow();
+// A window of the test's own that takes the focus, until closeDecoy.
+unsigned long openFocusedDecoy();
+void closeDecoy();
+
+}  // namespace xprobe
