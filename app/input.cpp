@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/startup.h"
 #include "audio/sound.h"
 #include "core/app.h"
 #include "core/armory.h"
 #include "engine/starters.h"
 #include "imgui.h"
 #include "integration/calibration.h"
+#include "platform/ui_backend.h"
+#include "ui/kit.h"
 #include "ui/screens.h"
 
 namespace {
@@ -62,7 +65,36 @@ void handleEvent(App& app, const plat::Event& event) {
         case plat::EventKind::Hotkey:
             if (event.hotkeyId == plat::kHotkeyF8) onCalibrateHotkey(app);
             break;
+        case plat::EventKind::ScaleChanged:
+            onDesktopScaleChanged(app, event.scale);
+            break;
     }
+}
+
+void onDesktopScaleChanged(App& app, float desktopScale) {
+    const float scale = startupUiScale(app.uiScaleOverride, desktopScale);
+    if (scale == app.uiScale) return;
+    app.uiScale = scale;
+    // Between frames (events are handled before the next one starts): the fonts and the
+    // style are made again at the new scale, from the defaults, so nothing is scaled twice.
+    if (ImGui::GetCurrentContext()) {
+        ImGui::GetIO().Fonts->Clear();
+        ImGui::GetStyle() = ImGuiStyle();
+        loadFontsAndTheme(app);
+        plat::uiBackendFontsChanged();
+    }
+    if (!app.hwnd) return;
+    if (app.fullscreen && !app.automation) {
+        applyWindowMode(app);
+        return;
+    }
+    // The window already has the rectangle the system chose; only its smallest size follows.
+    if (app.automation) return;
+    int32_t frame[4] = {0, 0, 0, 0};
+    plat::frameExtents(app.hwnd, &frame[0], &frame[1], &frame[2], &frame[3]);
+    int32_t minW = 0, minH = 0;
+    minimumClientSize(plat::workArea(app.hwnd), app.uiScale, frame[0], frame[1], frame[2], frame[3], &minW, &minH);
+    plat::setMinimumClientSize(app.hwnd, minW, minH);
 }
 
 void onRawMouse(App& app, int32_t dx, int32_t dy, uint16_t buttons) {
