@@ -14,6 +14,9 @@ foreach(suite platform integration updater app)
     # The portable address rules' own table runs here too.
     list(APPEND srcs "${CMAKE_SOURCE_DIR}/tests/platform/url_rules_test.cpp")
   endif()
+  if(suite STREQUAL "app")
+    list(APPEND srcs "${CMAKE_SOURCE_DIR}/tests/platform/win32/window_probe.cpp")
+  endif()
   add_executable(${suite}_win32_tests ${srcs})
   target_compile_options(${suite}_win32_tests PRIVATE ${TARVION_WARNINGS})
   target_compile_definitions(${suite}_win32_tests PRIVATE TARVION_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
