@@ -1,5 +1,6 @@
 // Start-up and shutdown in their fixed order; each step is one call.
-#include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "app/command_line.h"
 #include "app/input.h"
@@ -13,6 +14,7 @@
 #include "integration/reforger.h"
 #include "platform/system/clipboard.h"
 #include "platform/system/input.h"
+#include "platform/system/instance.h"
 #include "platform/system/message.h"
 #include "platform/system/ui_backend.h"
 #include "platform/system/window.h"
@@ -23,6 +25,8 @@
 namespace {
 
 const char* const kWindowTitle = "Tarvion - Sensitivity Finder";
+const char* const kAlreadyRunning = "Tarvion is already running.";
+constexpr int kRaiseAttempts = 50;
 // How long quitting waits for a clipboard manager to take a result image still on the clipboard.
 constexpr int32_t kClipboardHandOverMs = 3000;
 
@@ -49,6 +53,15 @@ const char* windowFailureText(plat::WindowFailure failure) {
     }
 }
 
+// The holder may still be starting (a double click twice): its window comes within moments.
+bool raiseRunningCopy(const std::string& folder) {
+    for (int attempt = 0; attempt < kRaiseAttempts; ++attempt) {
+        if (plat::raiseProfileHolder(folder)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
 void loadProfile(App& app) {
     app.loadSettings();
     applyUnattendedResets(app);
@@ -65,7 +78,6 @@ void createUiContext(App& app) {
     io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
     io.IniFilename = nullptr;
     plat::uiBackendInit(app.hwnd);
-    app.uiScale = app.uiScaleOverride > 0 ? app.uiScaleOverride : std::max(1.0f, plat::uiDpiScale(app.hwnd));
     loadFontsAndTheme(app);
 }
 
@@ -81,6 +93,8 @@ void shutDown(App& app) {
     plat::stopRawMouse();
     joinDetectionThread(app);
     app.saveSettings();
+    // The last write to the profile: a copy started now (the update's restart) may go on.
+    plat::releaseProfileFolder();
     plat::releaseClipboard(kClipboardHandOverMs);
     shutdownAudio();
     releaseMsaaTarget(app.renderer.msaa);
@@ -117,6 +131,12 @@ int runTarvion(const std::vector<std::string>& args) {
             return 1;
         }
     }
+    // One player's copy per profile: a second start shows the first one instead. Unattended
+    // runs have folders of their own and never wait for a player's copy.
+    if (!isUnattended(app) && plat::claimProfileFolder(app.dataDir) == plat::FolderClaim::HeldElsewhere) {
+        if (!raiseRunningCopy(app.dataDir)) plat::reportError(kAlreadyRunning, true);
+        return 0;
+    }
     loadProfile(app);
     if (!isUnattended(app)) {
         app.tourVisible = !app.tutorialDone;
@@ -135,8 +155,11 @@ int runTarvion(const std::vector<std::string>& args) {
     }
     if (!loadGlFunctions()) return startupFailure(app, "Your graphics driver does not support OpenGL 3.3.");
     setSwapInterval(app.vsync ? 1 : 0);
+    // The scale before the window mode: the smallest and the first windowed size follow it.
+    app.uiScale = startupUiScale(app.uiScaleOverride, plat::uiDpiScale(app.hwnd));
     applyWindowMode(app);
     plat::showAndFocus(app.hwnd);
+    plat::publishProfileWindow(app.hwnd);
     startRawInput(app);
     createUiContext(app);
     if (!initRenderer(app.renderer)) return startupFailure(app, "Shader compilation failed.");

@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/startup.h"
 #include "core/catalog/armory.h"
 #include "core/catalog/sound.h"
 #include "core/profile/app.h"
 #include "engine/flow/starters.h"
 #include "imgui.h"
 #include "integration/calibration.h"
+#include "platform/system/ui_backend.h"
+#include "ui/kit.h"
 #include "ui/screens.h"
 
 namespace {
@@ -62,7 +65,36 @@ void handleEvent(App& app, const plat::Event& event) {
         case plat::EventKind::Hotkey:
             if (event.hotkeyId == plat::kHotkeyF8) onCalibrateHotkey(app);
             break;
+        case plat::EventKind::ScaleChanged:
+            onDesktopScaleChanged(app, event.scale);
+            break;
     }
+}
+
+void onDesktopScaleChanged(App& app, float desktopScale) {
+    const float scale = startupUiScale(app.uiScaleOverride, desktopScale);
+    if (scale == app.uiScale) return;
+    app.uiScale = scale;
+    // Between frames (events are handled before the next one starts): the fonts and the
+    // style are made again at the new scale, from the defaults, so nothing is scaled twice.
+    if (ImGui::GetCurrentContext()) {
+        ImGui::GetIO().Fonts->Clear();
+        ImGui::GetStyle() = ImGuiStyle();
+        loadFontsAndTheme(app);
+        plat::uiBackendFontsChanged();
+    }
+    if (!app.hwnd) return;
+    if (app.fullscreen && !app.automation) {
+        applyWindowMode(app);
+        return;
+    }
+    // The window already has the rectangle the system chose; only its smallest size follows.
+    if (app.automation) return;
+    int32_t frame[4] = {0, 0, 0, 0};
+    plat::frameExtents(app.hwnd, &frame[0], &frame[1], &frame[2], &frame[3]);
+    int32_t minW = 0, minH = 0;
+    minimumClientSize(plat::workArea(app.hwnd), app.uiScale, frame[0], frame[1], frame[2], frame[3], &minW, &minH);
+    plat::setMinimumClientSize(app.hwnd, minW, minH);
 }
 
 void onRawMouse(App& app, int32_t dx, int32_t dy, uint16_t buttons) {
@@ -219,19 +251,27 @@ void applyWindowMode(App& app) {
         }
         return;
     }
-    int32_t left = 0, top = 0, right = 0, bottom = 0;
-    plat::frameExtents(app.hwnd, &left, &top, &right, &bottom);
     const plat::Rect work = plat::workArea(app.hwnd);
-    plat::Rect client = windowedClientRect(work, app.sizeOverride, left, top, right, bottom);
-    if (app.automation) {
-        plat::setMinimumClientSize(app.hwnd, 0, 0);
-    } else {
-        int32_t minW = 0, minH = 0;
-        minimumClientSize(work, app.uiScale, left, top, right, bottom, &minW, &minH);
-        client = grownClientRect(client, work, minW, minH, left, top, right, bottom);
-        plat::setMinimumClientSize(app.hwnd, minW, minH);
+    int32_t frame[4] = {0, 0, 0, 0};
+    plat::frameExtents(app.hwnd, &frame[0], &frame[1], &frame[2], &frame[3]);
+    // No limit while the window is placed (an older, larger one would clamp it); the new one
+    // once it is out of full screen, where a minimum would not hold.
+    plat::setMinimumClientSize(app.hwnd, 0, 0);
+    if (std::all_of(frame, frame + 4, [](int32_t v) { return v == 0; })) {
+        // A window manager frames the window only once it shows windowed (the first time, or
+        // leaving full screen): it goes there at the plain size first, and is placed by the
+        // frame it then has, so the whole frame lies inside the work area.
+        plat::setWindowed(app.hwnd, windowedClientRect(work, app.sizeOverride, 0, 0, 0, 0));
+        plat::frameExtents(app.hwnd, &frame[0], &frame[1], &frame[2], &frame[3]);
+    }
+    plat::Rect client = windowedClientRect(work, app.sizeOverride, frame[0], frame[1], frame[2], frame[3]);
+    int32_t minW = 0, minH = 0;
+    if (!app.automation) {
+        minimumClientSize(work, app.uiScale, frame[0], frame[1], frame[2], frame[3], &minW, &minH);
+        client = grownClientRect(client, work, minW, minH, frame[0], frame[1], frame[2], frame[3]);
     }
     plat::setWindowed(app.hwnd, client);
+    plat::setMinimumClientSize(app.hwnd, minW, minH);
     if (client.w > 0 && client.h > 0) {
         app.width = client.w;
         app.height = client.h;

@@ -19,6 +19,11 @@ void onRawMouse(App& app, int32_t dx, int32_t dy, uint16_t buttons);
 // A key press (never a repeat), as a virtual-key code.
 void onKey(App& app, int32_t key);
 
+// The desktop's display scale for the window changed (it went to another monitor): the UI
+// scale follows unless --scale fixed it, with fonts and style made anew, and so does the
+// window's smallest size (a full-screen window covers its monitor again).
+void onDesktopScaleChanged(App& app, float desktopScale);
+
 // Hides and confines the pointer for a round (never under automation), or frees it.
 void setMouseCaptured(App& app, bool on);
 // Background raw input and the F8 hotkey, on exactly while the calibrate screen is shown.

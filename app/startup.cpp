@@ -1,6 +1,8 @@
 #include "app/startup.h"
 
 #include "core/profile/app.h"
+#include <algorithm>
+#include "core/profile/app.h"
 #include "integration/detection.h"
 #include "platform/base/files.h"
 #include "platform/base/paths.h"
@@ -63,6 +65,11 @@ int finalExitCode(const App& app) {
 void applyUnattendedResets(App& app) {
     if (!app.inputTestFile.empty()) app.applyInputTestReset();
     if (app.automation) app.applyAutomationReset();
+}
+
+float startupUiScale(float scaleOverride, float desktopScale) {
+    if (scaleOverride > 0) return scaleOverride;
+    return std::max(1.0f, desktopScale);
 }
 
 void startDetectionThread(App& app) {

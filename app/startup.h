@@ -31,6 +31,10 @@ bool folderTakesFiles(const std::string& folder);
 // back to its default and the mode's own values are forced.
 void applyUnattendedResets(App& app);
 
+// The UI scale: --scale when given (above 0), else the desktop's display scale but never
+// below 1.
+float startupUiScale(float scaleOverride, float desktopScale);
+
 // The scan thread (its body is detectionThreadMain) and its end.
 void startDetectionThread(App& app);
 void joinDetectionThread(App& app);

@@ -16,7 +16,7 @@ fail() { echo "setup: $*" >&2; exit 1; }
 packages=(cmake g++ make pkg-config libsdl2-dev libgl-dev libx11-dev libxi-dev libxtst-dev
   libcurl4-openssl-dev libssl-dev libgtest-dev libbenchmark-dev xvfb xauth libgl1-mesa-dri
   libxcb1-dev xclip fonts-open-sans fonts-dejavu-core g++-mingw-w64-x86-64 clang libclang-rt-14-dev python3
-  ca-certificates xz-utils googletest wine wine64)
+  ca-certificates xz-utils googletest wine wine64 openbox)
 
 if [ "$(id -u)" -eq 0 ]; then sudo_cmd=(); else
   command -v sudo >/dev/null || fail "not root and no sudo: install ${packages[*]} by hand"

@@ -148,7 +148,8 @@ golden_keys=$(grep -c '=' "$here/tests/core/profile/golden/settings_fresh.ini")
 echo "profile: settings.ini read and written back under $(basename "$appdata")"
 
 echo "== Windows: tests under Wine"
-(cd "$win" && ctest --output-on-failure -j "$(nproc)" --timeout 300)
+# TARVION_WIN_EXE: the second-start check starts Tarvion.exe twice with one profile.
+(cd "$win" && TARVION_WIN_EXE="$(winpath "$exe")" ctest --output-on-failure -j "$(nproc)" --timeout 300)
 
 echo "== Windows: --inputtest and --selftest"
 # The native build's checks of both runs, pointed at the .exe: the exact counts of the

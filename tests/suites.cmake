@@ -39,6 +39,7 @@ tarvion_unit(tests_support FOLDERS tests/support HEADERS tests os)
 tarvion_unit(platform_win32_tests FOLDERS tests/platform/win32 LINKS tarvion_platform_system HEADERS tests os)
 tarvion_unit(integration_win32_tests FOLDERS tests/integration/win32 LINKS tarvion_integration HEADERS tests os)
 tarvion_unit(updater_win32_tests FOLDERS tests/updater/win32 LINKS tarvion_updater HEADERS tests os)
+tarvion_unit(app_win32_tests FOLDERS tests/app/win32 LINKS tarvion_app HEADERS tests os)
 # Programs the tests run: the PNG fixture writer, the updater's stand-in, the fuzz targets.
 tarvion_unit(png_fixture_writer FOLDERS tests/app/png_check LINKS tarvion_app)
 tarvion_unit(updater_dummy_exe FOLDERS tests/updater/dummy)

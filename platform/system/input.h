@@ -48,6 +48,7 @@ enum class EventKind : int32_t {
     Key,         // key (virtual-key code), repeat
     RawMouse,    // dx, dy, buttons, absolute
     Hotkey,      // hotkeyId
+    ScaleChanged,  // scale: the desktop's new display scale for the window (another monitor)
 };
 
 struct Event {
@@ -61,6 +62,7 @@ struct Event {
     int32_t width = 0;
     int32_t height = 0;
     int32_t hotkeyId = 0;
+    float scale = 0;
 };
 
 // The hotkey id the F8 registration reports in Event::hotkeyId.

@@ -12,7 +12,11 @@ void uiBackendNewFrame();
 // Draws the UI library's draw data of the frame just rendered.
 void uiBackendRenderDrawData();
 void uiBackendShutdown();
-// The window's display scale for the UI (1.0: no scaling unless asked).
+// The UI library's font atlas was built anew (another UI scale): its texture follows.
+void uiBackendFontsChanged();
+// The desktop's display scale for the window (1.0: none): on Windows its monitor's DPI over
+// 96; on Linux the desktop's Xft.dpi over 96, else the display's DPI over 96. Needs only the
+// window, not the backends.
 float uiDpiScale(void* window);
 
 }  // namespace plat

@@ -1,6 +1,9 @@
 # The shell's tests record the cues they trigger instead of opening a sound device.
 if(TARGET app_tests)
   target_link_libraries(app_tests PRIVATE tarvion_test_fakes)
+  # The X server of a test's own (openbox, a second start) comes from the platform suite.
+  target_sources(app_tests PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}/platform/system/private_x.cpp"
+    "${CMAKE_CURRENT_SOURCE_DIR}/platform/system/x_probe.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/platform/system/child_process.cpp")
 endif()
 
 # The PNG encoder checked by a decoder that shares none of its code: Python's zlib with a

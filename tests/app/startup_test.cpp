@@ -197,4 +197,18 @@ TEST(ScanThread, HandsTheListOverAndRaisesTheFlag) {
     EXPECT_FALSE(app.detectionThread.joinable());
 }
 
+// --scale wins; else the desktop's scale, never below 1.
+TEST(UiScale, OverrideElseTheDesktopsAtLeastOne) {
+    const struct {
+        float scaleOverride, desktop, scale;
+    } cases[] = {
+        {0, 1, 1}, {0, 1.25f, 1.25f}, {0, 1.5f, 1.5f}, {0, 2, 2}, {0, 0.75f, 1}, {0, 0, 1},
+        {1, 2, 1}, {1.5f, 1, 1.5f}, {0.5f, 2, 0.5f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "override " << c.scaleOverride << " desktop " << c.desktop);
+        EXPECT_FLOAT_EQ(startupUiScale(c.scaleOverride, c.desktop), c.scale);
+    }
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -9,6 +10,9 @@
 #include "core/profile/app.h"
 #include "platform/system/input.h"
 #include "platform/system/window.h"
+#include "imgui.h"
+#include "tests/platform/system/x_probe.h"
+#include "ui/kit.h"
 #include "ui/screens.h"
 
 namespace {
@@ -141,6 +145,43 @@ TEST_F(WindowModeOnScreen, StartsInFullScreenAndLeavesIt) {
     EXPECT_EQ(w_, 1600);
     EXPECT_EQ(h_, 900);
     EXPECT_EQ(app_.width, 1600);
+}
+
+// Moved to a monitor of another scale: the UI scale, its fonts and style (made anew, never
+// scaled twice) and the window's smallest size follow; --scale stays as given.
+TEST_F(WindowModeOnScreen, AnotherDesktopScaleRebuildsTheUiAndTheSmallestSize) {
+    ImGui::CreateContext();
+    app_.uiScale = 1;
+    loadFontsAndTheme(app_);
+    app_.fullscreen = false;
+    applyWindowMode(app_);
+    plat::showAndFocus(app_.hwnd);
+    const struct {
+        float desktop, uiScale;
+        int32_t minW, minH;
+    } steps[] = {{1.5f, 1.5f, 1752, 1080}, {2, 2, 1920, 1080}, {1, 1, 1168, 720}, {1.25f, 1.25f, 1460, 900}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.desktop);
+        plat::Event e;
+        e.kind = plat::EventKind::ScaleChanged;
+        e.scale = step.desktop;
+        handleEvent(app_, e);
+        EXPECT_FLOAT_EQ(app_.uiScale, step.uiScale);
+        EXPECT_FLOAT_EQ(static_cast<ImFont*>(app_.fontBody)->ConfigData->SizePixels, 18 * step.uiScale);
+        EXPECT_FLOAT_EQ(ImGui::GetStyle().WindowPadding.x, 16 * step.uiScale);
+        EXPECT_FLOAT_EQ(ImGui::GetStyle().IndentSpacing, std::floor(ImGuiStyle().IndentSpacing * step.uiScale));
+        int32_t w = 0, h = 0;
+        xprobe::minimumHint(app_.hwnd, &w, &h);
+        EXPECT_EQ(w, step.minW);
+        EXPECT_EQ(h, step.minH);
+    }
+    app_.uiScaleOverride = 1.25f;
+    plat::Event e;
+    e.kind = plat::EventKind::ScaleChanged;
+    e.scale = 2;
+    handleEvent(app_, e);
+    EXPECT_FLOAT_EQ(app_.uiScale, 1.25f);
+    ImGui::DestroyContext();
 }
 
 }  // namespace

@@ -7,14 +7,19 @@
 // Xlib's macro would rename WindowFailure::None.
 #undef None
 
+#include <algorithm>
 #include <cstring>
 
 namespace plat {
 
 namespace {
 
-// The program has one window; its context lives beside it.
+// The program has one window; its context and its smallest client size live beside it.
 SDL_GLContext glContext = nullptr;
+int minimumW = 1, minimumH = 1;
+// The frame last seen around the windowed window: in full screen or without borders there is
+// none, but the next windowed placement will have it again.
+int knownFrame[4] = {0, 0, 0, 0};  // left, top, right, bottom
 
 SDL_Window* sdl(void* window) { return static_cast<SDL_Window*>(window); }
 
@@ -91,6 +96,8 @@ void destroyGlWindow(void* window) {
     SDL_GL_MakeCurrent(sdl(window), nullptr);
     if (glContext) SDL_GL_DeleteContext(glContext);
     glContext = nullptr;
+    minimumW = minimumH = 1;
+    std::fill(knownFrame, knownFrame + 4, 0);
     SDL_DestroyWindow(sdl(window));
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
@@ -149,13 +156,32 @@ Rect workArea(void* window) {
     return fromSdl(r);
 }
 
-void frameExtents(void* window, int32_t* left, int32_t* top, int32_t* right, int32_t* bottom) {
+namespace {
+
+bool isFramed(SDL_Window* win) {
+    return (SDL_GetWindowFlags(win) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS)) == 0;
+}
+
+// Reads the frame SDL has from the window manager; false when there is none (yet).
+bool readFrame(SDL_Window* win) {
     int t = 0, l = 0, b = 0, r = 0;
-    if (!window || SDL_GetWindowBordersSize(sdl(window), &t, &l, &b, &r) != 0) t = l = b = r = 0;
-    if (left) *left = l;
-    if (top) *top = t;
-    if (right) *right = r;
-    if (bottom) *bottom = b;
+    if (!isFramed(win) || SDL_GetWindowBordersSize(win, &t, &l, &b, &r) != 0) return false;
+    if (t == 0 && l == 0 && b == 0 && r == 0) return false;
+    knownFrame[0] = l;
+    knownFrame[1] = t;
+    knownFrame[2] = r;
+    knownFrame[3] = b;
+    return true;
+}
+
+}  // namespace
+
+void frameExtents(void* window, int32_t* left, int32_t* top, int32_t* right, int32_t* bottom) {
+    if (window) readFrame(sdl(window));
+    if (left) *left = window ? knownFrame[0] : 0;
+    if (top) *top = window ? knownFrame[1] : 0;
+    if (right) *right = window ? knownFrame[2] : 0;
+    if (bottom) *bottom = window ? knownFrame[3] : 0;
 }
 
 namespace {
@@ -216,6 +242,38 @@ bool hasFullscreenState(SDL_Window* win) {
     return found;
 }
 
+// Whether a window manager runs (it names itself on the root window): only then does a
+// frame come around the window.
+bool windowManagerRuns(SDL_Window* win) {
+    const X11Window x = x11Of(win);
+    if (!x.display) return false;
+    const Atom check = XInternAtom(x.display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == 0) return false;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(x.display, DefaultRootWindow(x.display), check, 0, 1, False, XA_WINDOW, &type, &format,
+                           &count, &after, &data) == Success &&
+        data) {
+        found = count == 1;
+        XFree(data);
+    }
+    return found;
+}
+
+// A window manager frames a window shown with borders a moment after the request; the
+// placement that follows needs that frame, so it is waited for, briefly.
+void awaitFrame(SDL_Window* win) {
+    if (!windowManagerRuns(win)) return;
+    const Uint32 start = SDL_GetTicks();
+    while (!readFrame(win) && SDL_GetTicks() - start < 300) {
+        SDL_PumpEvents();
+        SDL_Delay(5);
+    }
+}
+
 // Asks the window manager to take a mapped window out of the full-screen state.
 void requestLeaveFullscreen(SDL_Window* win) {
     const X11Window x = x11Of(win);
@@ -266,15 +324,26 @@ void setWindowed(void* window, Rect client) {
         else setInitialFullscreenState(win, false);
     }
     SDL_SetWindowBordered(win, SDL_TRUE);
+    int before[4] = {0, 0, 0, 0};
+    SDL_GetWindowBordersSize(win, &before[0], &before[1], &before[2], &before[3]);
     SDL_SetWindowSize(win, client.w, client.h);
     SDL_SetWindowPosition(win, client.x, client.y);
+    // SDL keeps a minimum set in full screen to itself; out of it the hint goes out now.
+    SDL_SetWindowMinimumSize(win, minimumW, minimumH);
     SDL_ShowWindow(win);
+    awaitFrame(win);
+    // SDL places the client by the frame it knew; one that came only now moves it again.
+    int after[4] = {0, 0, 0, 0};
+    SDL_GetWindowBordersSize(win, &after[0], &after[1], &after[2], &after[3]);
+    if (!std::equal(before, before + 4, after)) SDL_SetWindowPosition(win, client.x, client.y);
 }
 
 void setMinimumClientSize(void* window, int32_t w, int32_t h) {
     if (!window) return;
     // SDL takes no zero: 1 x 1 is no limit. The window manager gets the size as a hint.
-    SDL_SetWindowMinimumSize(sdl(window), w > 0 ? w : 1, h > 0 ? h : 1);
+    minimumW = w > 0 ? w : 1;
+    minimumH = h > 0 ? h : 1;
+    SDL_SetWindowMinimumSize(sdl(window), minimumW, minimumH);
 }
 
 }  // namespace plat

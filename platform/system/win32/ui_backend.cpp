@@ -34,6 +34,12 @@ void uiBackendRenderDrawData() {
     if (rendererUp) ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
 }
 
+void uiBackendFontsChanged() {
+    if (!rendererUp) return;
+    ImGui_ImplOpenGL3_DestroyFontsTexture();
+    ImGui_ImplOpenGL3_CreateFontsTexture();
+}
+
 void uiBackendShutdown() {
     if (rendererUp) ImGui_ImplOpenGL3_Shutdown();
     if (platformUp) ImGui_ImplWin32_Shutdown();

@@ -59,6 +59,18 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
                 return 0;
             }
             break;
+        case WM_DPICHANGED: {
+            // Per-monitor aware: the window takes the rectangle the system suggests for the
+            // new monitor's scale, and the program rebuilds its UI scale and fonts for it.
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            if (suggested)
+                SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                             suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            Event e = eventOf(EventKind::ScaleChanged);
+            e.scale = static_cast<float>(LOWORD(wParam)) / 96.0f;
+            postEvent(e);
+            return 0;
+        }
         case WM_SYSCOMMAND:
             // Alt and F10 would open the window menu and stall the loop.
             if ((wParam & 0xFFF0) == SC_KEYMENU) return 0;

@@ -1,11 +1,14 @@
 // Under an X server: the window's smallest size is told to the window manager, which keeps
-// the user from dragging the frame any smaller.
+// the user from dragging the frame any smaller; the UI scale follows the desktop's.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 // Before Xlib, whose macro None would rename WindowFailure::None.
+#include "platform/system/linux/desktop_scale.h"
+#include "platform/system/ui_backend.h"
 #include "platform/system/window.h"
+#include "tests/platform/system/private_x.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -48,3 +51,50 @@ TEST(WindowOnScreen, TheSmallestSizeIsAHintToTheWindowManager) {
 }
 
 }  // namespace
+
+// The desktop's Xft.dpi as the resource manager reads it, whatever else the database holds.
+TEST(DesktopScale, XftDpiFromTheResourceText) {
+    const struct {
+        const char* text;
+        double dpi;
+    } cases[] = {
+        {"Xft.dpi:\t192\n", 192},
+        {"Xft.antialias:\t1\nXft.dpi:\t144\nXft.hinting:\t1\n", 144},
+        {"Xft*dpi: 120\n", 120},
+        {"*dpi: 110\n", 110},
+        {"Xcursor.size: 24\n", 0},
+        {"Xft.dpi: big\n", 0},
+        {"Xft.dpi: -96\n", 0},
+        {"", 0},
+        {nullptr, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text ? c.text : "(none)");
+        EXPECT_DOUBLE_EQ(plat::xftDpiFromResources(c.text), c.dpi);
+    }
+}
+
+// On an X server of its own (the root window's resources are the whole server's): the UI
+// scale follows Xft.dpi as xrdb sets it, and without one it is 1 (Xvfb tells SDL no DPI).
+TEST(DesktopScaleOnScreen, TheScaleFollowsTheDesktopsXftDpi) {
+    PrivateXServer server;
+    if (!server.start(false)) GTEST_SKIP() << "no Xvfb";
+    void* window = plat::createGlWindow("desktop scale test", 800, 600, nullptr);
+    ASSERT_NE(window, nullptr);
+    const struct {
+        const char* resources;
+        float scale;
+    } cases[] = {
+        {"Xft.dpi:\t192\n", 2.0f},
+        {"Xft.antialias:\t1\nXft.dpi:\t144\n", 1.5f},
+        {"Xft.dpi:\t120\n", 1.25f},
+        {"Xft.dpi:\t96\n", 1.0f},
+        {nullptr, 1.0f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.resources ? c.resources : "(no resources)");
+        ASSERT_TRUE(setRootResources(c.resources));
+        EXPECT_FLOAT_EQ(plat::uiDpiScale(window), c.scale);
+    }
+    plat::destroyGlWindow(window);
+}

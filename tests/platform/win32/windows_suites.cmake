@@ -2,16 +2,20 @@
 # prefix and the X server): the platform calls, the game scan and Reforger's file on a real
 # registry and drive, and the update swap of a running executable. They share the helpers
 # of tests/platform/win32, the loopback server of the updater tests (started on the Linux
-# side) and the stand-in program, built here for Windows.
+# side) and the stand-in program, built here for Windows. The shell's own (its window under
+# Wine, a second start of Tarvion.exe) link the program's libraries.
 add_executable(updater_dummy_exe "${CMAKE_SOURCE_DIR}/tests/updater/dummy/dummy_main.cpp")
 target_compile_options(updater_dummy_exe PRIVATE ${TARVION_WARNINGS})
 target_link_options(updater_dummy_exe PRIVATE -municode)
 
-foreach(suite platform integration updater)
+foreach(suite platform integration updater app)
   file(GLOB srcs CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${suite}/win32/*.cpp")
   if(suite STREQUAL "platform")
     # The portable address rules' own table runs here too.
     list(APPEND srcs "${CMAKE_SOURCE_DIR}/tests/platform/base/url_rules_test.cpp")
+  endif()
+  if(suite STREQUAL "app")
+    list(APPEND srcs "${CMAKE_SOURCE_DIR}/tests/platform/win32/window_probe.cpp")
   endif()
   add_executable(${suite}_win32_tests ${srcs})
   target_compile_options(${suite}_win32_tests PRIVATE ${TARVION_WARNINGS})

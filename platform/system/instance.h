@@ -1,0 +1,28 @@
+#pragma once
+// One running copy per profile folder: the copy that claims the folder keeps it until it
+// quits, and a later start with the same folder brings that copy's window to the front
+// instead of running beside it (both would write the same settings and logs).
+#include <cstdint>
+#include <string>
+
+namespace plat {
+
+enum class FolderClaim : int32_t {
+    Claimed,        // this process holds the folder now
+    HeldElsewhere,  // another running copy holds it
+    Unavailable,    // no lock could be made there (the program goes on without one)
+};
+
+// Claims the folder for this process until releaseProfileFolder or its exit. A copy started
+// by the holder itself (the update's restart) waits a few seconds for it to quit instead of
+// finding it held. Linux: an flock on "tarvion.lock" in the folder; Windows: a named mutex
+// made from the folder's path.
+FolderClaim claimProfileFolder(const std::string& folder);
+// Tells later starts which window to bring to the front (after claimProfileFolder).
+void publishProfileWindow(void* window);
+// From a start that found the folder held: brings the holder's window to the front. False
+// when it has shown none yet (it is still starting) or it cannot be reached.
+bool raiseProfileHolder(const std::string& folder);
+void releaseProfileFolder();
+
+}  // namespace plat
