@@ -33,6 +33,12 @@ int32_t shownDecimals(int32_t decimals) { return decimals < 0 ? 3 : decimals; }
 
 const std::vector<GameInfo>& gameCatalog() { return catalogStorage(); }
 
+const GameInfo& gameRowOrDefault(int32_t index) {
+    const std::vector<GameInfo>& rows = gameCatalog();
+    if (index >= 0 && static_cast<size_t>(index) < rows.size()) return rows[static_cast<size_t>(index)];
+    return rows[1];
+}
+
 int32_t gameIndexById(const std::string& id) {
     const std::vector<GameInfo>& rows = gameCatalog();
     for (size_t i = 0; i < rows.size(); ++i)

@@ -41,6 +41,8 @@ inline bool supportedCm360(double cm360) { return cm360 >= kMinCm360 && cm360 <=
 // The twelve rows; the index of a row is the App.game value. Only the yaw of the
 // calibrated row ever changes (setCalibratedYaw).
 const std::vector<GameInfo>& gameCatalog();
+// The row of an index; the default game's row (VALORANT) for an index out of range.
+const GameInfo& gameRowOrDefault(int32_t index);
 // Index of the row whose id equals `id` exactly; 0 (the first row) when none does.
 // Safe to call from the scan thread: it reads ids only.
 int32_t gameIndexById(const std::string& id);

@@ -29,20 +29,14 @@ std::string formatHistoryLine(const HistoryEntry& e) {
 }
 
 bool parseHistoryLine(const std::string& line, HistoryEntry& e) {
-    const std::vector<std::string> f = splitCsvLine(line);
-    if (f.size() < 11) return false;
-    e.when = f[0];
-    e.game = f[1];
-    e.dpi = csvLeadingDouble(f[2]);
-    e.current_sens = csvLeadingDouble(f[3]);
-    e.current_cm360 = csvLeadingDouble(f[4]);
-    e.recommended_sens = csvLeadingDouble(f[5]);
-    e.recommended_cm360 = csvLeadingDouble(f[6]);
-    e.range_low_cm = csvLeadingDouble(f[7]);
-    e.range_high_cm = csvLeadingDouble(f[8]);
-    e.confidence = f[9];
-    e.recommended_dpi = csvLeadingInt(f[10]);
-    e.type = f.size() > 11 && !f[11].empty() ? f[11] : "finder";
+    std::vector<std::string> extra;
+    // Rows written before the type column existed are Finder results.
+    if (!readCsvRow(line, {&e.when, &e.game, &e.dpi, &e.current_sens, &e.current_cm360, &e.recommended_sens,
+                           &e.recommended_cm360, &e.range_low_cm, &e.range_high_cm, &e.confidence,
+                           &e.recommended_dpi},
+                    &extra))
+        return false;
+    e.type = !extra.empty() && !extra[0].empty() ? extra[0] : "finder";
     return true;
 }
 
@@ -84,12 +78,6 @@ HistoryEstimate estimateFromHistory(const std::vector<HistoryEntry>& history, co
 
 namespace {
 
-const GameInfo& catalogRow(int32_t index) {
-    const std::vector<GameInfo>& rows = gameCatalog();
-    if (index >= 0 && static_cast<size_t>(index) < rows.size()) return rows[static_cast<size_t>(index)];
-    return rows[1];
-}
-
 // A number as a stream prints it by default ("800", "1600", "812.5").
 std::string defaultNumber(double v) {
     std::ostringstream s;
@@ -100,7 +88,7 @@ std::string defaultNumber(double v) {
 }  // namespace
 
 std::string resultReportText(const App& app, const std::string& when) {
-    const GameInfo& row = catalogRow(app.resultGame);
+    const GameInfo& row = gameRowOrDefault(app.resultGame);
     const double dpi = app.resultConfig.dpi;
     const double rec = app.analysis.recommendedCm360;
     const PerfectDpiAdvice advice = perfectDpi(row, app.resultYaw, rec, app.resultConfig.hFov, app.width);
@@ -146,7 +134,7 @@ void App::saveResult() {
     const std::string when = plat::formatLocalTime("%Y-%m-%d %H:%M", t);
     const std::string stamp = plat::formatLocalTime("%Y%m%d_%H%M%S", t);
 
-    const GameInfo& row = catalogRow(resultGame);
+    const GameInfo& row = gameRowOrDefault(resultGame);
     const double rdpi = resultConfig.dpi;
     const double rec = analysis.recommendedCm360;
     const PerfectDpiAdvice advice = perfectDpi(row, resultYaw, rec, resultConfig.hFov, width);

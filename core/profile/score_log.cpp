@@ -52,19 +52,23 @@ std::string formatScoreLine(const ScoreRow& row) {
                         row.mode.c_str());
 }
 
-bool parseScoreLine(const std::string& line, ScoreRow& row) {
+bool readCsvRow(const std::string& line, std::initializer_list<CsvField> fields, std::vector<std::string>* extra) {
     const std::vector<std::string> f = splitCsvLine(line);
-    if (f.size() < 9) return false;
-    row.day = f[0];
-    row.game = f[1];
-    row.drill = csvLeadingInt(f[2]);
-    row.cm360 = csvLeadingDouble(f[3]);
-    row.flick_bits_per_s = csvLeadingDouble(f[4]);
-    row.accuracy = csvLeadingDouble(f[5]);
-    row.kill_ms = csvLeadingDouble(f[6]);
-    row.track_on_target = csvLeadingDouble(f[7]);
-    row.mode = f[8];
+    if (f.size() < fields.size()) return false;
+    size_t i = 0;
+    for (const CsvField& field : fields) {
+        const std::string& text = f[i++];
+        if (auto* s = std::get_if<std::string*>(&field)) **s = text;
+        else if (auto* d = std::get_if<double*>(&field)) **d = csvLeadingDouble(text);
+        else **std::get_if<int32_t*>(&field) = csvLeadingInt(text);
+    }
+    if (extra) extra->assign(f.begin() + static_cast<std::ptrdiff_t>(fields.size()), f.end());
     return true;
+}
+
+bool parseScoreLine(const std::string& line, ScoreRow& row) {
+    return readCsvRow(line, {&row.day, &row.game, &row.drill, &row.cm360, &row.flick_bits_per_s, &row.accuracy,
+                             &row.kill_ms, &row.track_on_target, &row.mode});
 }
 
 std::vector<std::string> csvDataLines(const std::string& path) {
@@ -117,17 +121,6 @@ bool appendCsvLine(const std::string& path, const char* header, const std::strin
     return static_cast<bool>(out);
 }
 
-namespace {
-
-// The catalogue row of an index; the default game for an index out of range.
-const GameInfo& catalogRow(int32_t index) {
-    const std::vector<GameInfo>& rows = gameCatalog();
-    if (index >= 0 && static_cast<size_t>(index) < rows.size()) return rows[static_cast<size_t>(index)];
-    return rows[1];
-}
-
-}  // namespace
-
 DaySeries dailyProgress(const std::vector<ScoreRow>& rows, const std::string& gameId, int32_t drill, double cm360) {
     // Score rows within this distance of ln(cm360) count as "your current sens".
     constexpr double kSameSensLog = 0.08;
@@ -164,7 +157,7 @@ void App::logScore(const RoundResult& result, const std::string& mode) {
     // Only the finder and the Sens Check set resultGame; practice and the Scope Check play
     // for the current game.
     const bool underResultGame = sessionKind == SessionFinder || sessionKind == SessionSensCheck;
-    row.game = catalogRow(underResultGame ? resultGame : game).id;
+    row.game = gameRowOrDefault(underResultGame ? resultGame : game).id;
     row.drill = result.config.style;
     row.cm360 = result.config.cm360;
     row.flick_bits_per_s = m.throughput;

@@ -3,7 +3,9 @@
 // Field names follow the file's header words.
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <variant>
 #include <vector>
 
 struct ScoreRow {
@@ -30,6 +32,15 @@ std::vector<std::string> splitCsvLine(const std::string& line);
 double csvLeadingDouble(const std::string& field);
 // Leading decimal integer of a field, limited to the int32 range; 0 when there is none.
 int32_t csvLeadingInt(const std::string& field);
+
+// One column of a CSV row and where its value goes: text as it stands, numbers read with
+// csvLeadingDouble and csvLeadingInt.
+using CsvField = std::variant<std::string*, double*, int32_t*>;
+// The one row reader of both files: splits the line and stores its first fields.size()
+// columns in order; false (nothing stored) when the line has fewer. The columns after them
+// go to `extra` when it is given.
+bool readCsvRow(const std::string& line, std::initializer_list<CsvField> fields,
+                std::vector<std::string>* extra = nullptr);
 
 // One row as the file holds it, without the line end.
 std::string formatScoreLine(const ScoreRow& row);

@@ -14,11 +14,7 @@ double App::secondsSinceStart() const {
     return static_cast<double>(plat::counterNow() - qpcStart) / static_cast<double>(qpcFrequency);
 }
 
-const GameInfo& App::currentGame() const {
-    const std::vector<GameInfo>& rows = gameCatalog();
-    if (game >= 0 && static_cast<size_t>(game) < rows.size()) return rows[static_cast<size_t>(game)];
-    return rows[1];
-}
+const GameInfo& App::currentGame() const { return gameRowOrDefault(game); }
 
 double App::gameYaw() const {
     const GameInfo& row = currentGame();
