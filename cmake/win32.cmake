@@ -63,4 +63,7 @@ function(tarvion_win32_executable target)
   # wWinMain lives in the platform library; the C runtime asks for it only after the
   # libraries have been searched, so name it up front.
   target_link_options(${target} PRIVATE -mwindows -municode -Wl,--undefined=wWinMain)
+  # The runtime's static libraries bring their debug sections along; a release a player
+  # downloads carries none, nor a symbol table.
+  target_link_options(${target} PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
 endfunction()

@@ -7,6 +7,7 @@
 #include "core/catalog/format.h"
 #include "core/profile/app.h"
 #include "integration/detection.h"
+#include "integration/store_sources.h"
 #include "platform/base/atomic_file.h"
 #include "platform/base/files.h"
 #include "platform/base/folders.h"
@@ -18,10 +19,22 @@ const char* const kSensKey = "m_fMouseSensitivity";
 const char* const kFovKey = "m_fFirstPersonFOV";
 const char* const kBackupSuffix = ".tarvion-backup";
 const char* const kTempSuffix = ".tarvion-tmp";
+const char* const kSaveFolder = "\\My Games\\ArmaReforger\\profile\\.save";
+const char* const kSettingsFile = "\\settings\\ReforgerGameSettings.conf";
+// The Documents folder Proton gives the game inside a Steam library.
+const char* const kProtonDocuments = "\\steamapps\\compatdata\\1874880\\pfx\\drive_c\\users\\steamuser\\Documents";
 
 // A settings file is a few kilobytes; anything this big is not one, and must not be
 // written back cut short.
 constexpr size_t kMaxSettingsBytes = 16 * 1024 * 1024;
+
+// The player's folders, without the running programs (a look at the file needs no more).
+ReforgerHost machineReforgerFolders() {
+    ReforgerHost host;
+    host.documentsKnown = plat::documentsFolder(host.documents);
+    if (plat::gamesRunUnderProton()) host.steamLibraries = steamLibraryFolders(machineScanInputs());
+    return host;
+}
 
 }  // namespace
 
@@ -31,10 +44,16 @@ ReforgerFileOps& reforgerFileOps() {
 }
 
 ReforgerHost machineReforgerHost() {
-    ReforgerHost host;
-    host.documentsKnown = plat::documentsFolder(host.documents);
+    ReforgerHost host = machineReforgerFolders();
     host.processesKnown = plat::runningProcessNames(host.processNames);
     return host;
+}
+
+std::vector<std::string> reforgerDocumentsFolders(const ReforgerHost& host) {
+    std::vector<std::string> folders;
+    if (host.documentsKnown) folders.push_back(host.documents);
+    for (const std::string& library : host.steamLibraries) folders.push_back(library + kProtonDocuments);
+    return folders;
 }
 
 bool readTextFile(const std::string& path, std::string& text) {
@@ -43,22 +62,28 @@ bool readTextFile(const std::string& path, std::string& text) {
     return false;
 }
 
-ReforgerSettings locateReforgerSettings(const std::string& documentsFolder) {
+ReforgerSettings locateReforgerSettings(const ReforgerHost& host) {
     ReforgerSettings settings;
-    const std::string base = documentsFolder + "\\My Games\\ArmaReforger\\profile\\.save";
-    std::string best;
+    // Every profile of every folder competes on its settings file's age; the shared file
+    // outside the profiles is only the last resort.
+    std::string best, shared;
     int64_t bestTime = 0;
-    for (const plat::FileEntry& entry : plat::findFiles(base + "\\app1874880_user*")) {
-        if (!entry.isFolder) continue;
-        const std::string candidate = base + "\\" + entry.name + "\\settings\\ReforgerGameSettings.conf";
-        plat::FileAttributes attributes;
-        if (!plat::fileAttributes(candidate, &attributes)) continue;
-        if (best.empty() || attributes.lastWriteTime > bestTime) {
-            best = candidate;
-            bestTime = attributes.lastWriteTime;
+    for (const std::string& documents : reforgerDocumentsFolders(host)) {
+        const std::string base = documents + kSaveFolder;
+        for (const plat::FileEntry& entry : plat::findFiles(base + "\\app1874880_user*")) {
+            if (!entry.isFolder) continue;
+            const std::string candidate = base + "\\" + entry.name + kSettingsFile;
+            plat::FileAttributes attributes;
+            if (!plat::fileAttributes(candidate, &attributes)) continue;
+            if (best.empty() || attributes.lastWriteTime > bestTime) {
+                best = candidate;
+                bestTime = attributes.lastWriteTime;
+            }
         }
+        if (shared.empty() && plat::fileAttributes(base + kSettingsFile)) shared = base + kSettingsFile;
     }
-    if (best.empty()) best = base + "\\settings\\ReforgerGameSettings.conf";
+    if (best.empty()) best = shared;
+    if (best.empty()) return settings;
 
     // From here on the file's own host path: the write steps add suffixes to it.
     const std::string path = plat::resolvePath(best);
@@ -74,11 +99,14 @@ ReforgerSettings locateReforgerSettings(const std::string& documentsFolder) {
     return settings;
 }
 
-ReforgerSettings locateReforgerSettings() {
-    std::string documents;
-    if (!plat::documentsFolder(documents)) return ReforgerSettings{};
-    return locateReforgerSettings(documents);
+ReforgerSettings locateReforgerSettings(const std::string& documentsFolder) {
+    ReforgerHost host;
+    host.documentsKnown = true;
+    host.documents = documentsFolder;
+    return locateReforgerSettings(host);
 }
+
+ReforgerSettings locateReforgerSettings() { return locateReforgerSettings(machineReforgerFolders()); }
 
 bool isReforgerProcess(const std::string& exeName) {
     const std::string name = lowered(exeName);
@@ -152,8 +180,7 @@ bool applyReforgerSens(double sens, std::string& message, const ReforgerHost& ho
                 message = "Close Arma Reforger first - it rewrites its settings file when it exits.";
                 return false;
             }
-    ReforgerSettings settings;
-    if (host.documentsKnown) settings = locateReforgerSettings(host.documents);
+    const ReforgerSettings settings = locateReforgerSettings(host);
     if (!settings.found) {
         message = "Couldn't find Reforger's settings file. Launch Reforger once, then try again.";
         return false;
@@ -177,7 +204,7 @@ void applyToReforger(App& app, int32_t gameIndex, double cm360, const ReforgerHo
     const double yaw = catalog[static_cast<size_t>(gameIndex)].yaw;
     const double sens = std::round(sensFromCm360(yaw, cm360, app.resultConfig.dpi) * 100) / 100;
     app.reforgerStatusOk = applyReforgerSens(sens, app.reforgerStatus, host);
-    app.reforger = host.documentsKnown ? locateReforgerSettings(host.documents) : ReforgerSettings{};
+    app.reforger = locateReforgerSettings(host);
 }
 
 void applyToReforger(App& app, int32_t gameIndex, double cm360) {

@@ -1,6 +1,6 @@
 #pragma once
-// Arma Reforger's settings file: found under Documents (the newest profile), read for the
-// mouse sensitivity and first-person field of view, and written with a new sensitivity in
+// Arma Reforger's settings file: found under Documents, or on Linux under the Documents of
+// the game's Proton prefix (the newest profile), read for the mouse sensitivity and first-person field of view, and written with a new sensitivity in
 // place, after a one-time backup, through a temporary file that then replaces it.
 #include <cstddef>
 #include <cstdint>
@@ -11,17 +11,26 @@
 
 struct App;
 
-// What the checks before a write look at: the Documents folder and the running programs.
+// Where the file is looked for and what the checks before a write look at: the Documents
+// folder, the Steam libraries whose Proton prefixes hold the game's own Documents (Linux),
+// and the running programs.
 struct ReforgerHost {
     bool documentsKnown = false;
     std::string documents;
+    std::vector<std::string> steamLibraries;
     bool processesKnown = false;
     std::vector<std::string> processNames;
 };
 ReforgerHost machineReforgerHost();
 
-// The newest profile's settings file under this machine's Documents folder, read.
+// The Documents folders that may hold the game's profiles: the player's own (when known),
+// then the one inside each Steam library's Proton prefix of the game.
+std::vector<std::string> reforgerDocumentsFolders(const ReforgerHost& host);
+
+// The newest profile's settings file among all those Documents folders, read; without any
+// profile, the first shared settings file found, in that order.
 ReforgerSettings locateReforgerSettings();
+ReforgerSettings locateReforgerSettings(const ReforgerHost& host);
 ReforgerSettings locateReforgerSettings(const std::string& documentsFolder);
 
 // The whole file as raw bytes; false when it does not open, a read fails or it is too big

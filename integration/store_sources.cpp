@@ -164,19 +164,23 @@ bool readRegString(const ScanInputs& inputs, plat::RegHive hive, const std::stri
     return !out.empty();
 }
 
-void scanSteam(std::vector<DetectedGame>& list, const ScanInputs& inputs) {
+std::vector<std::string> steamLibraryFolders(const ScanInputs& inputs) {
     std::string folder;
     if (!readRegString(inputs, plat::RegCurrentUser, "Software\\Valve\\Steam", "SteamPath", folder, 0) &&
         !readRegString(inputs, plat::RegLocalMachine, "SOFTWARE\\WOW6432Node\\Valve\\Steam", "InstallPath", folder,
                        0) &&
         !readRegString(inputs, plat::RegLocalMachine, "SOFTWARE\\Valve\\Steam", "InstallPath", folder, 0))
-        return;
+        return {};
     for (char& c : folder)
         if (c == '/') c = '\\';
-    const std::vector<std::string> libraries =
+    std::vector<std::string> libraries =
         steamLibraries(folder, readWholeFile(inputs, folder + "\\steamapps\\libraryfolders.vdf"));
+    for (std::string& library : libraries) library = onHost(inputs, library);
+    return libraries;
+}
 
-    for (const std::string& library : libraries) {
+void scanSteam(std::vector<DetectedGame>& list, const ScanInputs& inputs) {
+    for (const std::string& library : steamLibraryFolders(inputs)) {
         const std::string apps = library + "\\steamapps\\";
         for (const plat::FileEntry& entry : plat::findFiles(onHost(inputs, apps + "appmanifest_*.acf"))) {
             const std::string text = readWholeFile(inputs, apps + entry.name);

@@ -42,6 +42,11 @@ ScanInputs machineScanInputs();
 // detectInstalledGames over the given inputs.
 std::vector<DetectedGame> detectInstalledGames(const ScanInputs& inputs);
 
+// The Steam libraries the Steam scan reads (steamLibraries of the Steam folder the registry
+// names and of its libraryfolders.vdf), each moved onto the inputs' drives; empty when Steam
+// is not installed.
+std::vector<std::string> steamLibraryFolders(const ScanInputs& inputs);
+
 void scanSteam(std::vector<DetectedGame>& list, const ScanInputs& inputs);
 void scanEpic(std::vector<DetectedGame>& list, const ScanInputs& inputs);
 void scanRiot(std::vector<DetectedGame>& list, const ScanInputs& inputs);

@@ -114,8 +114,9 @@ void drawHistoryTable(const App& app, float width) {
 
 // The folder in the file manager; when that cannot be done, the screen says so and where
 // the folder is, so the player can go there by hand.
-void openDataFolder(App& app) {
-    switch (plat::openExternal(app.dataDir)) {
+void tellDataFolderOutcome(App& app, plat::OpenResult outcome) {
+    switch (outcome) {
+        case plat::OpenResult::Pending: break;
         case plat::OpenResult::Opened: app.dataFolderNotice.clear(); break;
         case plat::OpenResult::NoOpener:
             app.dataFolderNotice = "Couldn't open the data folder: there is no program here that opens folders. "
@@ -125,6 +126,18 @@ void openDataFolder(App& app) {
             app.dataFolderNotice = "Couldn't open the data folder. It is at: " + app.dataDir;
             break;
     }
+}
+
+void openDataFolder(App& app) { tellDataFolderOutcome(app, plat::openExternal(app.dataDir, &app.dataFolderOpener)); }
+
+// The opener may fail after it started (no program takes folders); its outcome is picked up
+// on a later frame, so the press never waits for it.
+void pollDataFolderOpener(App& app) {
+    if (app.dataFolderOpener == 0) return;
+    const plat::OpenResult outcome = plat::openerOutcome(app.dataFolderOpener);
+    if (outcome == plat::OpenResult::Pending) return;
+    app.dataFolderOpener = 0;
+    tellDataFolderOutcome(app, outcome);
 }
 
 }  // namespace
@@ -208,6 +221,7 @@ void drawHistoryScreen(App& app) {
     if (plainButton("Back", ImVec2(140 * s, 46 * s))) app.screen = ScreenHome;
     ImGui::SameLine();
     if (plainButton("Open data folder", ImVec2(200 * s, 46 * s))) openDataFolder(app);
+    pollDataFolderOpener(app);
     if (!app.dataFolderNotice.empty()) {
         ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + W);
         coloredText(colWarn, "%s", app.dataFolderNotice.c_str());

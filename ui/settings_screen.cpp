@@ -91,8 +91,9 @@ std::string donateLabel(const App& app) {
     return label;
 }
 
-void openDonationPage(App& app) {
-    switch (plat::openExternal(app.donateUrl)) {
+void tellDonationOutcome(App& app, plat::OpenResult outcome) {
+    switch (outcome) {
+        case plat::OpenResult::Pending: break;
         case plat::OpenResult::Opened: app.donateNotice.clear(); break;
         case plat::OpenResult::NoOpener:
             app.donateNotice = "Couldn't find a program that opens web pages. Open this address in your browser: " +
@@ -102,6 +103,17 @@ void openDonationPage(App& app) {
             app.donateNotice = "Couldn't open your browser. Open this address in it: " + app.donateUrl;
             break;
     }
+}
+
+void openDonationPage(App& app) { tellDonationOutcome(app, plat::openExternal(app.donateUrl, &app.donateOpener)); }
+
+// A browser opener that fails after it started is told on a later frame.
+void pollDonationOpener(App& app) {
+    if (app.donateOpener == 0) return;
+    const plat::OpenResult outcome = plat::openerOutcome(app.donateOpener);
+    if (outcome == plat::OpenResult::Pending) return;
+    app.donateOpener = 0;
+    tellDonationOutcome(app, outcome);
 }
 
 void drawAboutCard(App& app, float width) {
@@ -121,6 +133,7 @@ void drawAboutCard(App& app, float width) {
     if (donationConfigured(app)) {
         const std::string label = donateLabel(app) + "##donate";
         if (plainButton(label.c_str(), ImVec2(0, 36 * s))) openDonationPage(app);
+        pollDonationOpener(app);
         if (!app.donateNotice.empty()) wrappedDim(app.donateNotice.c_str());
     }
     endCard();

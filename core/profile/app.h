@@ -282,6 +282,9 @@ struct App {
     // What the History screen's last "Open data folder" had to say when the folder could not
     // be shown (empty after it opened).
     std::string dataFolderNotice;
+    // The system openers of those two presses while their outcome is still to come (0: none).
+    uint64_t donateOpener = 0;
+    uint64_t dataFolderOpener = 0;
 
     // Threads
     std::vector<DetectedGame> detectedGames;

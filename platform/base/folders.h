@@ -10,6 +10,11 @@ namespace plat {
 bool documentsFolder(std::string& path);
 bool picturesFolder(std::string& path);
 
+// Whether Windows games run here under Proton, Steam's compatibility layer, and so keep
+// their Documents inside a Wine prefix in their Steam library: true on Linux, false on
+// Windows.
+bool gamesRunUnderProton();
+
 // The value of one XDG_*_DIR entry in the text of a user-dirs.dirs file, with "$HOME"
 // expanded; "" when the key is missing or its value is not a quoted "$HOME/..." or
 // absolute path.

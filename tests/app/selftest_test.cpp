@@ -539,6 +539,8 @@ TEST(SelfTestRun, TheProgramPlaysTheScriptAndLeavesEveryCaptureAndBothReports) {
 
 // The Windows build under Wine, run by the Windows test stage (scripts/test_windows.sh),
 // which names the program in TARVION_WINE_EXE and has the Wine prefix and display ready.
+// The captures go to the folder TARVION_WINE_SELFTEST_KEEP names, when set, for the stage
+// to hold against the native build's.
 TEST(SelfTestRun, TheWindowsBuildPlaysTheScriptUnderWine) {
     const char* exe = std::getenv("TARVION_WINE_EXE");
     if (!exe) GTEST_SKIP() << "runs in the Windows test stage";
@@ -550,6 +552,14 @@ TEST(SelfTestRun, TheWindowsBuildPlaysTheScriptUnderWine) {
     std::ifstream(dir / "code.txt") >> code;
     EXPECT_EQ(code, 0) << readText(dir / "run.log");
     expectWholeSelfTest(dir, dir / "out");
+    if (const char* keep = std::getenv("TARVION_WINE_SELFTEST_KEEP")) {
+        fs::create_directories(keep);
+        for (const std::string& name : kCaptures) {
+            std::error_code ec;
+            fs::copy_file(dir / "out" / (name + ".bmp"), fs::path(keep) / (name + ".bmp"),
+                          fs::copy_options::overwrite_existing, ec);
+        }
+    }
     fs::remove_all(dir);
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/catalog/catalog.h"
 #include "core/profile/app.h"
+#include "integration/detection.h"
 #include "integration/reforger.h"
 #include "tests/integration/test_support.h"
 #ifndef _WIN32
@@ -409,5 +410,154 @@ TEST_F(ReforgerFiles, ApplyToReforgerOnlyForACalibratedReforger) {
     EXPECT_EQ(app.reforgerStatus, kSlider);
     EXPECT_TRUE(app.reforger.found);
 }
+
+// Under Proton the game keeps its Documents inside the Wine prefix of a Steam library. The
+// fixture has a prefix in the Steam folder (profile 5555, 0.6) and one in a second library
+// (profile 6666, 0.85, and a shared file outside the profiles, 1.1); the player's own
+// Documents folder holds nothing.
+class ProtonFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = dir.copyFixture("proton");
+        steam = root / "home" / ".local" / "share" / "Steam";
+        library = root / "games" / "SteamLibrary";
+        inSteam = saveOf(steam) / "app1874880_user5555" / "settings" / "ReforgerGameSettings.conf";
+        inLibrary = saveOf(library) / "app1874880_user6666" / "settings" / "ReforgerGameSettings.conf";
+        documents = root / "home" / "Documents";
+        host.documentsKnown = true;
+        host.documents = documents.string();
+        host.steamLibraries = {steam.string(), library.string()};
+        host.processesKnown = true;
+        host.processNames = {"systemd", "steam"};
+    }
+    static fs::path saveOf(const fs::path& steamLibrary) {
+        return steamLibrary / "steamapps" / "compatdata" / "1874880" / "pfx" / "drive_c" / "users" / "steamuser" /
+               "Documents" / "My Games" / "ArmaReforger" / "profile" / ".save";
+    }
+    static void setAge(const fs::path& file, int hours) {
+        fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::hours(hours));
+    }
+    ScratchDir dir;
+    fs::path root, steam, library, inSteam, inLibrary, documents;
+    ReforgerHost host;
+};
+
+TEST_F(ProtonFiles, TheNewestProfileAmongDocumentsAndEveryPrefix) {
+    const fs::path own = documents / "My Games" / "ArmaReforger" / "profile" / ".save" / "app1874880_user1" /
+                         "settings" / "ReforgerGameSettings.conf";
+    const struct {
+        const char* name;
+        int steamAge, libraryAge, ownAge;  // hours; an own age of 0: no own profile
+        const fs::path* expected;
+        double sens, fov;
+    } cases[] = {
+        {"the second library's prefix is newer", 2, 1, 0, &inLibrary, 0.85, 82},
+        {"the Steam folder's prefix is newer", 1, 2, 0, &inSteam, 0.6, 70},
+        {"the player's own Documents are newer", 2, 3, 1, &own, 0.4, 0},
+        {"a prefix is newer than the player's own Documents", 2, 1, 3, &inLibrary, 0.85, 82},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(documents);
+        if (c.ownAge) {
+            writeBytes(own, " m_fMouseSensitivity 0.4\n");
+            setAge(own, c.ownAge);
+        }
+        setAge(inSteam, c.steamAge);
+        setAge(inLibrary, c.libraryAge);
+        const ReforgerSettings s = locateReforgerSettings(host);
+        ASSERT_TRUE(s.found);
+        EXPECT_EQ(s.path, c.expected->string());
+        EXPECT_DOUBLE_EQ(s.mouseSensitivity, c.sens);
+        EXPECT_DOUBLE_EQ(s.firstPersonFov, c.fov);
+    }
+
+    // Equal times: the folder looked in first (Documents, then the libraries in order) stays.
+    fs::remove_all(documents);
+    fs::last_write_time(inLibrary, fs::last_write_time(inSteam));
+    EXPECT_EQ(locateReforgerSettings(host).path, inSteam.string());
+
+    // Without the libraries only the empty Documents folder is looked at.
+    ReforgerHost documentsOnly = host;
+    documentsOnly.steamLibraries.clear();
+    EXPECT_FALSE(locateReforgerSettings(documentsOnly).found);
+    EXPECT_FALSE(locateReforgerSettings(documents.string()).found);
+}
+
+TEST_F(ProtonFiles, ASharedFileIsTheLastResortInTheSameOrder) {
+    fs::remove_all(inSteam.parent_path().parent_path());
+    fs::remove_all(inLibrary.parent_path().parent_path());
+    const fs::path inPrefix = saveOf(library) / "settings" / "ReforgerGameSettings.conf";
+    ReforgerSettings s = locateReforgerSettings(host);
+    ASSERT_TRUE(s.found);
+    EXPECT_EQ(s.path, inPrefix.string());
+    EXPECT_DOUBLE_EQ(s.mouseSensitivity, 1.1);
+
+    // The player's own shared file comes first, however old.
+    const fs::path own = documents / "My Games" / "ArmaReforger" / "profile" / ".save" / "settings" /
+                         "ReforgerGameSettings.conf";
+    writeBytes(own, " m_fMouseSensitivity 0.3\n");
+    setAge(own, 100);
+    EXPECT_EQ(locateReforgerSettings(host).path, own.string());
+
+    // Any profile beats every shared file.
+    writeBytes(saveOf(steam) / "app1874880_user7" / "settings" / "ReforgerGameSettings.conf",
+               " m_fMouseSensitivity 0.9\n");
+    setAge(saveOf(steam) / "app1874880_user7" / "settings" / "ReforgerGameSettings.conf", 200);
+    EXPECT_DOUBLE_EQ(locateReforgerSettings(host).mouseSensitivity, 0.9);
+}
+
+TEST_F(ProtonFiles, TheFileInThePrefixIsWrittenBack) {
+    setAge(inSteam, 2);
+    setAge(inLibrary, 1);
+    const std::string original = readBytes(inLibrary);
+    std::string message;
+    ASSERT_TRUE(applyReforgerSens(0.7, message, host)) << message;
+    EXPECT_EQ(message, "Done - Reforger mouse sensitivity set to 0.7 (was 0.85). A backup of the original is next to the file.");
+    std::string expected = original;
+    expected.replace(expected.find("0.85\r\n"), 4, "0.7");
+    EXPECT_EQ(readBytes(inLibrary), expected);
+    EXPECT_EQ(readBytes(inLibrary.string() + ".tarvion-backup"), original);
+
+    App app;
+    app.resultConfig.dpi = 800;
+    setCalibratedYaw("reforger", kCm360Factor / (0.5 * 40 * 800));
+    applyToReforger(app, gameIndexById("reforger"), 40, host);
+    setCalibratedYaw("reforger", 0);
+    EXPECT_TRUE(app.reforgerStatusOk) << app.reforgerStatus;
+    EXPECT_EQ(app.reforger.path, inLibrary.string());
+    EXPECT_DOUBLE_EQ(app.reforger.mouseSensitivity, 0.5);
+
+    // The game running under Proton still blocks the write.
+    host.processNames.push_back("ArmaReforgerSteam.exe");
+    EXPECT_FALSE(applyReforgerSens(0.8, message, host));
+    EXPECT_EQ(message, "Close Arma Reforger first - it rewrites its settings file when it exits.");
+}
+
+#ifndef _WIN32
+// The machine's own look: the libraries come from the Steam scan (the Steam folder under
+// HOME and its libraryfolders.vdf), the same ones that offer the game.
+TEST_F(ProtonFiles, TheMachinesSteamLibrariesAreSearched) {
+    writeBytes(steam / "steamapps" / "libraryfolders.vdf",
+               "\"libraryfolders\" { \"0\" { \"path\" \"" + steam.string() + "\" } \"1\" { \"path\" \"" +
+                   library.string() + "\" } }");
+    setAge(inSteam, 2);
+    setAge(inLibrary, 1);
+    testing_support::ScopedEnv homeVar("HOME", (root / "home").string());
+    testing_support::ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
+    const ReforgerSettings s = locateReforgerSettings();
+    ASSERT_TRUE(s.found);
+    EXPECT_EQ(s.path, inLibrary.string());
+    EXPECT_DOUBLE_EQ(s.mouseSensitivity, 0.85);
+    const ReforgerHost machine = machineReforgerHost();
+    EXPECT_EQ(machine.documents, documents.string());
+    EXPECT_EQ(machine.steamLibraries.size(), 2u);
+    testing_support::ScopedEnv programData("ProgramData", std::nullopt);
+    const std::vector<DetectedGame> games = detectInstalledGames();
+    ASSERT_EQ(games.size(), 1u);
+    EXPECT_EQ(games[0].name, "Arma Reforger");
+    EXPECT_EQ(games[0].gameIndex, gameIndexById("reforger"));
+}
+#endif
 
 }  // namespace

@@ -406,17 +406,20 @@ TEST(HistoryScreen, OpenDataFolderStartsTheOpener) {
     EXPECT_FALSE(f.ui.hasText("Couldn't open the data folder"));
 }
 
-// A folder that cannot be shown is no silent press: the screen says so and where it is.
+// A folder that cannot be shown is no silent press: the screen says so and where it is,
+// also when the opener started and then found no program for folders.
 TEST(HistoryScreen, OpenDataFolderSaysWhenItCannot) {
+    const char* noProgram = "Couldn't open the data folder: there is no program here that opens folders. It is at: ";
     const struct {
         const char* name;
         const char* dataDir;  // under the test's folder unless empty
-        bool opener;          // a stand-in opener on the search path
+        const char* opener;   // the stand-in opener's script; none on the search path when null
         const char* notice;
     } cases[] = {
-        {"no opener on the search path", "", false,
-         "Couldn't open the data folder: there is no program here that opens folders. It is at: "},
-        {"a folder the opener would take for an option", "-data", true, "Couldn't open the data folder. It is at: "},
+        {"no opener on the search path", "", nullptr, noProgram},
+        {"a folder the opener would take for an option", "-data", "exit 0", "Couldn't open the data folder. It is at: "},
+        {"the opener finds no program for folders", "", "exit 3", noProgram},
+        {"the opener fails", "", "exit 4", "Couldn't open the data folder. It is at: "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -425,7 +428,7 @@ TEST(HistoryScreen, OpenDataFolderSaysWhenItCannot) {
         const std::string bin = f.dir + "/bin";
         std::filesystem::create_directories(bin);
         if (c.opener) {
-            std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nexit 0\n";
+            std::ofstream(bin + "/xdg-open") << "#!/bin/sh\n" << c.opener << "\n";
             std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
         }
         const char* oldPath = std::getenv("PATH");
@@ -434,6 +437,11 @@ TEST(HistoryScreen, OpenDataFolderSaysWhenItCannot) {
         const bool clicked = f.ui.click("Open data folder");
         plat::setEnv("PATH", savedPath);
         ASSERT_TRUE(clicked);
+        // The opener's exit is picked up by a later frame.
+        for (int k = 0; k < 400 && f.app.dataFolderNotice.empty(); ++k) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            f.ui.frame();
+        }
         f.ui.frame();
         const std::string notice = c.notice + f.app.dataDir;
         EXPECT_TRUE(probeShowsExactly(notice)) << notice;

@@ -328,4 +328,26 @@ TEST(SettingsScreen, DonationButtonWithoutAnOpenerShowsTheAddress) {
                              "https://pay.example/tarvion"));
 }
 
+// xdg-open that finds no browser exits 3 after it started; the card says so on a later frame.
+TEST(SettingsScreen, DonationButtonTellsAnOpenerThatFindsNoBrowser) {
+    SettingsScreen f("tarvion_settings_nobrowser");
+    const std::string bin = f.dir + "/bin";
+    std::filesystem::create_directories(bin);
+    std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nexit 3\n";
+    std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
+    PathGuard path(bin + ":/usr/bin:/bin");
+    f.app.donateService = "Test Pay";
+    f.app.donateUrl = "https://pay.example/tarvion";
+    f.ui.frame();
+    f.ui.frame();
+    ASSERT_TRUE(f.ui.click("Support on Test Pay"));
+    for (int k = 0; k < 400 && f.app.donateNotice.empty(); ++k) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        f.ui.frame();
+    }
+    f.ui.frame();
+    EXPECT_TRUE(f.ui.hasText("Couldn't find a program that opens web pages. Open this address in your browser: "
+                             "https://pay.example/tarvion"));
+}
+
 }  // namespace

@@ -30,4 +30,6 @@ bool documentsFolder(std::string& path) { return userDir("XDG_DOCUMENTS_DIR", "D
 
 bool picturesFolder(std::string& path) { return userDir("XDG_PICTURES_DIR", "Pictures", path); }
 
+bool gamesRunUnderProton() { return true; }
+
 }  // namespace plat

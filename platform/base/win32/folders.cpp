@@ -22,4 +22,6 @@ bool documentsFolder(std::string& path) { return shellFolder(CSIDL_PERSONAL, pat
 
 bool picturesFolder(std::string& path) { return shellFolder(CSIDL_MYPICTURES, path); }
 
+bool gamesRunUnderProton() { return false; }
+
 }  // namespace plat

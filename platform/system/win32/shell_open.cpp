@@ -8,7 +8,9 @@
 
 namespace plat {
 
-OpenResult openExternal(const std::string& target) {
+OpenResult openExternal(const std::string& target, uint64_t* watch) {
+    // The shell call returns with the outcome, so there is nothing to watch.
+    if (watch) *watch = 0;
     if (target.empty() || target[0] == '-') return OpenResult::Failed;
     // Explorer may start COM objects of its own on this thread.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
@@ -21,5 +23,7 @@ OpenResult openExternal(const std::string& target) {
     if (code > 32) return OpenResult::Opened;
     return code == SE_ERR_NOASSOC ? OpenResult::NoOpener : OpenResult::Failed;
 }
+
+OpenResult openerOutcome(uint64_t) { return OpenResult::Opened; }
 
 }  // namespace plat

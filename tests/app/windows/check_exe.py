@@ -4,14 +4,16 @@
 - RT_RCDATA 200 holds exactly the model pack the native build embeds (same bytes, same
   SHA-256);
 - the application manifest (RT_MANIFEST 1) sets the UTF-8 active code page and
-  per-monitor DPI awareness;
-- a version block (RT_VERSION 1) names the program and its version.
+  per-monitor DPI awareness, and asks to run as the invoker (no elevation);
+- a version block (RT_VERSION 1) names the program and its version;
+- it carries no debug sections and no symbol table (a release build is stripped).
 
 usage: check_exe.py TARVION_EXE NATIVE_PACK VERSION
 """
 import hashlib
 import struct
 import sys
+import xml.etree.ElementTree as ElementTree
 
 RT_RCDATA, RT_VERSION, RT_MANIFEST = 10, 16, 24
 
@@ -27,16 +29,30 @@ class Pe:
         if d[pe:pe + 4] != b"PE\0\0":
             raise ValueError("no PE signature")
         sections, optional_size = struct.unpack_from("<H", d, pe + 6)[0], struct.unpack_from("<H", d, pe + 20)[0]
+        self.symbol_table, self.symbol_count = struct.unpack_from("<II", d, pe + 12)
         optional = pe + 24
         magic = struct.unpack_from("<H", d, optional)[0]
         directories = optional + (112 if magic == 0x20B else 96)
         self.resource_rva = struct.unpack_from("<I", d, directories + 2 * 8)[0]
         self.sections = []
+        self.section_names = []
         table = optional + optional_size
         for i in range(sections):
             s = table + 40 * i
             vsize, vaddr, rsize, raw = struct.unpack_from("<IIII", d, s + 8)
             self.sections.append((vaddr, max(vsize, rsize), raw))
+            self.section_names.append(self._section_name(d[s:s + 8]))
+
+    def _section_name(self, raw):
+        """A name of up to 8 bytes, or "/N": offset N into the string table after the symbols
+        (where the linker puts the long names, such as those of the debug sections)."""
+        name = raw.rstrip(b"\0").decode("latin-1")
+        if name.startswith("/") and name[1:].isdigit() and self.symbol_table:
+            start = self.symbol_table + 18 * self.symbol_count + int(name[1:])
+            end = self.data.find(b"\0", start)
+            if start < len(self.data) and end > start:
+                return self.data[start:end].decode("latin-1")
+        return name
 
     def offset(self, rva):
         for vaddr, size, raw in self.sections:
@@ -74,6 +90,21 @@ class Pe:
         return None
 
 
+def execution_level_problems(text):
+    """The manifest must ask for the invoker's rights, without UI access, exactly once."""
+    try:
+        root = ElementTree.fromstring(text)
+    except ElementTree.ParseError as e:
+        return [f"the manifest is no XML: {e}"]
+    levels = [e for e in root.iter() if e.tag.endswith("}requestedExecutionLevel")]
+    if len(levels) != 1:
+        return [f"the manifest has {len(levels)} requestedExecutionLevel elements instead of 1"]
+    level, ui_access = levels[0].get("level"), levels[0].get("uiAccess", "false")
+    if level != "asInvoker" or ui_access != "false":
+        return [f"the manifest asks for level {level!r}, uiAccess {ui_access!r} instead of asInvoker without"]
+    return []
+
+
 def main():
     exe, pack_path, version = sys.argv[1:4]
     pe = Pe(exe)
@@ -95,6 +126,7 @@ def main():
     for needle in ("<activeCodePage", ">UTF-8</activeCodePage>", "PerMonitorV2", "true/pm"):
         if needle not in text:
             failures.append(f"the manifest lacks {needle}")
+    failures += execution_level_problems(text)
 
     block = pe.resource(RT_VERSION, 1)
     if not block:
@@ -104,10 +136,18 @@ def main():
             if needle.encode("utf-16-le") not in block:
                 failures.append(f"the version resource lacks {needle}")
 
+    debug = [name for name in pe.section_names if name.startswith(".debug") or name.startswith("/")]
+    print(f"sections: {' '.join(pe.section_names)}")
+    if debug:
+        failures.append(f"debug sections left in: {' '.join(debug)}")
+    if pe.symbol_table or pe.symbol_count:
+        failures.append(f"a symbol table of {pe.symbol_count} entries left in")
+
     for f in failures:
         print("FAIL:", f)
     if not failures:
-        print("resources: model pack, manifest (UTF-8 code page, per-monitor DPI) and version block present")
+        print("resources: model pack, manifest (UTF-8 code page, per-monitor DPI, as invoker) and version block "
+              "present; no debug sections or symbols")
     return 1 if failures else 0
 
 

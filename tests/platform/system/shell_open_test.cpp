@@ -1,5 +1,5 @@
-// The system opener: what is refused before anything starts, and a missing opener told
-// from a started one (a stand-in xdg-open on PATH records its arguments).
+// The system opener: what is refused before anything starts, a missing opener told from a
+// started one, and a started one's exit (stand-in xdg-open scripts on PATH).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -66,6 +66,50 @@ TEST_F(OpenerPath, StartedOpenerGetsTheTargetAsOneArgument) {
     fs::remove(record());
     EXPECT_TRUE(plat::openFolder("/tmp/some folder"));
     EXPECT_EQ(recorded(), "/tmp/some folder\n");
+}
+
+// The opener's exit is what tells whether the target was shown: xdg-open exits 3 when no
+// program on the system takes the target. The call itself never waits for it.
+TEST_F(OpenerPath, ExitOfAStartedOpenerIsItsOutcome) {
+    const struct {
+        const char* name;
+        const char* script;
+        plat::OpenResult outcome;
+    } cases[] = {
+        {"shown", "exit 0", plat::OpenResult::Opened},
+        {"no program takes folders", "sleep 1; exit 3", plat::OpenResult::NoOpener},
+        {"the program failed", "exit 4", plat::OpenResult::Failed},
+        {"killed", "kill -9 $$", plat::OpenResult::Failed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ofstream(dir_ / "bin" / "xdg-open") << "#!/bin/sh\n" << c.script << "\n";
+        fs::permissions(dir_ / "bin" / "xdg-open", fs::perms::owner_all);
+        setenv("PATH", ((dir_ / "bin").string() + ":/usr/bin:/bin").c_str(), 1);
+        uint64_t watch = 0;
+        const auto before = std::chrono::steady_clock::now();
+        ASSERT_EQ(plat::openExternal("/tmp/some folder", &watch), plat::OpenResult::Pending);
+        EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
+        ASSERT_NE(watch, 0u);
+        plat::OpenResult got = plat::OpenResult::Pending;
+        for (int k = 0; k < 400 && got == plat::OpenResult::Pending; ++k) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            got = plat::openerOutcome(watch);
+        }
+        EXPECT_EQ(got, c.outcome);
+        EXPECT_EQ(plat::openerOutcome(watch), plat::OpenResult::Opened);  // told once, then forgotten
+    }
+}
+
+// Refusals and a missing opener are final at once: nothing to watch.
+TEST_F(OpenerPath, FinalOutcomesNeedNoWatch) {
+    uint64_t watch = 99;
+    EXPECT_EQ(plat::openExternal("-h", &watch), plat::OpenResult::Failed);
+    EXPECT_EQ(watch, 0u);
+    setenv("PATH", (dir_ / "bin").c_str(), 1);  // empty folder
+    watch = 99;
+    EXPECT_EQ(plat::openExternal("/tmp", &watch), plat::OpenResult::NoOpener);
+    EXPECT_EQ(watch, 0u);
 }
 
 TEST_F(OpenerPath, NoOpenerOnThePath) {
