@@ -26,7 +26,12 @@ foreach(suite platform integration updater app)
   target_link_libraries(${suite}_win32_tests PRIVATE ${links} GTest::gtest GTest::gtest_main)
   add_dependencies(${suite}_win32_tests updater_dummy_exe)
   # The tests of one suite share registry keys, injected input and the clipboard of the
-  # one Wine session, so they take turns; the suites run beside each other.
+  # one Wine session, so they take turns; the suites run beside each other, except that
+  # those with windows (the platform's and the shell's) share the one foreground window.
+  set(lock wine_${suite})
+  if(suite STREQUAL "platform" OR suite STREQUAL "app")
+    set(lock wine_desktop)
+  endif()
   gtest_discover_tests(${suite}_win32_tests DISCOVERY_MODE PRE_TEST
-    WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}" PROPERTIES LABELS ${suite} RESOURCE_LOCK wine_${suite})
+    WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}" PROPERTIES LABELS ${suite} RESOURCE_LOCK ${lock})
 endforeach()
