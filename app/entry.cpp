@@ -27,7 +27,7 @@ const char* const kWindowTitle = "Tarvion - Sensitivity Finder";
 constexpr int32_t kClipboardHandOverMs = 3000;
 
 // Ends a failed start-up: the message (a box only in interactive runs), the window gone,
-// the scan thread joined. The exit code is 1.
+// the scan thread joined, the update check stopped. The exit code is 1.
 int startupFailure(App& app, const char* text) {
     plat::reportError(text, !isUnattended(app));
     if (ImGui::GetCurrentContext()) {
@@ -38,6 +38,7 @@ int startupFailure(App& app, const char* text) {
     plat::destroyGlWindow(app.hwnd);
     app.hwnd = nullptr;
     joinDetectionThread(app);
+    updater::stopAtExit();
     return 1;
 }
 
@@ -80,6 +81,9 @@ void shutDown(App& app) {
     setRawInputSink(app, false);
     plat::stopRawMouse();
     joinDetectionThread(app);
+    // The updater's threads are detached and may still be downloading: no partial file
+    // stays behind, and a swap under way is not cut off.
+    updater::stopAtExit();
     app.saveSettings();
     plat::releaseClipboard(kClipboardHandOverMs);
     shutdownAudio();
@@ -131,6 +135,7 @@ int runTarvion(const std::vector<std::string>& args) {
         // No window at all: no box either, there is nothing to show it on.
         plat::reportError("Could not create the window.", false);
         joinDetectionThread(app);
+        updater::stopAtExit();
         return 1;
     }
     if (!loadGlFunctions()) return startupFailure(app, "Your graphics driver does not support OpenGL 3.3.");
