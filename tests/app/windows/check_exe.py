@@ -5,7 +5,9 @@
   SHA-256);
 - the application manifest (RT_MANIFEST 1) sets the UTF-8 active code page and
   per-monitor DPI awareness;
-- a version block (RT_VERSION 1) names the program and its version.
+- a version block (RT_VERSION 1) names the program and its version;
+- it names no XInput DLL, so it never loads one: Wine's XInput, freed at shutdown, leaves
+  a thread running into its unloaded code (a page fault at exit, now and then).
 
 usage: check_exe.py TARVION_EXE NATIVE_PACK VERSION
 """
@@ -104,10 +106,13 @@ def main():
             if needle.encode("utf-16-le") not in block:
                 failures.append(f"the version resource lacks {needle}")
 
+    if b"xinput" in pe.data.lower():
+        failures.append("it names an XInput DLL (the UI backend's gamepad support is on)")
+
     for f in failures:
         print("FAIL:", f)
     if not failures:
-        print("resources: model pack, manifest (UTF-8 code page, per-monitor DPI) and version block present")
+        print("resources: model pack, manifest (UTF-8 code page, per-monitor DPI) and version block present; no XInput")
     return 1 if failures else 0
 
 
