@@ -31,7 +31,7 @@ constexpr int kRaiseAttempts = 50;
 constexpr int32_t kClipboardHandOverMs = 3000;
 
 // Ends a failed start-up: the message (a box only in interactive runs), the window gone,
-// the scan thread joined. The exit code is 1.
+// the scan thread joined, the update check stopped. The exit code is 1.
 int startupFailure(App& app, const char* text) {
     plat::reportError(text, !isUnattended(app));
     if (ImGui::GetCurrentContext()) {
@@ -42,6 +42,7 @@ int startupFailure(App& app, const char* text) {
     plat::destroyGlWindow(app.hwnd);
     app.hwnd = nullptr;
     joinDetectionThread(app);
+    updater::stopAtExit();
     return 1;
 }
 
@@ -92,6 +93,9 @@ void shutDown(App& app) {
     setRawInputSink(app, false);
     plat::stopRawMouse();
     joinDetectionThread(app);
+    // The updater's threads are detached and may still be downloading: no partial file
+    // stays behind, and a swap under way is not cut off.
+    updater::stopAtExit();
     app.saveSettings();
     // The last write to the profile: a copy started now (the update's restart) may go on.
     plat::releaseProfileFolder();
@@ -151,6 +155,7 @@ int runTarvion(const std::vector<std::string>& args) {
         // No window at all: no box either, there is nothing to show it on.
         plat::reportError("Could not create the window.", false);
         joinDetectionThread(app);
+        updater::stopAtExit();
         return 1;
     }
     if (!loadGlFunctions()) return startupFailure(app, "Your graphics driver does not support OpenGL 3.3.");

@@ -19,6 +19,10 @@ set(TARVION_TSAN OFF)
 target_link_libraries(tarvion_platform_base PUBLIC shell32)
 
 set(TARVION_IMGUI_BACKEND win32)
+# No gamepad input: the backend would otherwise load an XInput DLL on the first frame and
+# free it at shutdown. Wine's XInput has a thread that, when the DLL is freed, still runs
+# one instruction past its last call into code that is gone: the page fault at exit.
+set(TARVION_IMGUI_BACKEND_DEFINES IMGUI_IMPL_WIN32_DISABLE_GAMEPAD)
 set(TARVION_IMGUI_LIBS opengl32 gdi32 user32 imm32 dwmapi)
 set(TARVION_OS_LIBS opengl32 gdi32 user32 winmm bcrypt winhttp ole32 advapi32 shell32)
 

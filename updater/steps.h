@@ -1,8 +1,13 @@
 #pragma once
 // The steps behind the check and the install, for the updater's own threads and its tests.
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <vector>
 
+#include "platform/system/net.h"
 #include "updater/updater.h"
 
 namespace updater {
@@ -17,11 +22,29 @@ std::string withCacheBuster(const std::string& location, int64_t now);
 // The four values of a manifest and whether they offer a newer version than kVersion.
 UpdateInfo parseManifest(const std::string& text);
 
+// What the program's exit must settle with the updater's detached threads: it stops their
+// downloads and deletes the files they were writing, and lets a swap under way finish.
+struct ExitControl {
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::string> partialFiles;  // downloads being written (under mutex)
+    int busy = 0;                           // threads inside a download or a swap (under mutex)
+};
+
+// The program's exit: stop every download, delete what they wrote, and wait up to waitMs
+// for the threads to leave (a download blocked in the network is not waited for longer).
+void stopForExit(ExitControl& control, int waitMs);
+
+// The progress rule of the updater's downloads; tests shorten it.
+plat::DownloadProgressRule& downloadProgressRule();
+
 // Downloads the manifest into a temporary file and reads it: the override alone when one is
 // given, else the default location and then the fallback. The temporary file is deleted on
-// every path. False when no manifest could be had.
+// every path. False when no manifest could be had (or the exit stopped it).
 bool fetchManifest(const std::string& overrideUrl, const std::string& defaultUrl,
-                   const std::string& fallbackUrl, int64_t now, std::string& text);
+                   const std::string& fallbackUrl, int64_t now, std::string& text,
+                   ExitControl* control = nullptr);
 
 // The size, executable-header and SHA-256 tests of a downloaded executable.
 bool verifyDownload(const std::string& path, const std::string& sha256);
@@ -33,15 +56,20 @@ struct InstallOutcome {
 
 // The whole install against the executable at exePath: download to exePath + ".new", verify,
 // keep the current one as exePath + ".old", swap, and start the new one when `launch`.
-// Installed only when all of it worked, the start included; else Failed with the reason.
-InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath, bool launch);
+// Installed only when all of it worked, the start included; else Failed with the reason. A
+// new version that does not start is swapped back out again. With a control, the exit can
+// stop the download (nothing is swapped then).
+InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath, bool launch,
+                             ExitControl* control = nullptr);
 
 void deleteOldExeAt(const std::string& exePath);
 
-// How the install moves the executable and its companions. The default is the platform's;
-// tests swap it to act out a folder that refuses a move.
+// How the install moves the executable and its companions, and starts the new one. The
+// defaults are the platform's; tests swap them to act out a folder that refuses a move or a
+// build that will not start.
 struct InstallFileOps {
     bool (*replaceFile)(const std::string& from, const std::string& to);
+    bool (*launch)(const std::string& path);
 };
 InstallFileOps& installFileOps();
 
@@ -52,5 +80,9 @@ void setExecutablePathForTesting(const std::string& path, bool launch);
 // what it found, the install state and its message. With defaults it is as at start-up.
 void setPolledStateForTesting(bool checkFinished = false, const UpdateInfo& info = {},
                               int installState = UpdateIdle, const std::string& message = "");
+
+// The running executable's path as it was when the program started: once the install has
+// moved the file aside, the system reports the new name.
+std::string startupExecutablePath();
 
 }  // namespace updater

@@ -1,7 +1,9 @@
 #include "updater/updater.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <chrono>
 #include <climits>
 #include <ctime>
 #include <exception>
@@ -28,6 +30,10 @@ const char* const kMsgDownloadFailed = "Download failed - check your internet co
 const char* const kMsgNotVerified = "The download didn't pass verification, so nothing was changed.";
 const char* const kMsgNotInstalled = "Couldn't install the update - your current version is unchanged.";
 const char* const kMsgNotNewer = "There is no newer version to install.";
+const char* const kMsgStopped = "The update was stopped.";
+
+// How long the exit waits for an update thread to stop its download or finish a swap.
+constexpr int kExitWaitMs = 2000;
 
 // Lives for the whole process and is never destroyed: the detached threads may still use it
 // while the program ends.
@@ -38,14 +44,21 @@ struct State {
     std::atomic<bool> checkFinished{false};
     UpdateInfo latestInfo;
     std::string manifestOverride;
+    // Taken before main runs: once the install has moved the file aside, the system
+    // reports the new name, and a second install would work on that one.
+    std::string startupExePath = plat::runningExecutablePath();
     std::string exePathForTesting;
     bool launchAfterInstall = true;
+    ExitControl exit;
 };
 
 State& state() {
     static State* s = new State;
     return *s;
 }
+
+// The state (and with it the executable's path) is made before main runs.
+[[maybe_unused]] State& stateAtLoad = state();
 
 void setUpdateFailed(const std::string& message) {
     State& s = state();
@@ -56,7 +69,71 @@ void setUpdateFailed(const std::string& message) {
 
 std::string executablePath() {
     const State& s = state();
-    return s.exePathForTesting.empty() ? plat::runningExecutablePath() : s.exePathForTesting;
+    return s.exePathForTesting.empty() ? s.startupExePath : s.exePathForTesting;
+}
+
+// A thread's stay inside a download or a swap, as the exit sees it. Entering fails once the
+// exit has begun.
+class ExitScope {
+public:
+    explicit ExitScope(ExitControl* control) : control_(control) {
+        if (!control_) return;
+        std::lock_guard<std::mutex> lock(control_->mutex);
+        if (control_->stop.load()) {
+            refused_ = true;
+            return;
+        }
+        ++control_->busy;
+    }
+    ~ExitScope() {
+        if (!control_ || refused_) return;
+        std::lock_guard<std::mutex> lock(control_->mutex);
+        for (const std::string& path : files_) forget(path);
+        --control_->busy;
+        control_->changed.notify_all();
+    }
+    ExitScope(const ExitScope&) = delete;
+    ExitScope& operator=(const ExitScope&) = delete;
+
+    bool refused() const { return refused_; }
+    bool stopped() const { return control_ && control_->stop.load(); }
+    const std::atomic<bool>* stopFlag() const { return control_ ? &control_->stop : nullptr; }
+
+    // A file being written that the exit must delete.
+    void watchFile(const std::string& path) {
+        if (!control_) return;
+        std::lock_guard<std::mutex> lock(control_->mutex);
+        control_->partialFiles.push_back(path);
+        files_.push_back(path);
+    }
+    // The file is no longer partial. False when the exit has begun meanwhile: the caller
+    // then deletes it and goes no further.
+    bool settle(const std::string& path) {
+        if (!control_) return true;
+        std::lock_guard<std::mutex> lock(control_->mutex);
+        forget(path);
+        files_.erase(std::remove(files_.begin(), files_.end(), path), files_.end());
+        return !control_->stop.load();
+    }
+
+private:
+    void forget(const std::string& path) {
+        auto& list = control_->partialFiles;
+        auto at = std::find(list.begin(), list.end(), path);
+        if (at != list.end()) list.erase(at);
+    }
+
+    ExitControl* control_;
+    bool refused_ = false;
+    std::vector<std::string> files_;
+};
+
+plat::DownloadOptions downloadOptions(uint64_t maxBytes, const ExitScope& scope) {
+    plat::DownloadOptions options;
+    options.maxBytes = maxBytes;
+    options.progress = downloadProgressRule();
+    options.stop = scope.stopFlag();
+    return options;
 }
 
 // The executable's own file name ("Tarvion.exe" on Windows, "tarvion" on Linux), so the
@@ -101,7 +178,7 @@ void checkThread(std::string overrideUrl) {
     try {
         std::string text;
         if (fetchManifest(overrideUrl, kDefaultManifestUrl, kFallbackManifestUrl,
-                          static_cast<int64_t>(std::time(nullptr)), text)) {
+                          static_cast<int64_t>(std::time(nullptr)), text, &s.exit)) {
             UpdateInfo info = parseManifest(text);
             std::lock_guard<std::mutex> lock(s.updateMutex);
             s.latestInfo = info;
@@ -115,7 +192,7 @@ void checkThread(std::string overrideUrl) {
 void installThread(UpdateInfo info, std::string exePath, bool launch) {
     InstallOutcome outcome;
     try {
-        outcome = installUpdate(info, exePath, launch);
+        outcome = installUpdate(info, exePath, launch, &state().exit);
     } catch (const std::exception&) {
         outcome.state = UpdateFailed;
         outcome.message = kMsgNotInstalled;
@@ -225,15 +302,19 @@ UpdateInfo parseManifest(const std::string& text) {
 }
 
 bool fetchManifest(const std::string& overrideUrl, const std::string& defaultUrl,
-                   const std::string& fallbackUrl, int64_t now, std::string& text) {
+                   const std::string& fallbackUrl, int64_t now, std::string& text, ExitControl* control) {
     text.clear();
+    ExitScope scope(control);
+    if (scope.refused()) return false;
     const std::string temp = plat::makeTempFile("", "qxu");
     if (temp.empty()) return false;
+    scope.watchFile(temp);
+    const plat::DownloadOptions options = downloadOptions(kManifestMaxBytes, scope);
     const std::string location = overrideUrl.empty() ? defaultUrl : overrideUrl;
-    bool ok = plat::downloadToFile(withCacheBuster(location, now), temp, kManifestMaxBytes);
+    bool ok = plat::downloadToFile(withCacheBuster(location, now), temp, options);
     // The fallback stands in for the built-in location only, never for a given one.
-    if (!ok && overrideUrl.empty() && !fallbackUrl.empty())
-        ok = plat::downloadToFile(withCacheBuster(fallbackUrl, now), temp, kManifestMaxBytes);
+    if (!ok && overrideUrl.empty() && !fallbackUrl.empty() && !scope.stopped())
+        ok = plat::downloadToFile(withCacheBuster(fallbackUrl, now), temp, options);
     if (ok) plat::readFileCapped(temp, kManifestMaxBytes, text);  // unreadable reads as empty
     plat::deleteFile(temp);
     return ok;
@@ -279,7 +360,8 @@ bool verifyDownload(const std::string& path, const std::string& sha256) {
     return !digest.empty() && digest == lowered(sha256);
 }
 
-InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath, bool launch) {
+InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath, bool launch,
+                             ExitControl* control) {
     InstallOutcome out;
     out.state = UpdateFailed;
     // Never install what the check did not offer: the same or an older version.
@@ -291,9 +373,15 @@ InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath,
         out.message = kMsgNotInstalled;
         return out;
     }
+    ExitScope scope(control);
+    if (scope.refused()) {
+        out.message = kMsgStopped;
+        return out;
+    }
     const std::string newFile = exePath + ".new";
     const std::string oldFile = exePath + ".old";
     plat::deleteFile(newFile);
+    scope.watchFile(newFile);
     // A folder we cannot write to is a permission problem, not a network one: say so
     // before downloading anything.
     if (!plat::writeWholeFile(newFile, std::string())) {
@@ -301,14 +389,20 @@ InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath,
         out.message = noPermissionMessage(exePath);
         return out;
     }
-    if (!plat::downloadToFile(info.url, newFile, kExecutableMaxBytes)) {
+    if (!plat::downloadToFile(info.url, newFile, downloadOptions(kExecutableMaxBytes, scope))) {
         plat::deleteFile(newFile);
-        out.message = kMsgDownloadFailed;
+        out.message = scope.stopped() ? kMsgStopped : kMsgDownloadFailed;
         return out;
     }
     if (!verifyDownload(newFile, info.sha256)) {
         plat::deleteFile(newFile);
         out.message = kMsgNotVerified;
+        return out;
+    }
+    // From here on the exit waits for the swap instead of cutting it off.
+    if (!scope.settle(newFile)) {
+        plat::deleteFile(newFile);
+        out.message = kMsgStopped;
         return out;
     }
     if (!plat::markExecutable(newFile)) {
@@ -323,21 +417,22 @@ InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath,
         out.message = noPermissionMessage(exePath);
         return out;
     }
+    // Nothing is left under the executable's name: say where the program went.
+    const auto strandedMessage = [&](const std::string& what) {
+        return what + ", and putting the current version back failed too: it is now \"" + oldFile +
+               "\". Rename it back to \"" + exePath + "\" to start Tarvion again.";
+    };
     if (!ops.replaceFile(newFile, exePath)) {
-        if (ops.replaceFile(oldFile, exePath)) {
-            out.message = kMsgNotInstalled;
-        } else {
-            // Nothing is left under the executable's name: say where the program went.
-            out.message = "Couldn't install the update, and putting the current version back failed too: it is now \"" +
-                          oldFile + "\". Rename it back to \"" + exePath + "\" to start Tarvion again.";
-        }
+        out.message = ops.replaceFile(oldFile, exePath) ? kMsgNotInstalled
+                                                         : strandedMessage("Couldn't install the update");
         return out;
     }
-    // A new version that cannot be started must not end this one: the program stays open
-    // (state Failed) and says what happened.
-    if (launch && !plat::launchExecutable(exePath)) {
-        out.message = "Updated to " + info.version +
-                      ", but the new version could not be started. Close Tarvion and start it again.";
+    // A new version that cannot be started must not stay in place: the next start would
+    // fail too. The current one goes back (over it) and stays open.
+    if (launch && !ops.launch(exePath)) {
+        out.message = ops.replaceFile(oldFile, exePath)
+                          ? "Tarvion " + info.version + " would not start, so your current version was put back."
+                          : strandedMessage("Tarvion " + info.version + " would not start");
         return out;
     }
     out.state = UpdateInstalled;
@@ -346,9 +441,27 @@ InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath,
 }
 
 InstallFileOps& installFileOps() {
-    static InstallFileOps ops{plat::replaceFile};
+    static InstallFileOps ops{plat::moveExecutable, plat::launchExecutable};
     return ops;
 }
+
+plat::DownloadProgressRule& downloadProgressRule() {
+    static plat::DownloadProgressRule rule;
+    return rule;
+}
+
+void stopForExit(ExitControl& control, int waitMs) {
+    std::unique_lock<std::mutex> lock(control.mutex);
+    control.stop.store(true);
+    // A download blocked in the network may not notice the stop for a while, and the
+    // process may end before it does: its file goes now (on Windows it is opened for that).
+    for (const std::string& path : control.partialFiles) plat::deleteFile(path);
+    control.changed.wait_for(lock, std::chrono::milliseconds(waitMs), [&] { return control.busy == 0; });
+}
+
+void stopAtExit() { stopForExit(state().exit, kExitWaitMs); }
+
+std::string startupExecutablePath() { return state().startupExePath; }
 
 void deleteOldExeAt(const std::string& exePath) {
     if (!exePath.empty()) plat::deleteFile(exePath + ".old");

@@ -40,6 +40,10 @@ void installAsync();
 // Deletes the previous executable an earlier update left beside this one.
 void deleteOldExe();
 
+// At the program's exit: a download of the check or the install is stopped and its partial
+// file deleted; a swap under way is let finish (both waited for a short while at most).
+void stopAtExit();
+
 // The string value of "key" in a manifest text, found by a text search rather than a JSON
 // parser; "" when the key or its value is missing.
 std::string extractManifestValue(const std::string& text, const std::string& key);

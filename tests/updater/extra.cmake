@@ -1,12 +1,17 @@
 # The updater tests serve files from a loopback HTTP server in Python and install a small
-# stand-in executable that marks that it was started.
+# stand-in executable that marks that it was started; a probe program moves itself aside as
+# the install does.
 if(TARGET updater_tests)
   find_package(Python3 COMPONENTS Interpreter REQUIRED)
   add_executable(updater_dummy_exe "${CMAKE_CURRENT_SOURCE_DIR}/updater/dummy/dummy_main.cpp")
   target_compile_options(updater_dummy_exe PRIVATE ${TARVION_WARNINGS})
-  add_dependencies(updater_tests updater_dummy_exe)
+  add_executable(updater_path_probe "${CMAKE_CURRENT_SOURCE_DIR}/updater/probe/path_probe_main.cpp")
+  target_compile_options(updater_path_probe PRIVATE ${TARVION_WARNINGS})
+  target_link_libraries(updater_path_probe PRIVATE tarvion_updater)
+  add_dependencies(updater_tests updater_dummy_exe updater_path_probe)
   target_compile_definitions(updater_tests PRIVATE
     TARVION_PYTHON="${Python3_EXECUTABLE}"
     UPDATER_SERVER_SCRIPT="${CMAKE_CURRENT_SOURCE_DIR}/updater/loopback_server.py"
-    UPDATER_DUMMY_EXE="$<TARGET_FILE:updater_dummy_exe>")
+    UPDATER_DUMMY_EXE="$<TARGET_FILE:updater_dummy_exe>"
+    UPDATER_PATH_PROBE="$<TARGET_FILE:updater_path_probe>")
 endif()

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <iterator>
 #include <random>
 #include <sstream>
@@ -68,9 +70,11 @@ public:
         }
     }
     ~LoopbackServer() {
-        writeAll(dir_.path() / "stop", "");
+        stop();
         std::this_thread::sleep_for(std::chrono::milliseconds(120));
     }
+    // Ends the server and the answers it is still trickling or holding.
+    void stop() const { writeAll(dir_.path() / "stop", ""); }
     bool ready() const { return port_ != 0; }
     std::string url(const std::string& path) const {
         return "http://127.0.0.1:" + std::to_string(port_) + path;
@@ -88,5 +92,19 @@ private:
     TempDir dir_;
     int port_ = 0;
 };
+
+// Runs `body` on its own thread and gives it `limit`. When it is still running then, the
+// server is stopped (so the body ends after all) and the result is false: it would have
+// gone on for as long as the server liked.
+inline bool endsWithin(std::chrono::seconds limit, const LoopbackServer& server, const std::function<void()>& body) {
+    std::future<void> done = std::async(std::launch::async, body);
+    if (done.wait_for(limit) == std::future_status::ready) {
+        done.get();
+        return true;
+    }
+    server.stop();
+    done.get();
+    return false;
+}
 
 }  // namespace updater_test

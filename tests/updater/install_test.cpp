@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <cstdio>
 
 #include "platform/base/atomic_file.h"
 #include "platform/system/exe.h"
@@ -277,20 +279,128 @@ TEST_F(InstallMoves, AFailedWayBackIsSaidAndNamesBothFiles) {
     EXPECT_EQ(readAll(exe + ".old"), oldBuild);
 }
 
-TEST_F(InstallFixture, ANewVersionThatCannotBeStartedKeepsThisOneOpenAndSaysSo) {
+std::vector<std::string> entriesOf(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(InstallFixture, ANewVersionThatCannotBeStartedIsSwappedBackOut) {
     // Passes every check (size, header, hash) but is no program the system can run.
     std::string body = plat::executableMagic() + std::string("not really a program");
     body.resize(600000, '\x01');
     server.serve("unstartable", body);
     writeAll(dir.str("unstartable"), body);
-    const updater::InstallOutcome out =
-        updater::installUpdate(info(plat::sha256File(dir.str("unstartable")), "/unstartable"), exe, true);
-    EXPECT_EQ(out.state, updater::UpdateFailed) << "Installed would end this program with nothing running";
-    EXPECT_EQ(out.message,
-              "Updated to 2.2.0, but the new version could not be started. Close Tarvion and start it again.");
-    // The swap itself stands.
-    EXPECT_EQ(readAll(exe), body);
+    const std::vector<std::string> before = entriesOf(dir.path());
+    // The player's retry meets the same folder and ends the same way: nothing piles up.
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        const updater::InstallOutcome out =
+            updater::installUpdate(info(plat::sha256File(dir.str("unstartable")), "/unstartable"), exe, true);
+        EXPECT_EQ(out.state, updater::UpdateFailed) << "Installed would end this program with nothing running";
+        EXPECT_EQ(out.message, "Tarvion 2.2.0 would not start, so your current version was put back.");
+        EXPECT_TRUE(readAll(exe) == oldBuild) << "attempt " << attempt << ": the current version is not back";
+        EXPECT_EQ(entriesOf(dir.path()), before) << "attempt " << attempt;
+    }
+}
+
+TEST_F(InstallMoves, ABuildThatWillNotStartAndNoWayBackIsSaid) {
+    updater::installFileOps().launch = [](const std::string&) { return false; };
+    FailingMoves::failFrom = 3;  // the swap works; the way back does not
+    FailingMoves::failTo = 3;
+    const updater::InstallOutcome out = updater::installUpdate(info(digest), exe, true);
+    EXPECT_EQ(out.state, updater::UpdateFailed);
+    EXPECT_EQ(out.message, "Tarvion 2.2.0 would not start, and putting the current version back failed too: it is "
+                           "now \"" + exe + ".old\". Rename it back to \"" + exe + "\" to start Tarvion again.");
     EXPECT_EQ(readAll(exe + ".old"), oldBuild);
+}
+
+// The updater's downloads under a short progress rule: 1 KiB every 2 s.
+class InstallDeadline : public InstallFixture {
+protected:
+    void SetUp() override {
+        InstallFixture::SetUp();
+        saved = updater::downloadProgressRule();
+        updater::downloadProgressRule() = plat::DownloadProgressRule{1024, 2};
+    }
+    void TearDown() override { updater::downloadProgressRule() = saved; }
+    plat::DownloadProgressRule saved{};
+};
+
+TEST_F(InstallDeadline, ADownloadThatKeepsNoPaceEndsInTheFailureCard) {
+    updater::InstallOutcome out;
+    EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server,
+                           [&] { out = updater::installUpdate(info(digest, "/trickle/600000"), exe, false); }))
+        << "the download was never given up";
+    EXPECT_EQ(out.state, updater::UpdateFailed);
+    EXPECT_EQ(out.message, kDownloadFailed);
+    expectUnchanged();
+}
+
+TEST_F(InstallFixture, TheExitStopsADownloadAndDeletesWhatItWrote) {
+    updater::ExitControl control;
+    updater::InstallOutcome out;
+    const fs::path partial = exe + ".new";
+    EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server, [&] {
+        std::thread install([&] { out = updater::installUpdate(info(digest, "/trickle/600000"), exe, true, &control); });
+        for (int i = 0; i < 200 && server.requests().empty(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_TRUE(fs::exists(partial));
+        updater::stopForExit(control, 2000);
+        // Gone when the exit goes on, whether or not the download has noticed yet.
+        EXPECT_FALSE(fs::exists(partial));
+        install.join();
+    })) << "the download went on after the exit";
+    EXPECT_EQ(out.state, updater::UpdateFailed);
+    expectUnchanged();
+    EXPECT_FALSE(fs::exists(exe + ".old"));
+    // Nothing starts once the exit has begun.
+    EXPECT_EQ(updater::installUpdate(info(digest), exe, false, &control).state, updater::UpdateFailed);
+    expectUnchanged();
+}
+
+// A swap that takes its time: the exit waits for it rather than cutting it off half-way.
+struct SlowMoves {
+    static inline std::atomic<bool> inSwap{false};
+    static bool replace(const std::string& from, const std::string& to) {
+        inSwap.store(true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        return plat::replaceFile(from, to);
+    }
+};
+
+TEST_F(InstallMoves, TheExitLetsASwapUnderWayFinish) {
+    updater::installFileOps().replaceFile = &SlowMoves::replace;
+    updater::ExitControl control;
+    std::thread install([&] { updater::installUpdate(info(digest), exe, false, &control); });
+    for (int i = 0; i < 400 && !SlowMoves::inSwap.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(SlowMoves::inSwap.load());
+    updater::stopForExit(control, 5000);
+    // Both moves are done when the exit goes on.
+    EXPECT_EQ(readAll(exe), payload);
+    EXPECT_EQ(readAll(exe + ".old"), oldBuild);
+    install.join();
+}
+
+TEST(DeleteOldExe, WorksOnTheNameTheProgramStartedUnder) {
+    // The probe moves its own file to "Tarvion.moved", as an install moves it to ".old",
+    // and then clears the old companion: that of "Tarvion", never that of the moved file.
+    TempDir dir;
+    const fs::path exe = dir.path() / "Tarvion";
+    fs::copy_file(UPDATER_PATH_PROBE, exe);
+    writeAll(dir.path() / "Tarvion.old", "from the update before");
+    writeAll(dir.path() / "Tarvion.moved.old", "not ours to delete");
+    FILE* out = popen(("\"" + exe.string() + "\"").c_str(), "r");
+    ASSERT_NE(out, nullptr);
+    char line[4096] = {};
+    const bool read = std::fgets(line, sizeof line, out) != nullptr;
+    EXPECT_EQ(pclose(out), 0);
+    ASSERT_TRUE(read);
+    // What the system reports by then: the moved file.
+    EXPECT_EQ(std::string(line), exe.string() + ".moved\n");
+    EXPECT_FALSE(fs::exists(dir.path() / "Tarvion.old"));
+    EXPECT_TRUE(fs::exists(dir.path() / "Tarvion.moved.old"));
 }
 
 TEST(DeleteOldExe, RemovesOnlyTheOldCompanion) {

@@ -4,7 +4,9 @@ usage: loopback_server.py ROOT PORTFILE SECONDS
 Serves the files under ROOT, writes its port to PORTFILE once it listens, appends every
 request path to ROOT/../requests.log, and stops after SECONDS or when ROOT/../stop exists.
 Extra paths: /status/N answers with status N; /redirect?to=URL answers 302 to URL;
-/slow/NAME serves NAME after one second; /short/N promises N bytes, sends 10 and closes.
+/slow/NAME serves NAME after one second; /short/N promises N bytes, sends 10 and closes;
+/trickle/N promises N bytes and sends 2 every half second; /stall reads the request and never
+answers. The last two hold on until the client goes or the server stops.
 """
 import http.server
 import os
@@ -49,6 +51,27 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             self.end_headers()
             self.wfile.write(b"0123456789")
             self.wfile.flush()
+            self.close_connection = True
+            return
+        if parsed.path.startswith("/trickle/"):
+            total = int(parsed.path[len("/trickle/"):])
+            self.send_response(200)
+            self.send_header("Content-Length", str(total))
+            self.end_headers()
+            sent = 0
+            try:
+                while sent < total and not os.path.exists(stop_path):
+                    self.wfile.write(b"MZ"[: total - sent])
+                    self.wfile.flush()
+                    sent += 2
+                    time.sleep(0.5)
+            except OSError:
+                pass  # the client gave up
+            self.close_connection = True
+            return
+        if parsed.path == "/stall":
+            while not os.path.exists(stop_path):
+                time.sleep(0.1)
             self.close_connection = True
             return
         if parsed.path.startswith("/slow/"):

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "platform/base/atomic_file.h"
+
 extern char** environ;
 
 namespace plat {
@@ -33,6 +35,8 @@ bool markExecutable(const std::string& path) {
     if (mode & S_IROTH) mode |= S_IXOTH;
     return chmod(path.c_str(), mode) == 0;
 }
+
+bool moveExecutable(const std::string& from, const std::string& to) { return replaceFile(from, to); }
 
 bool launchExecutable(const std::string& path) {
     posix_spawn_file_actions_t actions;

@@ -13,6 +13,7 @@ struct Sink {
     uint64_t written = 0;
     uint64_t maxBytes = 0;
     bool failed = false;
+    DownloadWatch* watch = nullptr;
 };
 
 size_t writeBody(char* data, size_t size, size_t count, void* user) {
@@ -30,6 +31,12 @@ size_t writeBody(char* data, size_t size, size_t count, void* user) {
     return bytes;
 }
 
+// curl calls this about once a second while it waits, and after data arrives.
+int checkProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    Sink* sink = static_cast<Sink*>(user);
+    return sink->watch->keepGoing(sink->written) ? 0 : 1;  // non-zero aborts the transfer
+}
+
 bool curlReady() {
     static std::once_flag once;
     static bool ok = false;
@@ -40,7 +47,15 @@ bool curlReady() {
 }  // namespace
 
 bool downloadToFile(const std::string& url, const std::string& path, uint64_t maxBytes) {
+    DownloadOptions options;
+    options.maxBytes = maxBytes;
+    return downloadToFile(url, path, options);
+}
+
+bool downloadToFile(const std::string& url, const std::string& path, const DownloadOptions& options) {
     if (path.empty()) return false;
+    const uint64_t maxBytes = options.maxBytes;
+    DownloadWatch watch(options);
     if (!isAllowedDownloadUrl(url) || !curlReady()) {
         std::remove(path.c_str());
         return false;
@@ -49,6 +64,7 @@ bool downloadToFile(const std::string& url, const std::string& path, uint64_t ma
     if (!curl) return false;
     Sink sink;
     sink.maxBytes = maxBytes;
+    sink.watch = &watch;
     sink.file = std::fopen(path.c_str(), "wb");
     if (!sink.file) {
         curl_easy_cleanup(curl);
@@ -62,9 +78,11 @@ bool downloadToFile(const std::string& url, const std::string& path, uint64_t ma
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 20L);
-    // A stalled server would otherwise hold the thread (and the install state) forever.
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 60L);
+    // A stalled or trickling server would otherwise hold the thread (and the install
+    // state) for ever; the same check notices a stop.
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, checkProgress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &sink);
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxBytes));
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "Tarvion-updater");
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeBody);

@@ -28,6 +28,11 @@ bool markExecutable(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool moveExecutable(const std::string& from, const std::string& to) {
+    return MoveFileExW(win32::toWide(from).c_str(), win32::toWide(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 bool launchExecutable(const std::string& path) {
     if (path.empty()) return false;
     // The command line is the quoted path alone; CreateProcessW may write into it.

@@ -19,6 +19,7 @@ constexpr int kResolveTimeoutMs = 20000;
 constexpr int kConnectTimeoutMs = 20000;
 constexpr int kSendTimeoutMs = 30000;
 // A server that sends nothing for this long has stalled; the install must not wait for ever.
+// The progress rule may cut the waits shorter.
 constexpr int kReceiveTimeoutMs = 60000;
 constexpr DWORD kChunkBytes = 65536;
 
@@ -77,6 +78,9 @@ struct Sink {
     HANDLE file = INVALID_HANDLE_VALUE;
     uint64_t written = 0;
     uint64_t maxBytes = 0;
+    DownloadWatch* watch = nullptr;
+
+    bool keepGoing() const { return watch->keepGoing(written); }
 
     bool write(const void* data, DWORD bytes) {
         if (bytes > maxBytes || written > maxBytes - bytes) return false;
@@ -97,7 +101,7 @@ bool copyLocalFile(const std::string& url, Sink& sink) {
     bool ok = true;
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(in, chunk.data(), kChunkBytes, &got, nullptr)) {
+        if (!sink.keepGoing() || !ReadFile(in, chunk.data(), kChunkBytes, &got, nullptr)) {
             ok = false;
             break;
         }
@@ -148,7 +152,10 @@ Answer requestOnce(const std::string& url, Sink& sink, std::string& redirectTo) 
     const DWORD access = loopback ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY;
     Handle session(WinHttpOpen(L"Tarvion-updater", access, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session.h) return Answer::Failed;
-    WinHttpSetTimeouts(session.h, kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs, kReceiveTimeoutMs);
+    const int limit = sink.watch->waitLimitMs();
+    const auto capped = [limit](int ms) { return ms < limit ? ms : limit; };
+    WinHttpSetTimeouts(session.h, capped(kResolveTimeoutMs), capped(kConnectTimeoutMs), capped(kSendTimeoutMs),
+                       capped(kReceiveTimeoutMs));
 
     std::wstring wideUrl = win32::toWide(url.substr(0, url.find('#')));
     URL_COMPONENTS parts{};
@@ -169,14 +176,18 @@ Answer requestOnce(const std::string& url, Sink& sink, std::string& redirectTo) 
                                       WINHTTP_DEFAULT_ACCEPT_TYPES,
                                       parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0));
     if (!request.h) return Answer::Failed;
+    // The wait for the answer's headers has a limit of its own, not set by the above.
+    DWORD responseTimeout = static_cast<DWORD>(capped(kReceiveTimeoutMs));
+    WinHttpSetOption(request.h, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof responseTimeout);
     DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
     DWORD feature = WINHTTP_DISABLE_REDIRECTS;
     const bool policySet = WinHttpSetOption(request.h, WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy);
     const bool featureSet = WinHttpSetOption(request.h, WINHTTP_OPTION_DISABLE_FEATURE, &feature, sizeof feature);
     // Without either, WinHTTP would follow redirects onto plain http on its own.
     if (!policySet && !featureSet) return Answer::Failed;
-    if (!WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !WinHttpReceiveResponse(request.h, nullptr))
+    if (!sink.keepGoing() ||
+        !WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+        !sink.keepGoing() || !WinHttpReceiveResponse(request.h, nullptr))
         return Answer::Failed;
 
     DWORD status = 0;
@@ -202,7 +213,7 @@ Answer requestOnce(const std::string& url, Sink& sink, std::string& redirectTo) 
     std::vector<char> chunk(kChunkBytes);
     for (;;) {
         DWORD available = 0;
-        if (!WinHttpQueryDataAvailable(request.h, &available)) return Answer::Failed;
+        if (!sink.keepGoing() || !WinHttpQueryDataAvailable(request.h, &available)) return Answer::Failed;
         if (available == 0) break;
         DWORD got = 0;
         if (!WinHttpReadData(request.h, chunk.data(), available < kChunkBytes ? available : kChunkBytes, &got))
@@ -234,15 +245,25 @@ bool fetchHttp(const std::string& url, Sink& sink) {
 }  // namespace
 
 bool downloadToFile(const std::string& url, const std::string& path, uint64_t maxBytes) {
+    DownloadOptions options;
+    options.maxBytes = maxBytes;
+    return downloadToFile(url, path, options);
+}
+
+bool downloadToFile(const std::string& url, const std::string& path, const DownloadOptions& options) {
     if (path.empty()) return false;
     const std::wstring widePath = win32::toWide(path);
     if (!isAllowedDownloadUrl(url)) {
         DeleteFileW(widePath.c_str());
         return false;
     }
+    DownloadWatch watch(options);
     Sink sink;
-    sink.maxBytes = maxBytes;
-    sink.file = CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    sink.maxBytes = options.maxBytes;
+    sink.watch = &watch;
+    // Shared for deletion: the program's exit removes a download that is still being written.
+    sink.file = CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (sink.file == INVALID_HANDLE_VALUE) return false;
     bool ok = urlScheme(url) == "file" ? copyLocalFile(url, sink) : fetchHttp(url, sink);
     if (!CloseHandle(sink.file)) ok = false;

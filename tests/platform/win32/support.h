@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <iterator>
 #include <random>
 #include <sstream>
@@ -125,9 +127,11 @@ public:
         }
     }
     ~LoopbackServer() {
-        writeAll(dir_.path() / "stop", "");
+        stop();
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
     }
+    // Ends the server and the answers it is still trickling or holding.
+    void stop() const { writeAll(dir_.path() / "stop", ""); }
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
@@ -145,5 +149,19 @@ private:
     ScratchDir dir_;
     int port_ = 0;
 };
+
+// Runs `body` on its own thread and gives it `limit`. When it is still running then, the
+// server is stopped (so the body ends after all) and the result is false: it would have
+// gone on for as long as the server liked.
+inline bool endsWithin(std::chrono::seconds limit, const LoopbackServer& server, const std::function<void()>& body) {
+    std::future<void> done = std::async(std::launch::async, body);
+    if (done.wait_for(limit) == std::future_status::ready) {
+        done.get();
+        return true;
+    }
+    server.stop();
+    done.get();
+    return false;
+}
 
 }  // namespace win_test

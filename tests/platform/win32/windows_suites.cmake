@@ -2,11 +2,15 @@
 # prefix and the X server): the platform calls, the game scan and Reforger's file on a real
 # registry and drive, and the update swap of a running executable. They share the helpers
 # of tests/platform/win32, the loopback server of the updater tests (started on the Linux
-# side) and the stand-in program, built here for Windows. The shell's own (its window under
-# Wine, a second start of Tarvion.exe) link the program's libraries.
+# side), the stand-in program and the probe that moves itself aside, built here for Windows.
+# The shell's own (its window under Wine, a second start of Tarvion.exe) link the program's
+# libraries.
 add_executable(updater_dummy_exe "${CMAKE_SOURCE_DIR}/tests/updater/dummy/dummy_main.cpp")
 target_compile_options(updater_dummy_exe PRIVATE ${TARVION_WARNINGS})
 target_link_options(updater_dummy_exe PRIVATE -municode)
+add_executable(updater_path_probe "${CMAKE_SOURCE_DIR}/tests/updater/probe/path_probe_main.cpp")
+target_compile_options(updater_path_probe PRIVATE ${TARVION_WARNINGS})
+target_link_libraries(updater_path_probe PRIVATE tarvion_updater)
 
 foreach(suite platform integration updater app)
   file(GLOB srcs CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${suite}/win32/*.cpp")
@@ -21,10 +25,11 @@ foreach(suite platform integration updater app)
   target_compile_options(${suite}_win32_tests PRIVATE ${TARVION_WARNINGS})
   target_compile_definitions(${suite}_win32_tests PRIVATE TARVION_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     UPDATER_SERVER_SCRIPT="${CMAKE_SOURCE_DIR}/tests/updater/loopback_server.py"
-    UPDATER_DUMMY_EXE="$<TARGET_FILE:updater_dummy_exe>")
+    UPDATER_DUMMY_EXE="$<TARGET_FILE:updater_dummy_exe>"
+    UPDATER_PATH_PROBE="$<TARGET_FILE:updater_path_probe>")
   tarvion_unit_links(links ${suite}_win32_tests)
   target_link_libraries(${suite}_win32_tests PRIVATE ${links} GTest::gtest GTest::gtest_main)
-  add_dependencies(${suite}_win32_tests updater_dummy_exe)
+  add_dependencies(${suite}_win32_tests updater_dummy_exe updater_path_probe)
   # The tests of one suite share registry keys, injected input and the clipboard of the
   # one Wine session, so they take turns; the suites run beside each other, except that
   # those with windows (the platform's and the shell's) share the one foreground window.

@@ -6,6 +6,12 @@
 #include "platform/base/process.h"
 #include "platform/system/exe.h"
 #include "platform/system/hash.h"
+#include <algorithm>
+#include <thread>
+#include <vector>
+#include "platform/base/process.h"
+#include "platform/system/exe.h"
+#include "platform/system/hash.h"
 #include "tests/platform/win32/support.h"
 #include "updater/steps.h"
 #include "updater/updater.h"
@@ -98,6 +104,70 @@ TEST_F(RunningSwap, ADownloadThatIsNotAWindowsProgramIsRefused) {
     i.sha256 = plat::sha256File(dir.str("elf"));
     EXPECT_EQ(updater::installUpdate(i, utf8(exe), false).state, updater::UpdateFailed);
     EXPECT_EQ(readAll(exe), oldBuild);
+}
+
+
+std::vector<std::string> entriesOf(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder)) names.push_back(utf8(e.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(RunningSwap, ANewBuildThatWillNotStartIsSwappedBackOut) {
+    // Passes the size, header and hash tests, but no system can run it.
+    std::string broken = "MZ" + std::string("not really a program");
+    broken.resize(600000, '\x01');
+    server.serve("broken.exe", broken);
+    writeAll(dir.at("broken"), broken);
+    updater::UpdateInfo i = info();
+    i.url = server.url("/broken.exe");
+    i.sha256 = plat::sha256File(dir.str("broken"));
+    startOld(8000);
+    const std::vector<std::string> before = entriesOf(exe.parent_path());
+    // The player's retry meets the same folder and ends the same way: nothing piles up,
+    // and the running program's file is back under its own name.
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        const updater::InstallOutcome out = updater::installUpdate(i, utf8(exe), true);
+        EXPECT_EQ(out.state, updater::UpdateFailed) << "attempt " << attempt;
+        EXPECT_EQ(out.message, "Tarvion 2.2.0 would not start, so your current version was put back.");
+        EXPECT_TRUE(readAll(exe) == oldBuild) << "attempt " << attempt << ": the current version is not back";
+        EXPECT_EQ(entriesOf(exe.parent_path()), before) << "attempt " << attempt;
+    }
+}
+
+TEST_F(RunningSwap, TheExitStopsADownloadAndDeletesWhatItWrote) {
+    updater::ExitControl control;
+    updater::InstallOutcome out;
+    const fs::path partial = u8path(utf8(exe) + ".new");
+    EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server, [&] {
+        updater::UpdateInfo i = info();
+        i.url = server.url("/trickle/600000");
+        std::thread install([&] { out = updater::installUpdate(i, utf8(exe), true, &control); });
+        for (int k = 0; k < 200 && server.requests().empty(); ++k)
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_TRUE(fs::exists(partial));
+        updater::stopForExit(control, 2000);
+        EXPECT_FALSE(fs::exists(partial));
+        install.join();
+    })) << "the download went on after the exit";
+    EXPECT_EQ(out.state, updater::UpdateFailed);
+    EXPECT_TRUE(readAll(exe) == oldBuild) << "the running program's file changed";
+    EXPECT_FALSE(fs::exists(u8path(utf8(exe) + ".old")));
+}
+
+TEST(StartupPath, TheOldCompanionIsThatOfTheNameTheProgramStartedUnder) {
+    // The probe moves its own file to "Tarvion.exe.moved", as an install moves it to
+    // ".old", and then clears the old companion: that of "Tarvion.exe", never the other.
+    ScratchDir dir;
+    const fs::path exe = dir.at("Tarvion.exe");
+    fs::copy_file(UPDATER_PATH_PROBE, exe);
+    writeAll(dir.at("Tarvion.exe.old"), "from the update before");
+    writeAll(dir.at("Tarvion.exe.moved.old"), "not ours to delete");
+    EXPECT_TRUE(runCommand("\"" + utf8(exe) + "\" >NUL"));
+    EXPECT_FALSE(fs::exists(dir.at("Tarvion.exe.old")));
+    EXPECT_TRUE(fs::exists(dir.at("Tarvion.exe.moved.old")));
 }
 
 }  // namespace
