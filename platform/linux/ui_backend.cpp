@@ -4,6 +4,7 @@
 
 #include "imgui.h"
 #include "imgui_impl_opengl3.h"
+#include "imgui_kept_geometry.h"
 #include "imgui_impl_sdl2.h"
 #include "platform/linux/ui_events.h"
 
@@ -31,7 +32,10 @@ void uiBackendRenderDrawData() {
 }
 
 void uiBackendShutdown() {
-    if (rendererUp) ImGui_ImplOpenGL3_Shutdown();
+    if (rendererUp) {
+        releaseKeptUiGeometry();
+        ImGui_ImplOpenGL3_Shutdown();
+    }
     if (platformUp) ImGui_ImplSDL2_Shutdown();
     rendererUp = platformUp = false;
 }
