@@ -7,18 +7,16 @@
 // pixels are too.
 #include <cstdint>
 #include <functional>
-#include <vector>
 
 #include "imgui.h"
 
 struct KeptUiGeometry {
-    std::vector<ImDrawVert> vertices;
-    std::vector<uint32_t> indices;  // into vertices
-    ImTextureID texture = nullptr;
+    // Its own draw list, emptied and drawn again on a rebuild (its buffers stay allocated).
+    ImDrawList list{nullptr};
     uint64_t version = 0;  // a new value whenever the geometry is rebuilt
 };
 
-// Rebuilds `kept` from what `draw` adds to a fresh draw list that draws like `like` (its
+// Rebuilds `kept` from what `draw` adds to its draw list, set up to draw like `like` (its
 // flags, texture and the context's shared data).
 void keepUiGeometry(KeptUiGeometry& kept, const ImDrawList& like, const std::function<void(ImDrawList&)>& draw);
 
