@@ -10,6 +10,8 @@
 #
 # Work files (the base checkout, its build and the JSON of every run) go to
 # $TARVION_COMPARE_DIR, /tmp/tarvion-compare by default; a second call reuses the build.
+# $TARVION_BENCHES names the benchmark programs (default: bench_pacing bench_ui_frame
+# bench_startup), e.g. TARVION_BENCHES="bench_png_encoder bench_store_scan".
 # The base checkout is a git worktree: `git worktree remove --force DIR/base` drops it.
 # The load average is printed before every run: the machine should be quiet.
 set -euo pipefail
@@ -20,7 +22,7 @@ runs="${2:-5}"
 work="${TARVION_COMPARE_DIR:-/tmp/tarvion-compare}"
 base="$work/base"
 jobs="${TARVION_JOBS:-4}"
-benches=(bench_pacing bench_ui_frame bench_startup)
+read -r -a benches <<<"${TARVION_BENCHES:-bench_pacing bench_ui_frame bench_startup}"
 
 mkdir -p "$work"
 if [ -e "$base/.git" ]; then

@@ -2,6 +2,8 @@
 // the program so the fuzz targets can build them alone.
 #include <charconv>
 #include <cstdio>
+#include <unordered_set>
+#include <utility>
 
 #include "integration/detection.h"
 #include "integration/reforger.h"
@@ -69,17 +71,15 @@ std::string withBackslashes(std::string path) {
 
 std::vector<std::string> steamLibraries(const std::string& steamFolder, const std::string& libraryFoldersText) {
     std::vector<std::string> libraries{withBackslashes(steamFolder)};
+    // Each library lower-cased once: a list of thousands stays linear to read.
+    std::unordered_set<std::string> listed{lowered(libraries.front())};
     size_t offset = 0;
     for (;;) {
         size_t end = std::string::npos;
         std::string v = extractQuotedValue(libraryFoldersText, "path", offset, &end);
         if (v.empty()) break;
         v = withBackslashes(v);
-        bool listed = false;
-        const std::string lowerV = lowered(v);
-        for (const std::string& lib : libraries)
-            if (lowered(lib) == lowerV) listed = true;
-        if (!listed) libraries.push_back(v);
+        if (listed.insert(lowered(v)).second) libraries.push_back(std::move(v));
         // A value without its closing quote ran to the end of the text: nothing follows.
         if (end == std::string::npos) break;
         offset = end + 1;

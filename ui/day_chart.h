@@ -11,6 +11,11 @@
 std::vector<ImVec2> dayChartPoints(const std::vector<double>& values, ImVec2 p, ImVec2 size);
 
 // Draws the chart at the cursor and reserves its size: title, line, dots, and the first and
-// last values (labelled by valueLabel) with their days.
+// last values (labelled by valueLabel) with their days. The line and dots are kept from
+// frame to frame while the chart stays as it was (see imgui_kept_geometry.h).
 void drawDayChart(const char* title, const std::vector<std::string>& days, const std::vector<double>& values,
                   std::string (*valueLabel)(double), ImVec2 size);
+
+// Whether the line and dots are kept (the default) or built into the window's draw list
+// every frame, as the kept ones are checked against.
+void setDayChartsKept(bool kept);

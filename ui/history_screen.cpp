@@ -2,13 +2,18 @@
 // flick speed and tracking at the current sensitivity, and every stored result.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/catalog/catalog.h"
 #include "core/catalog/format.h"
 #include "core/profile/app.h"
 #include "core/profile/history.h"
+#include "platform/system/shell_open.h"
+#include "imgui_internal.h"
+#include "imgui_kept_geometry.h"
 #include "platform/system/shell_open.h"
 #include "ui/day_chart.h"
 #include "ui/kit.h"
@@ -165,6 +170,52 @@ std::vector<ImVec2> dayChartPoints(const std::vector<double>& values, ImVec2 p, 
     return points;
 }
 
+namespace {
+
+bool chartsKept = true;
+
+// The line and a dot per point: the bulk of a chart's vertices.
+void drawChartShapes(ImDrawList& dl, const std::vector<ImVec2>& points, ImU32 colour) {
+    if (points.size() > 1) dl.AddPolyline(points.data(), static_cast<int>(points.size()), colour, 0, 2.5f * s);
+    for (const ImVec2& pt : points) dl.AddCircleFilled(pt, 4.5f * s, colour);
+}
+
+// One chart's line and dots as they were last built, with everything they were built from:
+// the plotted values, where and how large, the colour, and how the window's draw list draws.
+struct KeptChart {
+    std::vector<double> values;
+    ImVec2 p, size;
+    float scale = 0;
+    ImU32 colour = 0;
+    ImDrawListFlags flags = 0;
+    ImTextureID texture = nullptr;
+    float tessellation = 0;
+    ImVec2 whiteUv;
+    const ImGuiContext* context = nullptr;
+    std::vector<ImVec2> ends;  // the first and last points, for the labels
+    size_t points = 0;
+    KeptUiGeometry geometry;
+
+    bool same(const std::vector<double>& v, ImVec2 at, ImVec2 sz, ImU32 c, const ImDrawList& dl) const {
+        return context == ImGui::GetCurrentContext() && at.x == p.x && at.y == p.y && sz.x == size.x &&
+               sz.y == size.y && scale == s && colour == c && flags == dl.Flags &&
+               texture == dl._CmdHeader.TextureId && tessellation == ImGui::GetStyle().CircleTessellationMaxError &&
+               whiteUv.x == dl._Data->TexUvWhitePixel.x && whiteUv.y == dl._Data->TexUvWhitePixel.y &&
+               v.size() == values.size() &&
+               (v.empty() || std::memcmp(v.data(), values.data(), v.size() * sizeof(double)) == 0);
+    }
+};
+
+// Kept per chart title; the nodes stay where they are, as the renderer's copies need.
+KeptChart& keptChart(const char* title) {
+    static std::unordered_map<std::string, KeptChart> charts;
+    return charts[title];
+}
+
+}  // namespace
+
+void setDayChartsKept(bool kept) { chartsKept = kept; }
+
 void drawDayChart(const char* title, const std::vector<std::string>& days, const std::vector<double>& values,
                   std::string (*valueLabel)(double), ImVec2 size) {
     const ImVec2 p = ImGui::GetCursorScreenPos();
@@ -177,24 +228,60 @@ void drawDayChart(const char* title, const std::vector<std::string>& days, const
     // A day without a value (or a value without a day) is not plotted.
     const std::vector<double> used(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(
                                                                          std::min(values.size(), days.size())));
-    std::vector<size_t> shown;  // indices of the plotted (finite) values, in order
-    for (size_t i = 0; i < used.size(); ++i)
-        if (std::isfinite(used[i])) shown.push_back(i);
-    const std::vector<ImVec2> points = dayChartPoints(used, p, size);
-    if (points.empty()) return;
-    const size_t n = points.size();
     const ImU32 accent = packColour(colAccent);
-    if (n > 1) dl->AddPolyline(points.data(), static_cast<int>(n), accent, 0, 2.5f * s);
-    for (const ImVec2& pt : points) dl->AddCircleFilled(pt, 4.5f * s, accent);
+    // The first and last plotted points; the line and dots are drawn on the way.
+    ImVec2 first, last;
+    size_t n = 0;
+    if (chartsKept) {
+        // Ten years of days are some hundred thousand vertices: built again only when the
+        // chart changes (new values, moved, resized), drawn from the renderer's copy otherwise.
+        KeptChart& kept = keptChart(title);
+        if (!kept.same(used, p, size, accent, *dl)) {
+            const std::vector<ImVec2> points = dayChartPoints(used, p, size);
+            keepUiGeometry(kept.geometry, *dl, [&](ImDrawList& list) { drawChartShapes(list, points, accent); });
+            kept.values = used;
+            kept.p = p;
+            kept.size = size;
+            kept.scale = s;
+            kept.colour = accent;
+            kept.flags = dl->Flags;
+            kept.texture = dl->_CmdHeader.TextureId;
+            kept.tessellation = ImGui::GetStyle().CircleTessellationMaxError;
+            kept.whiteUv = dl->_Data->TexUvWhitePixel;
+            kept.context = ImGui::GetCurrentContext();
+            kept.points = points.size();
+            kept.ends.clear();
+            if (!points.empty()) kept.ends = {points.front(), points.back()};
+        }
+        n = kept.points;
+        if (n > 0) {
+            drawKeptUiGeometry(*dl, kept.geometry);
+            first = kept.ends[0];
+            last = kept.ends[1];
+        }
+    } else {
+        const std::vector<ImVec2> points = dayChartPoints(used, p, size);
+        drawChartShapes(*dl, points, accent);
+        n = points.size();
+        if (n > 0) {
+            first = points.front();
+            last = points.back();
+        }
+    }
+    if (n == 0) return;
 
+    // The values of the first and last points: the first and last finite ones.
+    size_t firstAt = 0, lastAt = used.size() - 1;
+    while (!std::isfinite(used[firstAt])) ++firstAt;
+    while (!std::isfinite(used[lastAt])) --lastAt;
     const float bottom = p.y + size.y - 30 * s;
-    const size_t ends[2] = {0, n - 1};
+    const ImVec2 ends[2] = {first, last};
+    const size_t at[2] = {firstAt, lastAt};
     for (size_t e = 0; e < (n > 1 ? 2u : 1u); ++e) {
-        const size_t k = ends[e];
-        const ImVec2 pt = points[k];
+        const ImVec2 pt = ends[e];
         drawListText(dl, smallFont, smallFont->FontSize, ImVec2(pt.x - 10 * s, pt.y - 22 * s), packColour(colText),
-                     valueLabel(used[shown[k]]).c_str());
-        const std::string& day = days[shown[k]];
+                     valueLabel(used[at[e]]).c_str());
+        const std::string& day = days[at[e]];
         // A "%Y-%m-%d" day shows as month-day.
         const std::string shortDay = day.size() >= 10 ? day.substr(5) : day;
         drawListText(dl, smallFont, smallFont->FontSize, ImVec2(pt.x - 16 * s, bottom + 8 * s), packColour(colTextDim),

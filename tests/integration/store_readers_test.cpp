@@ -92,6 +92,20 @@ TEST(SteamLibraries, SlashesCaseAndDuplicates) {
               (std::vector<std::string>{"C:\\Program Files (x86)\\Steam", "D:\\SteamLibrary", "e:\\Games\\Steam"}));
 }
 
+// A long list: every library listed a second time further down in another letter case and
+// with forward slashes is still one library, in the order of its first listing.
+TEST(SteamLibraries, LongListKeepsFirstSpellingsInOrder) {
+    std::string vdf;
+    std::vector<std::string> want{"S"};
+    for (int i = 0; i < 2000; ++i) {
+        vdf += "\"path\" \"D:\\\\Lib" + std::to_string(i) + "\"\n";
+        want.push_back("D:\\Lib" + std::to_string(i));
+    }
+    for (int i = 1999; i >= 0; --i) vdf += "\"path\" \"d:/lib" + std::to_string(i) + "\"\n";
+    vdf += "\"path\" \"s\"\n";
+    EXPECT_EQ(steamLibraries("S", vdf), want);
+}
+
 TEST(SteamLibraries, UnterminatedLastPathEndsTheLoop) {
     // Such a value runs to the end of the text and may be used; the scan must stop there.
     EXPECT_EQ(steamLibraries("S", "\"path\" \"D:\\\\Lib\" \"path\" \"E:\\\\Open"),

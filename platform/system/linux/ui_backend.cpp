@@ -8,6 +8,7 @@
 #include "imgui.h"
 #include "imgui_impl_opengl3.h"
 #include "imgui_impl_sdl2.h"
+#include "imgui_kept_geometry.h"
 #include "platform/system/linux/desktop_scale.h"
 #include "platform/system/linux/ui_events.h"
 
@@ -62,7 +63,10 @@ void uiBackendFontsChanged() {
 }
 
 void uiBackendShutdown() {
-    if (rendererUp) ImGui_ImplOpenGL3_Shutdown();
+    if (rendererUp) {
+        releaseKeptUiGeometry();
+        ImGui_ImplOpenGL3_Shutdown();
+    }
     if (platformUp) ImGui_ImplSDL2_Shutdown();
     rendererUp = platformUp = false;
 }

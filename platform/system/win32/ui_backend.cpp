@@ -4,6 +4,7 @@
 
 #include "imgui.h"
 #include "imgui_impl_opengl3.h"
+#include "imgui_kept_geometry.h"
 #include "imgui_impl_win32.h"
 #include "platform/system/win32/window_internal.h"
 
@@ -41,7 +42,10 @@ void uiBackendFontsChanged() {
 }
 
 void uiBackendShutdown() {
-    if (rendererUp) ImGui_ImplOpenGL3_Shutdown();
+    if (rendererUp) {
+        releaseKeptUiGeometry();
+        ImGui_ImplOpenGL3_Shutdown();
+    }
     if (platformUp) ImGui_ImplWin32_Shutdown();
     rendererUp = platformUp = false;
 }
