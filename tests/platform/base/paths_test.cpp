@@ -66,4 +66,27 @@ TEST(Text, Utf16ToUtf8) {
     EXPECT_EQ(plat::utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
 }
 
+// Only A-Z change: the bytes either side of them in the table, NULs and UTF-8 stay, whatever
+// the C library's locale would do with them.
+TEST(Text, AsciiLowerCasing) {
+    EXPECT_EQ(plat::asciiLowered("@AZ[`az{"), "@az[`az{");
+    EXPECT_EQ(plat::asciiLowered("\xC3\x89T\xC3\xA9 \xC0\xDE"), "\xC3\x89t\xC3\xA9 \xC0\xDE");
+    EXPECT_EQ(plat::asciiLowered(std::string("A\0B", 3)), std::string("a\0b", 3));
+    EXPECT_EQ(plat::asciiLowered(""), "");
+
+    struct Case {
+        const char* a;
+        const char* b;
+        bool equal;
+    } cases[] = {
+        {"Software\\Valve\\Steam", "SOFTWARE\\valve\\steam", true},
+        {"", "", true},
+        {"Steam", "Stea", false},
+        {"Stea", "Steam", false},
+        {"@", "`", false},       // one apart from A and a, but no letters
+        {"\xC3\x89", "\xC3\xA9", false},  // no case folding beyond ASCII
+    };
+    for (const Case& c : cases) EXPECT_EQ(plat::equalsIgnoringAsciiCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
+}
+
 }  // namespace
