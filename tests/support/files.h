@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file reads and writes for the tests (a file that cannot be opened reads as empty),
 // and paths as UTF-8.
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -8,6 +9,7 @@
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 namespace test_files {
@@ -49,6 +51,16 @@ inline void write(const std::filesystem::path& path, const std::string& bytes) {
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ignored);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Waits up to `limit` for a file to appear (a child process writes it); true once it is there.
+inline bool waitForFile(const std::filesystem::path& path, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!std::filesystem::exists(path)) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
 }
 
 // The lines of a text, without their "\n".

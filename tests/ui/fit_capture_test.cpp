@@ -32,7 +32,7 @@ protected:
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server";
         app_.applyAutomationReset();
         app_.automation = true;
-        app_.dataDir = dir_.path.string();
+        app_.dataDir = dir_.path();
         app_.hwnd = plat::createGlWindow("fit capture", 1600, 900, nullptr);
         if (!app_.hwnd) GTEST_SKIP() << "no window";
         plat::showAndFocus(app_.hwnd);
@@ -114,7 +114,7 @@ protected:
         frame(capture);
     }
 
-    TempDir dir_;
+    TempFolder dir_;
     App app_;
     bool uiUp_ = false;
     std::filesystem::path out_;

@@ -41,8 +41,8 @@ protected:
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server";
         app_.applyAutomationReset();
         app_.automation = true;
-        app_.dataDir = dir_.path.string();
-        app_.shotsDir = (dir_.path / "shots").string();
+        app_.dataDir = dir_.path();
+        app_.shotsDir = (dir_.dir() / "shots").string();
         app_.hwnd = plat::createGlWindow("results capture", 1280, 720, nullptr);
         if (!app_.hwnd) GTEST_SKIP() << "no window";
         plat::showAndFocus(app_.hwnd);
@@ -96,16 +96,11 @@ protected:
         }
     }
 
-    TempDir dir_;
+    TempFolder dir_;
     App app_;
     bool uiUp_ = false;
     std::filesystem::path out_;
 };
-
-std::vector<uint8_t> fileBytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
     return (uint32_t(b[at]) << 24) | (uint32_t(b[at + 1]) << 16) | (uint32_t(b[at + 2]) << 8) | b[at + 3];
@@ -146,7 +141,7 @@ TEST_F(ResultsOnScreen, ResultsChartVerdictAndShareImage) {
     for (const auto& e : std::filesystem::directory_iterator(app_.shotsDir))
         if (e.path().extension() == ".png") image = e.path();
     ASSERT_FALSE(image.empty());
-    const std::vector<uint8_t> png = fileBytes(image);
+    const std::vector<uint8_t> png = test_files::readBytes(image);
     ASSERT_GT(png.size(), 33u);
     EXPECT_EQ(be32(png, 16), 1000u);
     EXPECT_EQ(be32(png, 20), 540u);
@@ -171,7 +166,7 @@ TEST_F(ResultsOnScreen, ShareCardPixelsComeBackAsDrawn) {
     std::filesystem::path image;
     for (const auto& e : std::filesystem::directory_iterator(app_.shotsDir)) image = e.path();
     ASSERT_FALSE(image.empty());
-    const std::vector<uint8_t> png = fileBytes(image);
+    const std::vector<uint8_t> png = test_files::readBytes(image);
     // Stored blocks: the pixels can be read straight out of the file. Row y, column x sits
     // after the 41 bytes before the zlib data, the 2-byte zlib header and 5 bytes per block.
     const size_t rowBytes = 3 * 1000 + 1;
@@ -197,7 +192,7 @@ TEST_F(ResultsOnScreen, ShareCardPixelsComeBackAsDrawn) {
 // image: the answer goes in INCR pieces).
 TEST_F(ResultsOnScreen, ShareImageIsOnTheClipboardAsTheSavedFile) {
     if (!xclip::available()) GTEST_SKIP() << "no xclip";
-    const std::filesystem::path home = dir_.path / "home";
+    const std::filesystem::path home = dir_.dir() / "home";
     std::filesystem::create_directories(home);
     const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
     ::setenv("HOME", home.c_str(), 1);
@@ -216,7 +211,7 @@ TEST_F(ResultsOnScreen, ShareImageIsOnTheClipboardAsTheSavedFile) {
     std::filesystem::path image;
     for (const auto& e : std::filesystem::directory_iterator(home / "Pictures" / "Tarvion")) image = e.path();
     ASSERT_FALSE(image.empty());
-    const std::vector<uint8_t> saved = fileBytes(image);
+    const std::vector<uint8_t> saved = test_files::readBytes(image);
     ASSERT_GT(saved.size(), 3u * 1000 * 540);
     EXPECT_EQ(be32(saved, 16), 1000u);
     EXPECT_EQ(be32(saved, 20), 540u);

@@ -12,6 +12,9 @@ add_executable(updater_path_probe "${CMAKE_SOURCE_DIR}/tests/updater/probe/path_
 target_compile_options(updater_path_probe PRIVATE ${TARVION_WARNINGS})
 target_link_libraries(updater_path_probe PRIVATE tarvion_updater)
 
+# The loopback server runs on the Linux side, under the host's Python.
+find_program(TARVION_HOST_PYTHON NAMES python3 REQUIRED)
+
 foreach(suite platform integration updater app)
   file(GLOB srcs CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${suite}/win32/*.cpp")
   if(suite STREQUAL "platform")
@@ -24,7 +27,7 @@ foreach(suite platform integration updater app)
   add_executable(${suite}_win32_tests ${srcs})
   target_compile_options(${suite}_win32_tests PRIVATE ${TARVION_WARNINGS})
   target_compile_definitions(${suite}_win32_tests PRIVATE TARVION_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-    UPDATER_SERVER_SCRIPT="${CMAKE_SOURCE_DIR}/tests/updater/loopback_server.py"
+    TARVION_PYTHON="${TARVION_HOST_PYTHON}" UPDATER_SERVER_SCRIPT="${CMAKE_SOURCE_DIR}/tests/updater/loopback_server.py"
     UPDATER_DUMMY_EXE="$<TARGET_FILE:updater_dummy_exe>"
     UPDATER_PATH_PROBE="$<TARGET_FILE:updater_path_probe>")
   tarvion_unit_links(links ${suite}_win32_tests)
