@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "platform/system/exe.h"
-#include "platform/system/hash.h"
-#include "platform/system/net.h"
 #include <atomic>
+
 #include "platform/system/exe.h"
 #include "platform/system/hash.h"
 #include "platform/system/net.h"
+#include "tests/support/scoped_env.h"
 #include "tests/updater/helpers.h"
 
 namespace {
@@ -41,6 +40,18 @@ TEST(DownloadToFile, FileLocations) {
     EXPECT_EQ(test_files::read(dir.dir() / "out"), "hello\r\nworld");  // bytes as they are
     EXPECT_FALSE(plat::downloadToFile(fileUrl(dir.dir() / "missing"), dir.file("out2"), 1000));
     EXPECT_FALSE(fs::exists(dir.dir() / "out2"));
+}
+
+// Under load (sanitizer builds, many jobs) the server's Python may take seconds to start;
+// the tests wait for it rather than fail.
+TEST(LoopbackServerStart, ASlowStartIsWaitedFor) {
+    ScopedEnv delay("LOOPBACK_SERVER_START_DELAY", "7");
+    LoopbackServer server;
+    ASSERT_TRUE(server.ready());
+    TempFolder dir;
+    server.serve("small.txt", "ok");
+    ASSERT_TRUE(plat::downloadToFile(server.url("/small.txt"), dir.file("a"), 1000));
+    EXPECT_EQ(test_files::read(dir.at("a")), "ok");
 }
 
 TEST(DownloadToFile, LoopbackServer) {
