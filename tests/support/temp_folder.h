@@ -25,7 +25,7 @@ public:
         }
     }
     ~TempFolder() {
-        if (path_.empty()) return;
+        if (path_.empty() || kept_) return;
         std::error_code ec;
         // A test may have left the folder read-only.
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
@@ -41,6 +41,9 @@ public:
     std::string path() const { return test_files::utf8(path_); }
     std::string file(const std::string& name) const { return test_files::utf8(at(name)); }
 
+    // Leaves the folder in place at the end, for a failed test's logs.
+    void keep() { kept_ = true; }
+
     void write(const std::string& name, const std::string& bytes) const { test_files::write(at(name), bytes); }
     // Text mode, as test_files::readText.
     std::string read(const std::string& name) const { return test_files::readText(at(name)); }
@@ -48,4 +51,5 @@ public:
 
 private:
     std::filesystem::path path_;
+    bool kept_ = false;
 };

@@ -1,30 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "platform/base/paths.h"
 #include "platform/base/text.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
-
-// Sets (or unsets, for nullptr) an environment variable for one scope.
-class EnvGuard {
-public:
-    EnvGuard(const char* name, const char* value) : name_(name) {
-        const char* old = std::getenv(name);
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        if (value) setenv(name, value, 1); else unsetenv(name);
-    }
-    ~EnvGuard() {
-        if (had_) setenv(name_, old_.c_str(), 1); else unsetenv(name_);
-    }
-private:
-    const char* name_;
-    bool had_ = false;
-    std::string old_;
-};
 
 TEST(DataFolder, FollowsTheEnvironment) {
     struct Case {
@@ -40,14 +23,14 @@ TEST(DataFolder, FollowsTheEnvironment) {
         {nullptr, nullptr, nullptr, "./Tarvion"},
     };
     for (const Case& c : cases) {
-        EnvGuard a("APPDATA", c.appdata), x("XDG_DATA_HOME", c.xdg), h("HOME", c.home);
+        ScopedEnv a("APPDATA", c.appdata), x("XDG_DATA_HOME", c.xdg), h("HOME", c.home);
         EXPECT_EQ(plat::defaultDataFolder(), c.expected) << (c.appdata ? c.appdata : "(unset)");
     }
 }
 
 TEST(DataFolder, MakeFoldersCreatesEveryLevel) {
-    std::string base = testing::TempDir() + "tarvion_paths_test";
-    std::string deep = base + "/a/b/c";
+    const TempFolder base;
+    const std::string deep = base.path() + "/a/b/c";
     ASSERT_TRUE(plat::makeFolders(deep));
     EXPECT_TRUE(plat::folderExists(deep));
     EXPECT_TRUE(plat::makeFolder(deep));  // an existing folder is fine
