@@ -6,13 +6,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "app/png.h"
 #include "app/result_image.h"
-#include "app/scene.h"
 #include "core/profile/app.h"
 #include "engine/flow/session_flow.h"
 #include "engine/flow/starters.h"
@@ -20,11 +17,10 @@
 #include "imgui_internal.h"
 #include "platform/system/clipboard.h"
 #include "platform/system/input.h"
-#include "platform/system/ui_backend.h"
 #include "platform/system/window.h"
-#include "render/renderer.h"
 #include "tests/platform/system/xclip_run.h"
 #include "tests/ui/results_fixture.h"
+#include "tests/ui/ui_on_screen.h"
 #include "ui/kit.h"
 #include "ui/results.h"
 #include "ui/screens.h"
@@ -35,59 +31,12 @@ namespace {
 
 constexpr double kFrame = 1.0 / 60;
 
-class ResultsOnScreen : public ::testing::Test {
+class ResultsOnScreen : public UiOnScreen {
 protected:
+    ResultsOnScreen() : UiOnScreen("results capture", 1280, 720, false) {}
     void SetUp() override {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server";
-        app_.applyAutomationReset();
-        app_.automation = true;
-        app_.dataDir = dir_.path();
-        app_.shotsDir = (dir_.dir() / "shots").string();
-        app_.hwnd = plat::createGlWindow("results capture", 1280, 720, nullptr);
-        if (!app_.hwnd) GTEST_SKIP() << "no window";
-        plat::showAndFocus(app_.hwnd);
-        if (!loadGlFunctions() || !initRenderer(app_.renderer)) GTEST_SKIP() << "no OpenGL 3.3";
-        ImGui::CreateContext();
-        ImGui::GetIO().IniFilename = nullptr;
-        plat::uiBackendInit(app_.hwnd);
-        app_.uiScale = 1;
-        loadFontsAndTheme(app_);
-        uiUp_ = true;
-        out_ = std::filesystem::path(TARVION_BINARY_DIR) / "captures";
-        std::filesystem::create_directories(out_);
-    }
-    void TearDown() override {
-        if (uiUp_) {
-            plat::uiBackendShutdown();
-            ImGui::DestroyContext();
-        }
-        releaseMsaaTarget(app_.renderer.msaa);
-        if (app_.hwnd) plat::destroyGlWindow(app_.hwnd);
-        app_.hwnd = nullptr;
-    }
-
-    // One frame as the main loop draws it: scene, UI, then what is read back before the swap.
-    void frame(const std::string& capture = "") {
-        std::vector<plat::Event> events;
-        plat::pumpEvents(app_.hwnd, events);
-        plat::drawableSize(app_.hwnd, &app_.width, &app_.height);
-        ensureMsaaTarget(app_.renderer.msaa, app_.width, app_.height, 4);
-        drawScene(app_.renderer, buildSceneView(app_));
-        plat::uiBackendNewFrame();
-        ImGui::NewFrame();
-        drawUi(app_);
-        ImGui::Render();
-        plat::uiBackendRenderDrawData();
-        if (!capture.empty()) {
-            std::vector<uint8_t> rgb;
-            ASSERT_TRUE(readFrameRegion(0, 0, app_.width, app_.height, app_.height, rgb, app_.width));
-            ASSERT_TRUE(writePng((out_ / (capture + ".png")).string(), rgb.data(), app_.width, app_.height));
-        }
-        if (app_.shareCapturePending) saveShareImage(app_);
-        plat::swapWindow(app_.hwnd);
-    }
-    void frames(int n) {
-        for (int k = 0; k < n; ++k) frame();
+        UiOnScreen::SetUp();
+        app_.shotsDir = dir_.file("shots");
     }
     void play() {
         for (int k = 0; k < 100000 && app_.screen == ScreenRound; ++k) {
@@ -95,11 +44,6 @@ protected:
             updateFrame(app_, kFrame);
         }
     }
-
-    TempFolder dir_;
-    App app_;
-    bool uiUp_ = false;
-    std::filesystem::path out_;
 };
 
 uint32_t be32(const std::vector<uint8_t>& b, size_t at) {

@@ -18,8 +18,10 @@ find_program(TARVION_HOST_PYTHON NAMES python3 REQUIRED)
 foreach(suite platform integration updater app)
   file(GLOB srcs CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${suite}/win32/*.cpp")
   if(suite STREQUAL "platform")
-    # The portable address rules' own table runs here too.
-    list(APPEND srcs "${CMAKE_SOURCE_DIR}/tests/platform/base/url_rules_test.cpp")
+    # The portable address rules' own table runs here too, and the raw-input contract that
+    # the native platform suite runs, with this system's driver (raw_input_driver.cpp here).
+    list(APPEND srcs "${CMAKE_SOURCE_DIR}/tests/platform/base/url_rules_test.cpp"
+      "${CMAKE_SOURCE_DIR}/tests/platform/system/raw_input_test.cpp")
   endif()
   if(suite STREQUAL "app")
     list(APPEND srcs "${CMAKE_SOURCE_DIR}/tests/platform/win32/window_probe.cpp")
