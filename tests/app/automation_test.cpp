@@ -21,6 +21,7 @@
 #include "engine/flow/session_flow.h"
 #include "integration/calibration.h"
 #include "platform/system/input.h"
+#include "tests/app/program_run.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -425,18 +426,10 @@ const char* const kExactInputReport =
 
 // Under a private X server, so no other test's input or window meets the injected moves.
 TEST(InputCheckRun, InjectedMovesAndF8ArriveExactlyThroughTheWholeInputPath) {
-    const fs::path binary = fs::path(TARVION_BINARY_DIR) / "tarvion";
-    if (!fs::exists(binary)) GTEST_SKIP() << "tarvion is not built";
-    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xvfb-run";
+    if (const std::string why = program_run::whyNotNative(); !why.empty()) GTEST_SKIP() << why;
     const TempFolder temp;
     const fs::path dir = temp.dir();
-    const std::string command = "cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy APPDATA='" + dir.string() +
-                                "/home' timeout 120 xvfb-run -a -s '-screen 0 1920x1080x24' '" + binary.string() +
-                                "' --inputtest report.txt --scale 1 >run.log 2>&1; echo $? >code.txt";
-    std::system(command.c_str());
-    int code = -1;
-    std::ifstream(dir / "code.txt") >> code;
-    EXPECT_EQ(code, 0) << readText(dir / "run.log");
+    EXPECT_EQ(program_run::runNative(dir, "--inputtest report.txt --scale 1", 120), 0) << readText(dir / "run.log");
     EXPECT_EQ(readText(dir / "report.txt"), kExactInputReport);
     // The run's own data folder holds the profile; the user's is never touched.
     EXPECT_TRUE(fs::exists(dir / "report.txt_data" / "settings.ini"));
@@ -451,12 +444,8 @@ TEST(InputCheckRun, TheWindowsBuildCountsExactlyUnderWine) {
     if (!exe) GTEST_SKIP() << "runs in the Windows test stage";
     const TempFolder temp;
     const fs::path dir = temp.dir();
-    const std::string command = "cd '" + dir.string() + "' && timeout 180 wine '" + exe +
-                                "' --inputtest report.txt --scale 1 >run.log 2>&1; echo $? >code.txt";
-    std::system(command.c_str());
-    int code = -1;
-    std::ifstream(dir / "code.txt") >> code;
-    EXPECT_EQ(code, 0) << readText(dir / "run.log");
+    EXPECT_EQ(program_run::runUnderWine(exe, dir, "--inputtest report.txt --scale 1", 180), 0)
+        << readText(dir / "run.log");
     EXPECT_EQ(readText(dir / "report.txt"), kExactInputReport);
     EXPECT_TRUE(fs::exists(dir / "report.txt_data" / "settings.ini"));
 }

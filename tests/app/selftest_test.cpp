@@ -19,6 +19,7 @@
 #include "core/profile/app.h"
 #include "engine/flow/mouse_capture.h"
 #include "engine/flow/session_flow.h"
+#include "tests/app/program_run.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -501,20 +502,13 @@ void expectWholeSelfTest(const fs::path& dir, const fs::path& out) {
 // server so no other test's window or injected input meets it.
 TEST(SelfTestRun, TheProgramPlaysTheScriptAndLeavesEveryCaptureAndBothReports) {
     if (!std::getenv("TARVION_SELFTEST_RUN")) GTEST_SKIP() << "runs as the ctest app_selftest_run";
-    const fs::path binary = fs::path(TARVION_BINARY_DIR) / "tarvion";
-    if (!fs::exists(binary)) GTEST_SKIP() << "tarvion is not built";
-    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xvfb-run";
+    if (const std::string why = program_run::whyNotNative(); !why.empty()) GTEST_SKIP() << why;
     const TempFolder temp;
     const fs::path dir = temp.dir();
     // Speed 8 keeps every state the script waits for on screen for several frames even
     // when llvmpipe is slow on a loaded machine.
-    const std::string command = "cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy APPDATA='" + dir.string() +
-                                "/home' timeout 480 xvfb-run -a -s '-screen 0 1920x1080x24' '" + binary.string() +
-                                "' --selftest --shots out --scale 1 --speed 8 >run.log 2>&1; echo $? >code.txt";
-    std::system(command.c_str());
-    int code = -1;
-    std::ifstream(dir / "code.txt") >> code;
-    EXPECT_EQ(code, 0) << readText(dir / "run.log");
+    EXPECT_EQ(program_run::runNative(dir, "--selftest --shots out --scale 1 --speed 8", 480), 0)
+        << readText(dir / "run.log");
     expectWholeSelfTest(dir, dir / "out");
     EXPECT_FALSE(fs::exists(dir / "home"));
 }
@@ -528,12 +522,8 @@ TEST(SelfTestRun, TheWindowsBuildPlaysTheScriptUnderWine) {
     if (!exe) GTEST_SKIP() << "runs in the Windows test stage";
     const TempFolder temp;
     const fs::path dir = temp.dir();
-    const std::string command = "cd '" + dir.string() + "' && timeout 600 wine '" + exe +
-                                "' --selftest --shots out --scale 1 --speed 8 >run.log 2>&1; echo $? >code.txt";
-    std::system(command.c_str());
-    int code = -1;
-    std::ifstream(dir / "code.txt") >> code;
-    EXPECT_EQ(code, 0) << readText(dir / "run.log");
+    EXPECT_EQ(program_run::runUnderWine(exe, dir, "--selftest --shots out --scale 1 --speed 8", 600), 0)
+        << readText(dir / "run.log");
     expectWholeSelfTest(dir, dir / "out");
     if (const char* keep = std::getenv("TARVION_WINE_SELFTEST_KEEP")) {
         fs::create_directories(keep);

@@ -58,6 +58,15 @@ public:
     }
     // The request paths so far, query included, in arrival order.
     std::vector<std::string> requests() const { return test_files::lines(test_files::read(dir_.at("requests.log"))); }
+    // Waits up to five seconds for the first request to arrive; true once it has.
+    bool waitForRequest() const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (requests().empty()) {
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+        return true;
+    }
 
 private:
     // Python may take long to start on a loaded machine (sanitizer builds, many jobs at once):

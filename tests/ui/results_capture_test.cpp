@@ -19,6 +19,7 @@
 #include "platform/system/input.h"
 #include "platform/system/window.h"
 #include "tests/platform/system/xclip_run.h"
+#include "tests/support/scoped_env.h"
 #include "tests/ui/results_fixture.h"
 #include "tests/ui/ui_on_screen.h"
 #include "ui/kit.h"
@@ -138,17 +139,16 @@ TEST_F(ResultsOnScreen, ShareImageIsOnTheClipboardAsTheSavedFile) {
     if (!xclip::available()) GTEST_SKIP() << "no xclip";
     const std::filesystem::path home = dir_.dir() / "home";
     std::filesystem::create_directories(home);
-    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-    ::setenv("HOME", home.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
-    app_.automation = false;
-    fillResult(app_);
-    app_.screen = ScreenResults;
-    frames(2);
-    app_.shareRequested = true;
-    frame();
-    ::setenv("HOME", oldHome.c_str(), 1);
-    ::unsetenv("XDG_CONFIG_HOME");
+    {
+        ScopedEnv homeVar("HOME", home.string());
+        ScopedEnv config("XDG_CONFIG_HOME", (home / ".config").string());
+        app_.automation = false;
+        fillResult(app_);
+        app_.screen = ScreenResults;
+        frames(2);
+        app_.shareRequested = true;
+        frame();
+    }
 
     EXPECT_EQ(app_.toast,
               "Copied to your clipboard \xE2\x80\x94 paste it into Discord with Ctrl+V. Also saved in Pictures/Tarvion.");

@@ -342,8 +342,7 @@ TEST_F(InstallFixture, TheExitStopsADownloadAndDeletesWhatItWrote) {
     const fs::path partial = exe + ".new";
     EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server, [&] {
         std::thread install([&] { out = updater::installUpdate(info(digest, "/trickle/600000"), exe, true, &control); });
-        for (int i = 0; i < 200 && server.requests().empty(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        server.waitForRequest();
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         EXPECT_TRUE(fs::exists(partial));
         updater::stopForExit(control, 2000);

@@ -134,8 +134,7 @@ TEST(DownloadToFile, AStopEndsItAndLeavesNoFile) {
     EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server, [&] {
         // Once the body is on its way.
         std::thread stopper([&] {
-            for (int i = 0; i < 200 && server.requests().empty(); ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            server.waitForRequest();
             std::this_thread::sleep_for(std::chrono::milliseconds(600));
             stop.store(true);
         });

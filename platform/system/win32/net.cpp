@@ -243,12 +243,6 @@ bool fetchHttp(const std::string& url, Sink& sink) {
 
 }  // namespace
 
-bool downloadToFile(const std::string& url, const std::string& path, uint64_t maxBytes) {
-    DownloadOptions options;
-    options.maxBytes = maxBytes;
-    return downloadToFile(url, path, options);
-}
-
 bool downloadToFile(const std::string& url, const std::string& path, const DownloadOptions& options) {
     if (path.empty()) return false;
     const std::wstring widePath = win32::toWide(path);

@@ -144,8 +144,7 @@ TEST_F(RunningSwap, TheExitStopsADownloadAndDeletesWhatItWrote) {
         updater::UpdateInfo i = info();
         i.url = server.url("/trickle/600000");
         std::thread install([&] { out = updater::installUpdate(i, utf8(exe), true, &control); });
-        for (int k = 0; k < 200 && server.requests().empty(); ++k)
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        server.waitForRequest();
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         EXPECT_TRUE(fs::exists(partial));
         updater::stopForExit(control, 2000);
