@@ -68,7 +68,7 @@ TEST_F(OutputTest, PlaySoundReachesTheDeviceOnlyWhileOpen) {
 // SDL's disk driver writes exactly what the callback produced into a file.
 TEST_F(OutputTest, DiskDriverCapturesTheClickScaledByTheMasterVolume) {
     TempFolder dir;
-    const std::string capture = (dir.dir() / "capture.raw").string();
+    const std::string capture = (dir.at("capture.raw")).string();
     ScopedEnv driver("SDL_AUDIODRIVER", "disk");
     ScopedEnv file("SDL_DISKAUDIOFILE", capture);
     ASSERT_TRUE(initAudio());

@@ -90,7 +90,7 @@ TEST(WavExportTest, WritesAllFifteenFilesExactly) {
 
     // round_end's 10 ms gap between its two tones (the first tone ends on a zero crossing
     // at 4799, 66 whole periods in).
-    std::vector<uint8_t> roundEnd = test_files::readBytes(dir.dir() / "round_end.wav");
+    std::vector<uint8_t> roundEnd = test_files::readBytes(dir.at("round_end.wav"));
     EXPECT_EQ(sampleAt(roundEnd, 4798), -222);
     for (size_t i = 4800; i <= 5280; ++i) ASSERT_EQ(sampleAt(roundEnd, i), 0) << i;
     EXPECT_NE(sampleAt(roundEnd, 5281), 0);
@@ -110,9 +110,9 @@ int countLines(const std::string& text) { return static_cast<int>(std::count(tex
 
 TEST(WavExportTest, UnwritableFolderFailsWithOneLinePerFile) {
     TempFolder dir;
-    fs::path plainFile = dir.dir() / "not_a_folder";
+    fs::path plainFile = dir.at("not_a_folder");
     test_files::write(plainFile, "x");
-    const std::string targets[] = {(plainFile / "out").string(), (dir.dir() / "missing").string()};
+    const std::string targets[] = {(plainFile / "out").string(), (dir.at("missing")).string()};
     for (const std::string& target : targets) {
         SCOPED_TRACE(target);
         ::testing::internal::CaptureStderr();
@@ -122,12 +122,12 @@ TEST(WavExportTest, UnwritableFolderFailsWithOneLinePerFile) {
         EXPECT_EQ(countLines(err), SOUND_COUNT);
         EXPECT_NE(err.find(target + "/hit_click.wav"), std::string::npos) << err;
     }
-    EXPECT_FALSE(fs::exists(dir.dir() / "missing"));  // the folder is not created
+    EXPECT_FALSE(fs::exists(dir.at("missing")));  // the folder is not created
 }
 
 TEST(WavExportTest, OneBlockedFileFailsTheRunButTheRestAreWritten) {
     TempFolder dir;
-    fs::create_directory(dir.dir() / "click.wav");
+    fs::create_directory(dir.at("click.wav"));
     ::testing::internal::CaptureStderr();
     int code = runExportSounds(dir.path());
     std::string err = ::testing::internal::GetCapturedStderr();

@@ -23,11 +23,11 @@ std::vector<SoundId> soundIds() {
 class Calibration : public ::testing::Test {
 protected:
     void SetUp() override {
-        test_files::write(home.dir() / "Documents" / "My Games" / "ArmaReforger" / "profile" / ".save" /
+        test_files::write(home.at("Documents") / "My Games" / "ArmaReforger" / "profile" / ".save" /
                        "app1874880_user1" / "settings" / "ReforgerGameSettings.conf",
                    "SCR_AimSensitivitySettings {\r\n m_fMouseSensitivity 0.7\r\n}\r\n"
                    "SCR_FieldOfViewSettings {\r\n m_fFirstPersonFOV 74\r\n}\r\n");
-        app.dataDir = (home.dir() / "data").string();
+        app.dataDir = (home.at("data")).string();
         std::filesystem::create_directories(app.dataDir);
         playedSounds().clear();
     }

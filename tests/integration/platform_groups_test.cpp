@@ -21,9 +21,9 @@ namespace fs = std::filesystem;
 
 TEST(ResolvePath, WindowsFormPathsReachTheRealFile) {
     TempFolder dir;
-    test_files::write(dir.dir() / "Games" / "Steam" / "steamapps" / "a.acf", "x");
-    fs::create_directories(dir.dir() / "Mixed" / "sub");
-    fs::create_directories(dir.dir() / "mixed" / "other");
+    test_files::write(dir.at("Games") / "Steam" / "steamapps" / "a.acf", "x");
+    fs::create_directories(dir.at("Mixed") / "sub");
+    fs::create_directories(dir.at("mixed") / "other");
     const std::string root = dir.path();
     struct Case {
         std::string in;
@@ -78,10 +78,10 @@ TEST(MatchesPattern, WildcardsWithoutRegardToCase) {
 
 TEST(FindFiles, MatchesInCaseInsensitiveOrderWithFolderFlags) {
     TempFolder dir;
-    test_files::write(dir.dir() / "b.item", "");
-    test_files::write(dir.dir() / "A.ITEM", "");
-    test_files::write(dir.dir() / "c.txt", "");
-    fs::create_directories(dir.dir() / "d.item");
+    dir.write("b.item", "");
+    dir.write("A.ITEM", "");
+    dir.write("c.txt", "");
+    fs::create_directories(dir.at("d.item"));
     const std::vector<plat::FileEntry> found = plat::findFiles(dir.path() + "\\*.item");
     ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0].name, "A.ITEM");
@@ -95,27 +95,27 @@ TEST(FindFiles, MatchesInCaseInsensitiveOrderWithFolderFlags) {
 
 TEST(FileAttributes, SizeFolderAndWriteTime) {
     TempFolder dir;
-    const fs::path file = dir.dir() / "f.conf";
+    const fs::path file = dir.at("f.conf");
     test_files::write(file, "12345");
     fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::hours(2));
     plat::FileAttributes old;
     ASSERT_TRUE(plat::fileAttributes(file.string(), &old));
     EXPECT_EQ(old.size, 5u);
     EXPECT_FALSE(old.isFolder);
-    test_files::write(dir.dir() / "g.conf", "");
+    dir.write("g.conf", "");
     plat::FileAttributes fresh;
-    ASSERT_TRUE(plat::fileAttributes((dir.dir() / "G.CONF").string(), &fresh));
+    ASSERT_TRUE(plat::fileAttributes((dir.at("G.CONF")).string(), &fresh));
     EXPECT_GT(fresh.lastWriteTime, old.lastWriteTime);
     EXPECT_TRUE(old.isFile);
     plat::FileAttributes folder;
     ASSERT_TRUE(plat::fileAttributes(dir.path(), &folder));
     EXPECT_TRUE(folder.isFolder);
     EXPECT_FALSE(folder.isFile);
-    EXPECT_FALSE(plat::fileAttributes((dir.dir() / "none").string()));
+    EXPECT_FALSE(plat::fileAttributes((dir.at("none")).string()));
 #ifndef _WIN32
-    ASSERT_TRUE(fifo_test::makeFifo(dir.dir() / "fifo"));
+    ASSERT_TRUE(fifo_test::makeFifo(dir.at("fifo")));
     plat::FileAttributes fifo;
-    ASSERT_TRUE(plat::fileAttributes((dir.dir() / "fifo").string(), &fifo));
+    ASSERT_TRUE(plat::fileAttributes((dir.at("fifo")).string(), &fifo));
     EXPECT_FALSE(fifo.isFile);
     EXPECT_FALSE(fifo.isFolder);
 #endif
@@ -123,7 +123,7 @@ TEST(FileAttributes, SizeFolderAndWriteTime) {
 
 TEST(CopyFileNoOverwrite, NeverReplacesWhatIsThere) {
     TempFolder dir;
-    const fs::path from = dir.dir() / "from.conf", to = dir.dir() / "to.conf";
+    const fs::path from = dir.at("from.conf"), to = dir.at("to.conf");
     test_files::write(from, std::string("a\r\nb\0", 5));
     ASSERT_TRUE(plat::copyFileNoOverwrite(from.string(), to.string()));
     EXPECT_EQ(test_files::read(to), std::string("a\r\nb\0", 5));
@@ -133,24 +133,24 @@ TEST(CopyFileNoOverwrite, NeverReplacesWhatIsThere) {
     EXPECT_EQ(test_files::read(to), std::string("a\r\nb\0", 5));
 
     // A dangling link at the destination is not followed.
-    const fs::path link = dir.dir() / "link.conf";
-    fs::create_symlink(dir.dir() / "nowhere", link);
+    const fs::path link = dir.at("link.conf");
+    fs::create_symlink(dir.at("nowhere"), link);
     EXPECT_FALSE(plat::copyFileNoOverwrite(from.string(), link.string()));
-    EXPECT_FALSE(fs::exists(dir.dir() / "nowhere"));
+    EXPECT_FALSE(fs::exists(dir.at("nowhere")));
 
-    EXPECT_FALSE(plat::copyFileNoOverwrite((dir.dir() / "missing").string(), (dir.dir() / "x").string()));
-    EXPECT_FALSE(fs::exists(dir.dir() / "x"));
+    EXPECT_FALSE(plat::copyFileNoOverwrite((dir.at("missing")).string(), (dir.at("x")).string()));
+    EXPECT_FALSE(fs::exists(dir.at("x")));
 }
 
 TEST(WriteWholeFile, ReplacesContentAndReportsFailures) {
     TempFolder dir;
-    const fs::path file = dir.dir() / "out.bin";
+    const fs::path file = dir.at("out.bin");
     test_files::write(file, "a much longer old content");
     ASSERT_TRUE(plat::writeWholeFile(file.string(), "new"));
     EXPECT_EQ(test_files::read(file), "new");
-    fs::create_symlink("/dev/full", dir.dir() / "full");
-    EXPECT_FALSE(plat::writeWholeFile((dir.dir() / "full").string(), "no room"));
-    EXPECT_FALSE(plat::writeWholeFile((dir.dir() / "missing" / "f").string(), "x"));
+    fs::create_symlink("/dev/full", dir.at("full"));
+    EXPECT_FALSE(plat::writeWholeFile((dir.at("full")).string(), "no room"));
+    EXPECT_FALSE(plat::writeWholeFile((dir.at("missing") / "f").string(), "x"));
 }
 
 #ifndef _WIN32
@@ -176,7 +176,7 @@ TEST(WriteFreshFile, NothingAtTheNameIsFollowedOrOpened) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TempFolder dir;
-        const fs::path at = dir.dir() / "settings.ini.tmp", victim = dir.dir() / "victim";
+        const fs::path at = dir.at("settings.ini.tmp"), victim = dir.at("victim");
         test_files::write(victim, "someone else's");
         c.make(at, victim);
         bool ok = false;
@@ -198,7 +198,7 @@ TEST(WriteFreshFile, NothingAtTheNameIsFollowedOrOpened) {
 
 TEST(WriteFreshFile, AWriteThatFailsPartWayLeavesNothing) {
     TempFolder dir;
-    const fs::path at = dir.dir() / "report.txt.tmp";
+    const fs::path at = dir.at("report.txt.tmp");
     {
         fsize_test::ScopedFileSizeLimit limit(8);
         ASSERT_TRUE(limit.active());
@@ -224,13 +224,13 @@ TEST(DeleteAndTempFiles, Basics) {
 
 TEST(ReadFileCapped, OkTruncatedFailed) {
     TempFolder dir;
-    test_files::write(dir.dir() / "ten", "0123456789");
+    dir.write("ten", "0123456789");
     std::string text;
-    EXPECT_EQ(plat::readFileCapped((dir.dir() / "ten").string(), 10, text), plat::ReadResult::Ok);
+    EXPECT_EQ(plat::readFileCapped((dir.at("ten")).string(), 10, text), plat::ReadResult::Ok);
     EXPECT_EQ(text, "0123456789");
-    EXPECT_EQ(plat::readFileCapped((dir.dir() / "ten").string(), 4, text), plat::ReadResult::Truncated);
+    EXPECT_EQ(plat::readFileCapped((dir.at("ten")).string(), 4, text), plat::ReadResult::Truncated);
     EXPECT_EQ(text, "0123");
-    EXPECT_EQ(plat::readFileCapped((dir.dir() / "none").string(), 4, text), plat::ReadResult::Failed);
+    EXPECT_EQ(plat::readFileCapped((dir.at("none")).string(), 4, text), plat::ReadResult::Failed);
     EXPECT_EQ(plat::readFileCapped(dir.path(), 4, text), plat::ReadResult::Failed);
     EXPECT_EQ(text, "");
 }
@@ -238,7 +238,7 @@ TEST(ReadFileCapped, OkTruncatedFailed) {
 #ifndef _WIN32
 TEST(ReadFileCapped, AFifoOrADeviceFailsAtOnceInsteadOfBlocking) {
     TempFolder dir;
-    const fs::path fifo = dir.dir() / "appmanifest_1.acf";
+    const fs::path fifo = dir.at("appmanifest_1.acf");
     ASSERT_TRUE(fifo_test::makeFifo(fifo));
     plat::ReadResult fifoResult = plat::ReadResult::Ok, deviceResult = plat::ReadResult::Ok;
     std::string fifoText = "stale", deviceText = "stale";
@@ -255,14 +255,14 @@ TEST(ReadFileCapped, AFifoOrADeviceFailsAtOnceInsteadOfBlocking) {
 
 TEST(CopyFileNoOverwrite, AFifoIsNoFileToCopy) {
     TempFolder dir;
-    const fs::path fifo = dir.dir() / "ReforgerGameSettings.conf";
+    const fs::path fifo = dir.at("ReforgerGameSettings.conf");
     ASSERT_TRUE(fifo_test::makeFifo(fifo));
     bool copied = true;
     ASSERT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {fifo}, [&] {
-        copied = plat::copyFileNoOverwrite(fifo.string(), (dir.dir() / "backup").string());
+        copied = plat::copyFileNoOverwrite(fifo.string(), (dir.at("backup")).string());
     })) << "the copy blocked on the FIFO";
     EXPECT_FALSE(copied);
-    EXPECT_FALSE(fs::exists(dir.dir() / "backup"));
+    EXPECT_FALSE(fs::exists(dir.at("backup")));
 }
 #endif
 
@@ -293,7 +293,7 @@ TEST(DocumentsAndPictures, FromUserDirsElseHomeFolders) {
     EXPECT_EQ(docs, home.path() + "/Documents");
     EXPECT_EQ(pics, home.path() + "/Pictures");
 
-    test_files::write(home.dir() / ".config" / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
+    test_files::write(home.at(".config") / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
     ASSERT_TRUE(plat::documentsFolder(docs));
     EXPECT_EQ(docs, home.path() + "/Docs");
     ASSERT_TRUE(plat::picturesFolder(pics));

@@ -175,7 +175,7 @@ TEST_F(ReforgerFiles, LocateFallsBackToTheSharedSettingsAndReportsMissingFiles) 
     EXPECT_FALSE(s.found);
     EXPECT_EQ(s.path, "");
     EXPECT_EQ(s.firstPersonFov, 0);
-    EXPECT_FALSE(locateReforgerSettings((dir.dir() / "no-documents").string()).found);
+    EXPECT_FALSE(locateReforgerSettings((dir.at("no-documents")).string()).found);
 }
 
 TEST_F(ReforgerFiles, WriteChangesOnlyTheNumberAndKeepsTheFirstBackup) {
@@ -216,7 +216,7 @@ TEST_F(ReforgerFiles, EveryFailedWriteLeavesTheFileAsItWas) {
         {"key glued", [&] { test_files::write(file, "xm_fMouseSensitivity 0.5\r\n"); }, file.string(), kUnexpected},
         {"exponent", [&] { test_files::write(file, " m_fMouseSensitivity 1e-05\r\n"); }, file.string(), kUnexpected},
         {"no digits", [&] { test_files::write(file, " m_fMouseSensitivity -\r\n"); }, file.string(), kUnexpected},
-        {"backup cannot be made", [&] { fs::create_symlink(dir.dir() / "nowhere", backupOf(file)); },
+        {"backup cannot be made", [&] { fs::create_symlink(dir.at("nowhere"), backupOf(file)); },
          file.string(), "Couldn't back up Reforger's settings file - nothing was changed."},
         {"temporary file cannot be written", [] {}, file.string(), "Couldn't write Reforger's settings file.", true},
         {"temporary path is a folder", [&] { fs::create_directory(tempOf(file)); }, file.string(),
@@ -264,7 +264,7 @@ TEST_F(ReforgerFiles, EveryFailedWriteLeavesTheFileAsItWas) {
 // Whatever stands at the temporary name is removed, never written through or waited on: the
 // file a link there points at keeps its bytes, and the settings file itself takes the text.
 TEST_F(ReforgerFiles, WhatStandsAtTheTemporaryNameIsNeverFollowedOrOpened) {
-    const fs::path file = profileA, victim = dir.dir() / "victim.conf";
+    const fs::path file = profileA, victim = dir.at("victim.conf");
     const std::string original = test_files::read(file);
     struct Case {
         const char* what;
@@ -274,7 +274,7 @@ TEST_F(ReforgerFiles, WhatStandsAtTheTemporaryNameIsNeverFollowedOrOpened) {
         {"a FIFO", [&] { ASSERT_TRUE(fifo_test::makeFifo(tempOf(file))); }},
         {"a link to another file", [&] { fs::create_symlink(victim, tempOf(file)); }},
         {"a link to the settings file", [&] { fs::create_symlink(file, tempOf(file)); }},
-        {"a dangling link", [&] { fs::create_symlink(dir.dir() / "nowhere", tempOf(file)); }},
+        {"a dangling link", [&] { fs::create_symlink(dir.at("nowhere"), tempOf(file)); }},
         {"a file left by a failed write", [&] { test_files::write(tempOf(file), "left over"); }},
     };
     for (const Case& c : cases) {
@@ -295,7 +295,7 @@ TEST_F(ReforgerFiles, WhatStandsAtTheTemporaryNameIsNeverFollowedOrOpened) {
         expected.replace(expected.find("0.75\r\n"), 4, "0.9");
         EXPECT_EQ(test_files::read(file), expected);
         EXPECT_EQ(test_files::read(victim), "not Reforger's");
-        EXPECT_FALSE(exists(dir.dir() / "nowhere"));
+        EXPECT_FALSE(exists(dir.at("nowhere")));
         EXPECT_FALSE(exists(tempOf(file)));
     }
 }
@@ -369,7 +369,7 @@ TEST_F(ReforgerFiles, ApplyChecksSliderRunningGameAndFile) {
     EXPECT_EQ(test_files::read(profileB), now);
 
     ReforgerHost nowhere = host;
-    nowhere.documents = (dir.dir() / "empty").string();
+    nowhere.documents = (dir.at("empty")).string();
     EXPECT_FALSE(applyReforgerSens(1.0, message, nowhere));
     EXPECT_EQ(message, "Couldn't find Reforger's settings file. Launch Reforger once, then try again.");
     ReforgerHost noDocuments = host;

@@ -102,23 +102,23 @@ TEST(ReadWholeFile, CapsAtFourMebibytes) {
     TempFolder dir;
     ScanInputs inputs;
     const std::string small = std::string("a\r\nb\0c", 6);
-    test_files::write(dir.dir() / "small.acf", small);
-    EXPECT_EQ(readWholeFile(inputs, (dir.dir() / "small.acf").string()), small);
+    dir.write("small.acf", small);
+    EXPECT_EQ(readWholeFile(inputs, (dir.at("small.acf")).string()), small);
 
     std::string big(kMaxStoreFileBytes, 'x');
     big += "\"name\" \"Hidden\"";
-    test_files::write(dir.dir() / "big.acf", big);
-    const std::string text = readWholeFile(inputs, (dir.dir() / "big.acf").string());
+    dir.write("big.acf", big);
+    const std::string text = readWholeFile(inputs, (dir.at("big.acf")).string());
     EXPECT_EQ(text.size(), kMaxStoreFileBytes);
     EXPECT_EQ(extractQuotedValue(text, "name", 0), "");
 
-    EXPECT_EQ(readWholeFile(inputs, (dir.dir() / "missing.acf").string()), "");
+    EXPECT_EQ(readWholeFile(inputs, (dir.at("missing.acf")).string()), "");
     EXPECT_EQ(readWholeFile(inputs, dir.path()), "");  // a folder reads as empty
 }
 
 TEST(ReadWholeFile, MapsDrivesAndWindowsPaths) {
     TempFolder dir;
-    test_files::write(dir.dir() / "Program Files" / "Epic" / "A.item", "epic");
+    test_files::write(dir.at("Program Files") / "Epic" / "A.item", "epic");
     ScanInputs inputs;
     inputs.drives = {{'C', dir.path()}};
     EXPECT_EQ(readWholeFile(inputs, "c:\\PROGRAM FILES\\epic\\a.ITEM"), "epic");

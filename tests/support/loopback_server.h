@@ -50,7 +50,7 @@ public:
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
     // Ends the server and the answers it is still trickling or holding.
-    void stop() const { test_files::write(dir_.at("stop"), ""); }
+    void stop() const { dir_.write("stop", ""); }
     bool ready() const { return port_ != 0; }
     std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
     void serve(const std::string& name, const std::string& bytes) const {

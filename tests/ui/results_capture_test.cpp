@@ -137,7 +137,7 @@ TEST_F(ResultsOnScreen, ShareCardPixelsComeBackAsDrawn) {
 // image: the answer goes in INCR pieces).
 TEST_F(ResultsOnScreen, ShareImageIsOnTheClipboardAsTheSavedFile) {
     if (!xclip::available()) GTEST_SKIP() << "no xclip";
-    const std::filesystem::path home = dir_.dir() / "home";
+    const std::filesystem::path home = dir_.at("home");
     std::filesystem::create_directories(home);
     {
         ScopedEnv homeVar("HOME", home.string());

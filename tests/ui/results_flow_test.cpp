@@ -72,7 +72,7 @@ TEST(ResultsFlow, FinderResultShownAdoptedThenCheckedWithTheVerdictTable) {
     // Adopting stores the value VALORANT can be given, rounded to its three decimals.
     ASSERT_TRUE(f.ui.click("Make this my sens"));
     const std::string rounded = formatSens(sensFromCm360(0.07, a.recommendedCm360, 800), 3);
-    EXPECT_DOUBLE_EQ(std::stod(settingValue(f.dir.dir() / "settings.ini", "sens")), std::stod(rounded));
+    EXPECT_DOUBLE_EQ(std::stod(settingValue(f.dir.at("settings.ini"), "sens")), std::stod(rounded));
     EXPECT_DOUBLE_EQ(f.app.sens, std::stod(rounded));
 
     // The next step: a Sens Check pooled with the finder's rounds.
@@ -144,7 +144,7 @@ TEST(ResultsFlow, UncalibratedReforgerResultCannotBeAdopted) {
     FlowFixture f;
     f.app.game = gameIndexById("reforger");
     f.app.saveSettings();
-    const std::string sensBefore = settingValue(f.dir.dir() / "settings.ini", "sens");
+    const std::string sensBefore = settingValue(f.dir.at("settings.ini"), "sens");
     f.app.length = 0;  // Quick
     startFinder(f.app);
     ASSERT_TRUE(f.playUntilOffRoundScreen());
@@ -156,7 +156,7 @@ TEST(ResultsFlow, UncalibratedReforgerResultCannotBeAdopted) {
     EXPECT_EQ(probeFindItem("Make this my sens"), nullptr);
     EXPECT_NE(probeFindItem("COPY"), nullptr);
     EXPECT_NE(probeFindItem("Calibrate"), nullptr);
-    EXPECT_EQ(settingValue(f.dir.dir() / "settings.ini", "sens"), sensBefore);
+    EXPECT_EQ(settingValue(f.dir.at("settings.ini"), "sens"), sensBefore);
     EXPECT_NE(sensBefore, "0");
 }
 

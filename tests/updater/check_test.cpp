@@ -76,11 +76,11 @@ TEST(FetchManifest, OverrideIsTheOnlySourceTried) {
 
 TEST(FetchManifest, FileOverrideGetsNoCacheBuster) {
     TempFolder dir;
-    test_files::write(dir.dir() / "latest.json", kManifest);
+    dir.write("latest.json", kManifest);
     std::string text;
-    ASSERT_TRUE(updater::fetchManifest(fileUrl(dir.dir() / "latest.json"), "", "", 5, text));
+    ASSERT_TRUE(updater::fetchManifest(fileUrl(dir.at("latest.json")), "", "", 5, text));
     EXPECT_EQ(text, kManifest);
-    EXPECT_FALSE(updater::fetchManifest(fileUrl(dir.dir() / "missing.json"), "", "", 5, text));
+    EXPECT_FALSE(updater::fetchManifest(fileUrl(dir.at("missing.json")), "", "", 5, text));
 }
 
 TEST(FetchManifest, PlainHttpOverrideElsewhereIsRefused) {
@@ -90,10 +90,10 @@ TEST(FetchManifest, PlainHttpOverrideElsewhereIsRefused) {
 
 TEST(FetchManifest, OversizedManifestIsRefused) {
     TempFolder dir;
-    test_files::write(dir.dir() / "huge.json",
+    test_files::write(dir.at("huge.json"),
              kManifest + std::string(static_cast<size_t>(updater::kManifestMaxBytes), ' '));
     std::string text;
-    EXPECT_FALSE(updater::fetchManifest(fileUrl(dir.dir() / "huge.json"), "", "", 5, text));
+    EXPECT_FALSE(updater::fetchManifest(fileUrl(dir.at("huge.json")), "", "", 5, text));
     EXPECT_TRUE(text.empty());
 }
 
@@ -110,11 +110,11 @@ TEST(UpdaterPublic, CheckOfferInstallRestart) {
     std::string payload = test_files::read(UPDATER_DUMMY_EXE);
     payload.resize(700000, '\0');
     server.serve("Tarvion-2.2.0", payload);
-    test_files::write(dir.dir() / "payload", payload);
+    dir.write("payload", payload);
     const std::string digest = plat::sha256File(dir.file("payload"));
     const std::string manifest = "{\"version\": \"2.2.0\", \"url\": \"" + server.url("/slow/Tarvion-2.2.0") +
                                  "\", \"sha256\": \"" + digest + "\", \"notes\": \"Say \\\"hi\\\"\\nBye\"}";
-    test_files::write(dir.dir() / "latest.json", manifest);
+    dir.write("latest.json", manifest);
 
     const std::string exe = dir.file("Tarvion");
     const std::string oldBuild = plat::executableMagic() + "running build";
@@ -122,7 +122,7 @@ TEST(UpdaterPublic, CheckOfferInstallRestart) {
     test_files::write(exe + ".old", "from the update before");
     updater::setExecutablePathForTesting(exe, true);
 
-    updater::setManifestUrl(fileUrl(dir.dir() / "latest.json"));
+    updater::setManifestUrl(fileUrl(dir.at("latest.json")));
     EXPECT_TRUE(updater::hasManifestSource());
     updater::deleteOldExe();
     EXPECT_FALSE(fs::exists(exe + ".old"));

@@ -193,7 +193,7 @@ TEST_F(InstallFixture, ExecutableThatCannotBeMovedAsideStaysInPlace) {
 TEST_F(InstallFixture, ReadOnlyFolderEndsInFailureWithNothingChanged) {
     fs::permissions(dir.dir(), fs::perms::owner_read | fs::perms::owner_exec);
     if (fs::exists(dir.dir())) {
-        const bool stillWritable = std::ofstream(dir.dir() / "probe").good();
+        const bool stillWritable = std::ofstream(dir.at("probe")).good();
         if (stillWritable) {
             fs::permissions(dir.dir(), fs::perms::owner_all);
             GTEST_SKIP() << "running with privileges that ignore folder permissions";
@@ -385,10 +385,10 @@ TEST(DeleteOldExe, WorksOnTheNameTheProgramStartedUnder) {
     // The probe moves its own file to "Tarvion.moved", as an install moves it to ".old",
     // and then clears the old companion: that of "Tarvion", never that of the moved file.
     TempFolder dir;
-    const fs::path exe = dir.dir() / "Tarvion";
+    const fs::path exe = dir.at("Tarvion");
     fs::copy_file(UPDATER_PATH_PROBE, exe);
-    test_files::write(dir.dir() / "Tarvion.old", "from the update before");
-    test_files::write(dir.dir() / "Tarvion.moved.old", "not ours to delete");
+    dir.write("Tarvion.old", "from the update before");
+    dir.write("Tarvion.moved.old", "not ours to delete");
     FILE* out = popen(("\"" + exe.string() + "\"").c_str(), "r");
     ASSERT_NE(out, nullptr);
     char line[4096] = {};
@@ -397,8 +397,8 @@ TEST(DeleteOldExe, WorksOnTheNameTheProgramStartedUnder) {
     ASSERT_TRUE(read);
     // What the system reports by then: the moved file.
     EXPECT_EQ(std::string(line), exe.string() + ".moved\n");
-    EXPECT_FALSE(fs::exists(dir.dir() / "Tarvion.old"));
-    EXPECT_TRUE(fs::exists(dir.dir() / "Tarvion.moved.old"));
+    EXPECT_FALSE(fs::exists(dir.at("Tarvion.old")));
+    EXPECT_TRUE(fs::exists(dir.at("Tarvion.moved.old")));
 }
 
 TEST(DeleteOldExe, RemovesOnlyTheOldCompanion) {

@@ -14,32 +14,32 @@ using namespace updater_test;
 
 TEST(Sha256File, KnownDigests) {
     TempFolder dir;
-    test_files::write(dir.dir() / "abc", "abc");
-    test_files::write(dir.dir() / "empty", "");
+    dir.write("abc", "abc");
+    dir.write("empty", "");
     // Longer than one 64 KiB read, so the chunks must add up.
-    test_files::write(dir.dir() / "million", std::string(1000000, 'a'));
+    dir.write("million", std::string(1000000, 'a'));
     EXPECT_EQ(plat::sha256File(dir.file("abc")), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     EXPECT_EQ(plat::sha256File(dir.file("empty")), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
     EXPECT_EQ(plat::sha256File(dir.file("million")),
               "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
     EXPECT_EQ(plat::sha256File(dir.file("missing")), "");
-    EXPECT_EQ(plat::sha256File(dir.dir().string()), "");  // a folder is no file
+    EXPECT_EQ(plat::sha256File(dir.path()), "");  // a folder is no file
 }
 
 TEST(DownloadToFile, RefusedLocationTouchesNothingAndLeavesNoFile) {
     TempFolder dir;
-    test_files::write(dir.dir() / "out", "stale");
+    dir.write("out", "stale");
     EXPECT_FALSE(plat::downloadToFile("http://example.invalid/x", dir.file("out"), 1000));
-    EXPECT_FALSE(fs::exists(dir.dir() / "out"));
+    EXPECT_FALSE(fs::exists(dir.at("out")));
 }
 
 TEST(DownloadToFile, FileLocations) {
     TempFolder dir;
-    test_files::write(dir.dir() / "src", "hello\r\nworld");
-    ASSERT_TRUE(plat::downloadToFile(fileUrl(dir.dir() / "src"), dir.file("out"), 1000));
-    EXPECT_EQ(test_files::read(dir.dir() / "out"), "hello\r\nworld");  // bytes as they are
-    EXPECT_FALSE(plat::downloadToFile(fileUrl(dir.dir() / "missing"), dir.file("out2"), 1000));
-    EXPECT_FALSE(fs::exists(dir.dir() / "out2"));
+    dir.write("src", "hello\r\nworld");
+    ASSERT_TRUE(plat::downloadToFile(fileUrl(dir.at("src")), dir.file("out"), 1000));
+    EXPECT_EQ(test_files::read(dir.at("out")), "hello\r\nworld");  // bytes as they are
+    EXPECT_FALSE(plat::downloadToFile(fileUrl(dir.at("missing")), dir.file("out2"), 1000));
+    EXPECT_FALSE(fs::exists(dir.at("out2")));
 }
 
 // Under load (sanitizer builds, many jobs) the server's Python may take seconds to start;
@@ -63,33 +63,33 @@ TEST(DownloadToFile, LoopbackServer) {
     server.serve("small.txt", "ok");
 
     ASSERT_TRUE(plat::downloadToFile(server.url("/big.bin"), dir.file("a"), 1000000));
-    EXPECT_EQ(test_files::read(dir.dir() / "a"), body);
+    EXPECT_EQ(test_files::read(dir.at("a")), body);
 
     // An answer that is not 2xx is a failure and leaves no file, also for an existing one.
-    test_files::write(dir.dir() / "b", "stale");
+    dir.write("b", "stale");
     EXPECT_FALSE(plat::downloadToFile(server.url("/status/404"), dir.file("b"), 1000000));
-    EXPECT_FALSE(fs::exists(dir.dir() / "b"));
+    EXPECT_FALSE(fs::exists(dir.at("b")));
     EXPECT_FALSE(plat::downloadToFile(server.url("/status/500"), dir.file("b"), 1000000));
 
     // A body past the cap is cut off and deleted, never kept as partial.
     EXPECT_FALSE(plat::downloadToFile(server.url("/big.bin"), dir.file("c"), 1000));
-    EXPECT_FALSE(fs::exists(dir.dir() / "c"));
+    EXPECT_FALSE(fs::exists(dir.at("c")));
 
     // Redirects stay on https: onto plain http (even our own loopback) is refused.
     const std::string toHttp = server.url("/redirect?to=" + server.url("/small.txt"));
     EXPECT_FALSE(plat::downloadToFile(toHttp, dir.file("d"), 1000));
-    EXPECT_FALSE(fs::exists(dir.dir() / "d"));
-    const std::string toFile = server.url("/redirect?to=" + fileUrl(dir.dir() / "a"));
+    EXPECT_FALSE(fs::exists(dir.at("d")));
+    const std::string toFile = server.url("/redirect?to=" + fileUrl(dir.at("a")));
     EXPECT_FALSE(plat::downloadToFile(toFile, dir.file("e"), 1000000));
-    EXPECT_FALSE(fs::exists(dir.dir() / "e"));
+    EXPECT_FALSE(fs::exists(dir.at("e")));
 
     // A body cut short of its declared length is no download.
     EXPECT_FALSE(plat::downloadToFile(server.url("/short/100"), dir.file("g"), 1000));
-    EXPECT_FALSE(fs::exists(dir.dir() / "g"));
+    EXPECT_FALSE(fs::exists(dir.at("g")));
 
     // Nothing listening there.
     EXPECT_FALSE(plat::downloadToFile("http://127.0.0.1:1/x", dir.file("f"), 1000));
-    EXPECT_FALSE(fs::exists(dir.dir() / "f"));
+    EXPECT_FALSE(fs::exists(dir.at("f")));
 }
 
 // A short progress rule, so the cases take seconds: 1 KiB must arrive every 2 s.
@@ -107,18 +107,18 @@ TEST(DownloadToFile, AServerThatKeepsNoPaceIsGivenUp) {
     // Two bytes every half second would take days; a server that never answers, for ever.
     for (const char* path : {"/trickle/1000000", "/stall"}) {
         bool ok = true;
-        test_files::write(dir.dir() / "out", "stale");
+        dir.write("out", "stale");
         EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server,
                                [&] { ok = plat::downloadToFile(server.url(path), dir.file("out"), shortRule(2000000)); }))
             << path << " was never given up";
         EXPECT_FALSE(ok) << path;
-        EXPECT_FALSE(fs::exists(dir.dir() / "out")) << path;
+        EXPECT_FALSE(fs::exists(dir.at("out"))) << path;
     }
     // A body that keeps the pace is whole, under the same rule.
     const std::string body(3000000, 'q');
     server.serve("big.bin", body);
     ASSERT_TRUE(plat::downloadToFile(server.url("/big.bin"), dir.file("big"), shortRule(4000000)));
-    EXPECT_EQ(test_files::read(dir.dir() / "big"), body);
+    EXPECT_EQ(test_files::read(dir.at("big")), body);
 }
 
 TEST(DownloadToFile, AStopEndsItAndLeavesNoFile) {
@@ -129,7 +129,7 @@ TEST(DownloadToFile, AStopEndsItAndLeavesNoFile) {
     plat::DownloadOptions options;
     options.maxBytes = 2000000;
     options.stop = &stop;  // and the default rule, which would not end this for 30 s
-    const fs::path out = dir.dir() / "out";
+    const fs::path out = dir.at("out");
     bool ok = true;
     EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server, [&] {
         // Once the body is on its way.
@@ -154,7 +154,7 @@ TEST(Executable, RunningPathAndMagic) {
 
 TEST(Executable, MarkAndLaunch) {
     TempFolder dir;
-    const fs::path copy = dir.dir() / "dummy";
+    const fs::path copy = dir.at("dummy");
     fs::copy_file(UPDATER_DUMMY_EXE, copy);
     fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write);
     ASSERT_TRUE(plat::markExecutable(copy.string()));

@@ -29,10 +29,10 @@ TEST(WindowsPaths, ResolveAsTheyAre) {
 
 TEST(FindFiles, PatternsWithoutRegardToCaseInNameOrder) {
     TempFolder dir;
-    test_files::write(dir.at("b.item"), "");
-    test_files::write(dir.at("A.ITEM"), "");
+    dir.write("b.item", "");
+    dir.write("A.ITEM", "");
     test_files::write(dir.at(std::string(kName) + ".item"), "");
-    test_files::write(dir.at("c.txt"), "");
+    dir.write("c.txt", "");
     fs::create_directories(dir.at("d.item"));
     const std::vector<plat::FileEntry> found = plat::findFiles(dir.path() + "\\*.item");
     ASSERT_EQ(found.size(), 4u);
@@ -72,8 +72,8 @@ TEST(FileAttributes, SizeFolderAndWriteTime) {
 
 TEST(CopyFileNoOverwrite, NeverReplacesWhatIsThere) {
     TempFolder dir;
-    test_files::write(dir.at("from"), "new");
-    test_files::write(dir.at("taken"), "old");
+    dir.write("from", "new");
+    dir.write("taken", "old");
     EXPECT_FALSE(plat::copyFileNoOverwrite(dir.file("from"), dir.file("taken")));
     EXPECT_EQ(test_files::read(dir.at("taken")), "old");
     ASSERT_TRUE(plat::copyFileNoOverwrite(dir.file("from"), dir.file(kName)));
@@ -88,7 +88,7 @@ TEST(WriteReplaceDelete, WholeFilesByWidePath) {
     EXPECT_EQ(test_files::read(dir.at(kName)), std::string("a\r\nb\0c", 6));  // bytes as they are
     EXPECT_FALSE(plat::writeWholeFile(dir.file("no folder") + "\\x", "x"));
 
-    test_files::write(dir.at("target"), "before");
+    dir.write("target", "before");
     ASSERT_TRUE(plat::syncFile(dir.file(kName)));
     ASSERT_TRUE(plat::replaceFile(dir.file(kName), dir.file("target")));
     EXPECT_EQ(test_files::read(dir.at("target")), std::string("a\r\nb\0c", 6));
@@ -153,7 +153,7 @@ TEST(WriteFreshFile, NothingAtTheNameIsFollowedOrWrittenThrough) {
     EXPECT_EQ(test_files::read(dir.at("settings.ini.tmp")), "new");
 
     // A link to another file (when this system lets the test make one).
-    test_files::write(dir.at("victim"), "someone else's");
+    dir.write("victim", "someone else's");
     fs::remove(dir.at("settings.ini.tmp"));
     // Only a link that reads through to its target shows anything (Wine 8 makes links that
     // read as empty files).

@@ -14,10 +14,10 @@ using namespace win_test;
 
 TEST(Sha256File, KnownDigests) {
     TempFolder dir;
-    test_files::write(dir.at("abc"), "abc");
-    test_files::write(dir.at("empty"), "");
+    dir.write("abc", "abc");
+    dir.write("empty", "");
     // Longer than one 64 KiB read, so the chunks must add up; a name outside ASCII.
-    test_files::write(dir.at("milli\xC3\xB3n"), std::string(1000000, 'a'));
+    dir.write("milli\xC3\xB3n", std::string(1000000, 'a'));
     EXPECT_EQ(plat::sha256File(dir.file("abc")), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     EXPECT_EQ(plat::sha256File(dir.file("empty")), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
     EXPECT_EQ(plat::sha256File(dir.file("milli\xC3\xB3n")),
@@ -39,7 +39,7 @@ std::string fileUrl(const fs::path& path) {
 
 TEST(DownloadToFile, FileLocations) {
     TempFolder dir;
-    test_files::write(dir.at("the s\xC3\xB3urce"), "hello\r\nworld");
+    dir.write("the s\xC3\xB3urce", "hello\r\nworld");
     ASSERT_TRUE(plat::downloadToFile(fileUrl(dir.at("the s\xC3\xB3urce")), dir.file("out"), 1000));
     EXPECT_EQ(test_files::read(dir.at("out")), "hello\r\nworld");  // bytes as they are
 
@@ -59,7 +59,7 @@ TEST(DownloadToFile, FileLocations) {
 
 TEST(DownloadToFile, RefusedLocationTouchesNothingAndLeavesNoFile) {
     TempFolder dir;
-    test_files::write(dir.at("out"), "stale");
+    dir.write("out", "stale");
     EXPECT_FALSE(plat::downloadToFile("http://example.invalid/x", dir.file("out"), 1000));
     EXPECT_FALSE(fs::exists(dir.at("out")));
 }
@@ -85,7 +85,7 @@ TEST_F(Downloads, WholeBodyOfA2xxAnswer) {
 
 TEST_F(Downloads, StatusErrorsAreFailuresAndLeaveNoFile) {
     for (const char* path : {"/status/404", "/status/500", "/status/302", "/missing"}) {
-        test_files::write(dir.at("b"), "stale");
+        dir.write("b", "stale");
         EXPECT_FALSE(plat::downloadToFile(server.url(path), dir.file("b"), 1000000)) << path;
         EXPECT_FALSE(fs::exists(dir.at("b"))) << path;
     }
@@ -135,7 +135,7 @@ TEST_F(Downloads, AServerThatKeepsNoPaceIsGivenUp) {
     // Two bytes every half second would take days; a server that never answers, for ever.
     for (const char* path : {"/trickle/1000000", "/stall"}) {
         bool ok = true;
-        test_files::write(dir.at("out"), "stale");
+        dir.write("out", "stale");
         EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server,
                                [&] { ok = plat::downloadToFile(server.url(path), dir.file("out"), shortRule(2000000)); }))
             << path << " was never given up";

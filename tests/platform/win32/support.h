@@ -33,7 +33,7 @@ inline bool importRegistry(const TempFolder& dir, const std::string& utf8Text) {
         bytes += static_cast<char>(u & 0xFF);
         bytes += static_cast<char>(u >> 8);
     }
-    test_files::write(dir.at("plant.reg"), bytes);
+    dir.write("plant.reg", bytes);
     return runCommand("reg import \"" + dir.file("plant.reg") + "\" >NUL 2>&1");
 }
 

@@ -1,8 +1,9 @@
 # The Windows services tested as Windows programs under Wine (the test stage makes the
 # prefix and the X server): the platform calls, the game scan and Reforger's file on a real
 # registry and drive, and the update swap of a running executable. They share the helpers
-# of tests/platform/win32, the loopback server of the updater tests (started on the Linux
-# side), the stand-in program and the probe that moves itself aside, built here for Windows.
+# of tests/support and tests/platform/win32 (the loopback server of the download tests is
+# started on the Linux side), the stand-in program and the probe that moves itself aside,
+# built here for Windows.
 # The shell's own (its window under Wine, a second start of Tarvion.exe) link the program's
 # libraries.
 add_executable(updater_dummy_exe "${CMAKE_SOURCE_DIR}/tests/updater/dummy/dummy_main.cpp")

@@ -33,7 +33,7 @@ protected:
         payload = oldBuild + "the new build";
         if (payload.size() < 600000) payload.resize(600000, '\0');
         server.serve("Tarvion-2.2.0.exe", payload);
-        test_files::write(dir.at("payload"), payload);
+        dir.write("payload", payload);
         digest = plat::sha256File(dir.file("payload"));
         ASSERT_EQ(digest.size(), 64u);
     }
@@ -98,7 +98,7 @@ TEST_F(RunningSwap, ADownloadThatIsNotAWindowsProgramIsRefused) {
     notPe[0] = '\x7f';
     notPe[1] = 'E';
     server.serve("elf", notPe);
-    test_files::write(dir.at("elf"), notPe);
+    dir.write("elf", notPe);
     updater::UpdateInfo i = info();
     i.url = server.url("/elf");
     i.sha256 = plat::sha256File(dir.file("elf"));
@@ -119,7 +119,7 @@ TEST_F(RunningSwap, ANewBuildThatWillNotStartIsSwappedBackOut) {
     std::string broken = "MZ" + std::string("not really a program");
     broken.resize(600000, '\x01');
     server.serve("broken.exe", broken);
-    test_files::write(dir.at("broken"), broken);
+    dir.write("broken", broken);
     updater::UpdateInfo i = info();
     i.url = server.url("/broken.exe");
     i.sha256 = plat::sha256File(dir.file("broken"));
@@ -162,8 +162,8 @@ TEST(StartupPath, TheOldCompanionIsThatOfTheNameTheProgramStartedUnder) {
     TempFolder dir;
     const fs::path exe = dir.at("Tarvion.exe");
     fs::copy_file(UPDATER_PATH_PROBE, exe);
-    test_files::write(dir.at("Tarvion.exe.old"), "from the update before");
-    test_files::write(dir.at("Tarvion.exe.moved.old"), "not ours to delete");
+    dir.write("Tarvion.exe.old", "from the update before");
+    dir.write("Tarvion.exe.moved.old", "not ours to delete");
     EXPECT_TRUE(runCommand("\"" + utf8(exe) + "\" >NUL"));
     EXPECT_FALSE(fs::exists(dir.at("Tarvion.exe.old")));
     EXPECT_TRUE(fs::exists(dir.at("Tarvion.exe.moved.old")));
