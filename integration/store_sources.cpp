@@ -7,15 +7,13 @@
 
 namespace {
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool contains(const std::string& text, const char* word) { return text.find(word) != std::string::npos; }
 
 // A path on a drive the inputs map onto a host folder, moved there.
 std::string onHost(const ScanInputs& inputs, const std::string& path) {
     if (path.size() >= 2 && path[1] == ':')
         for (const auto& [letter, folder] : inputs.drives)
-            if (lowerAscii(letter) == lowerAscii(path[0])) return folder + path.substr(2);
+            if (plat::asciiLower(letter) == plat::asciiLower(path[0])) return folder + path.substr(2);
     return path;
 }
 

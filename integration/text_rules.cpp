@@ -8,13 +8,9 @@
 #include "integration/detection.h"
 #include "integration/reforger.h"
 #include "integration/store_sources.h"
+#include "platform/base/text.h"
 
-std::string lowered(const std::string& text) {
-    std::string out = text;
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
+std::string lowered(const std::string& text) { return plat::asciiLowered(text); }
 
 std::string extractQuotedValue(const std::string& text, const std::string& key, size_t from, size_t* endOut) {
     const std::string needle = "\"" + key + "\"";

@@ -33,8 +33,11 @@ tarvion_suite(app LINKS tarvion_app tarvion_test_fakes)
 # Folders of tests that are not one suite of the native build.
 # Stand-ins for the layers above core and engine (sound), so those are tested without a device.
 tarvion_unit(tarvion_test_fakes FOLDERS tests/fakes LINKS tarvion_catalog)
-# Helpers any test may include: temporary folders, FIFOs, file-size limits, the X lock.
-tarvion_unit(tests_support FOLDERS tests/support HEADERS tests os)
+# Helpers any test may include: temporary folders, whole-file reads and writes, environment
+# variables, time limits, the loopback HTTP server, a stand-in opener, FIFOs, file-size
+# limits, the X lock, a test window. A helper is a header that uses only what the suites
+# that include it link.
+tarvion_unit(tests_support FOLDERS tests/support LINKS tarvion_platform_system HEADERS tests os)
 # The Windows services as Windows programs, run under Wine by the cross build.
 tarvion_unit(platform_win32_tests FOLDERS tests/platform/win32 LINKS tarvion_platform_system HEADERS tests os)
 tarvion_unit(integration_win32_tests FOLDERS tests/integration/win32 LINKS tarvion_integration HEADERS tests os)

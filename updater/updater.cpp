@@ -12,6 +12,7 @@
 
 #include "platform/base/atomic_file.h"
 #include "platform/base/files.h"
+#include "platform/base/text.h"
 #include "platform/system/exe.h"
 #include "platform/system/hash.h"
 #include "platform/system/net.h"
@@ -143,11 +144,6 @@ std::string noPermissionMessage(const std::string& exePath) {
     const std::string name = cut == std::string::npos ? exePath : exePath.substr(cut + 1);
     return "Couldn't replace " + name +
            " (no permission in this folder?). Move Tarvion to your Desktop or Documents and try again.";
-}
-
-std::string lowered(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
 }
 
 enum class IntRead { None, Read, TooBig };
@@ -357,7 +353,7 @@ bool verifyDownload(const std::string& path, const std::string& sha256) {
     // Without a published hash there is nothing to tell a good file from a tampered one.
     if (sha256.empty()) return false;
     const std::string digest = plat::sha256File(path);
-    return !digest.empty() && digest == lowered(sha256);
+    return !digest.empty() && digest == plat::asciiLowered(sha256);
 }
 
 InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath, bool launch,

@@ -21,23 +21,14 @@
 #include "engine/flow/session_flow.h"
 #include "integration/calibration.h"
 #include "platform/system/input.h"
+#include "tests/app/program_run.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string readText(const fs::path& p) {
-    std::stringstream s;
-    s << std::ifstream(p).rdbuf();
-    return s.str();
-}
-
-fs::path freshDir(const std::string& name) {
-    fs::path dir = fs::temp_directory_path() / ("tarvion_drivers_" + std::to_string(::getpid()) + "_" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
+using test_files::readText;
 
 // One main-loop pass without a window: clock, session, the capture write, then `driver`.
 // Returns the capture written in this pass ("" for none).
@@ -203,7 +194,6 @@ bool fakeForeground(void*) { return true; }
 class InputCheckTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = freshDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
         app_.applyInputTestReset();
         app_.inputTestFile = (dir_ / "report.txt").string();
         setMouseCaptureSink(&setMouseCaptured);
@@ -217,7 +207,6 @@ protected:
     }
     void TearDown() override {
         gTarget = nullptr;
-        fs::remove_all(dir_);
     }
     // Passes until the check ends; returns their number.
     int runToEnd() {
@@ -233,7 +222,8 @@ protected:
     App app_;
     InputCheck check_;
     InputCheckIo io_;
-    fs::path dir_;
+    TempFolder temp_;
+    fs::path dir_{temp_.dir()};
 };
 
 TEST_F(InputCheckTest, AWrittenReportLeavesNothingUnwritten) {
@@ -436,22 +426,14 @@ const char* const kExactInputReport =
 
 // Under a private X server, so no other test's input or window meets the injected moves.
 TEST(InputCheckRun, InjectedMovesAndF8ArriveExactlyThroughTheWholeInputPath) {
-    const fs::path binary = fs::path(TARVION_BINARY_DIR) / "tarvion";
-    if (!fs::exists(binary)) GTEST_SKIP() << "tarvion is not built";
-    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xvfb-run";
-    const fs::path dir = freshDir("inputcheck");
-    const std::string command = "cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy APPDATA='" + dir.string() +
-                                "/home' timeout 120 xvfb-run -a -s '-screen 0 1920x1080x24' '" + binary.string() +
-                                "' --inputtest report.txt --scale 1 >run.log 2>&1; echo $? >code.txt";
-    std::system(command.c_str());
-    int code = -1;
-    std::ifstream(dir / "code.txt") >> code;
-    EXPECT_EQ(code, 0) << readText(dir / "run.log");
+    if (const std::string why = program_run::whyNotNative(); !why.empty()) GTEST_SKIP() << why;
+    const TempFolder temp;
+    const fs::path dir = temp.dir();
+    EXPECT_EQ(program_run::runNative(dir, "--inputtest report.txt --scale 1", 120), 0) << readText(dir / "run.log");
     EXPECT_EQ(readText(dir / "report.txt"), kExactInputReport);
     // The run's own data folder holds the profile; the user's is never touched.
     EXPECT_TRUE(fs::exists(dir / "report.txt_data" / "settings.ini"));
     EXPECT_FALSE(fs::exists(dir / "home"));
-    fs::remove_all(dir);
 }
 
 // The Windows build under Wine (raw input, SendInput, RegisterHotKey), run by the Windows
@@ -460,16 +442,12 @@ TEST(InputCheckRun, InjectedMovesAndF8ArriveExactlyThroughTheWholeInputPath) {
 TEST(InputCheckRun, TheWindowsBuildCountsExactlyUnderWine) {
     const char* exe = std::getenv("TARVION_WINE_EXE");
     if (!exe) GTEST_SKIP() << "runs in the Windows test stage";
-    const fs::path dir = freshDir("wine_inputcheck");
-    const std::string command = "cd '" + dir.string() + "' && timeout 180 wine '" + exe +
-                                "' --inputtest report.txt --scale 1 >run.log 2>&1; echo $? >code.txt";
-    std::system(command.c_str());
-    int code = -1;
-    std::ifstream(dir / "code.txt") >> code;
-    EXPECT_EQ(code, 0) << readText(dir / "run.log");
+    const TempFolder temp;
+    const fs::path dir = temp.dir();
+    EXPECT_EQ(program_run::runUnderWine(exe, dir, "--inputtest report.txt --scale 1", 180), 0)
+        << readText(dir / "run.log");
     EXPECT_EQ(readText(dir / "report.txt"), kExactInputReport);
     EXPECT_TRUE(fs::exists(dir / "report.txt_data" / "settings.ini"));
-    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "core/profile/app.h"
 #include "platform/system/input.h"
 #include "platform/system/window.h"
+#include "tests/support/test_window.h"
 #include "tests/support/xtest_lock.h"
 
 namespace {
@@ -18,9 +18,8 @@ namespace {
 class InjectedInput : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server";
-        app_.hwnd = plat::createGlWindow("injected input test", 640, 360, nullptr);
-        if (!app_.hwnd) GTEST_SKIP() << "no window";
+        OPEN_TEST_WINDOW(window_, "injected input test", 640, 360);
+        app_.hwnd = window_.get();
         plat::showAndFocus(app_.hwnd);
         ASSERT_TRUE(plat::startRawMouse(app_.hwnd));
         pumpUntil([] { return false; }, 100);  // the window's own start-up events
@@ -31,7 +30,7 @@ protected:
         setMouseCaptured(app_, false);
         plat::setBackgroundRawMouse(false);
         plat::stopRawMouse();
-        plat::destroyGlWindow(app_.hwnd);
+        window_.close();
         app_.hwnd = nullptr;
     }
     // Runs the message drain until `done` holds or the time is up.
@@ -49,6 +48,7 @@ protected:
     }
     XTestLock lock_;
     App app_;
+    TestWindow window_;
 };
 
 TEST_F(InjectedInput, TheRoundTurnsByExactlyTheInjectedCounts) {

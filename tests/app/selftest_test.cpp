@@ -19,6 +19,8 @@
 #include "core/profile/app.h"
 #include "engine/flow/mouse_capture.h"
 #include "engine/flow/session_flow.h"
+#include "tests/app/program_run.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -34,25 +36,7 @@ const std::vector<std::string> kCaptures = {
     "16b_practice_scoped", "16c_practice_pistol", "17_paused",
 };
 
-std::string readText(const fs::path& p) {
-    std::stringstream s;
-    s << std::ifstream(p).rdbuf();
-    return s.str();
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> out;
-    std::stringstream s(text);
-    for (std::string line; std::getline(s, line);) out.push_back(line);
-    return out;
-}
-
-fs::path freshDir(const std::string& name) {
-    fs::path dir = fs::temp_directory_path() / ("tarvion_selftest_" + std::to_string(::getpid()) + "_" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
+using test_files::readText;
 
 // The index of the step that requests this capture.
 int32_t stepOf(const std::string& capture) {
@@ -66,12 +50,10 @@ protected:
     void SetUp() override {
         app_.automation = true;
         app_.applyAutomationReset();
-        dir_ = freshDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
         app_.shotsDir = dir_.string();
         app_.dataDir = (dir_ / "data").string();
         fs::create_directories(app_.dataDir);
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     // What the main loop does after a pass's UI: the capture is written (here: recorded).
     void writeCapture() {
@@ -82,7 +64,8 @@ protected:
 
     App app_;
     SelfTestScript script_;
-    fs::path dir_;
+    TempFolder temp_;
+    fs::path dir_{temp_.dir()};
     std::vector<std::string> written_;
 };
 
@@ -260,7 +243,7 @@ TEST_F(SelfTestScriptTest, AtHighSpeedsAStateGetsItsPassesEvenWhenProgramTimeRun
 TEST_F(SelfTestScriptTest, AnInvalidAnalysisReportsValidZeroAndEndsWithTheSavedLine) {
     app_.resultCm = 51.03;
     app_.reportPath = "";
-    const std::vector<std::string> lines = linesOf(selfTestReport(app_));
+    const std::vector<std::string> lines = test_files::lines(selfTestReport(app_));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0],
               "valid=0 start_cm=51.03 rec_cm=0.00 range=0.00-0.00 range90=0.00-0.00 conf= perf=0.00 bal=0 0.00 "
@@ -308,7 +291,7 @@ TEST_F(SelfTestScriptTest, TheReportListsEveryRoundAndEverySensCheck) {
     tweak.confirmed = false;
     app_.sensChecks = {confirmed, tweak};
 
-    const std::vector<std::string> lines = linesOf(selfTestReport(app_));
+    const std::vector<std::string> lines = test_files::lines(selfTestReport(app_));
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0],
               "valid=1 start_cm=51.03 rec_cm=45.12 range=40.84-48.95 range90=35.92-52.49 conf=Medium perf=45.50 bal=1 "
@@ -410,7 +393,7 @@ TEST_F(SelfTestScriptTest, AHeadlessRunPlaysEverySessionAndWritesBothReports) {
     EXPECT_EQ(app_.sessionKind, SessionPractice);
     EXPECT_EQ(app_.roundPhase, RoundPaused);
 
-    const std::vector<std::string> report = linesOf(readText(dir_ / "selftest.txt"));
+    const std::vector<std::string> report = test_files::lines(readText(dir_ / "selftest.txt"));
     ASSERT_GE(report.size(), 3u);
     std::smatch m;
     ASSERT_TRUE(std::regex_search(report[0], m, std::regex("^valid=1 .* rounds=(\\d+)$"))) << report[0];
@@ -436,7 +419,8 @@ std::string headlessReport(double speed, double dt) {
     app.automation = true;
     app.applyAutomationReset();
     app.automationSpeed = speed;
-    const fs::path dir = freshDir("speed");
+    const TempFolder temp;
+    const fs::path dir = temp.dir();
     app.shotsDir = dir.string();
     app.dataDir = (dir / "data").string();
     fs::create_directories(app.dataDir);
@@ -455,9 +439,8 @@ std::string headlessReport(double speed, double dt) {
         selfTestStep(app, script);
     }
     std::string report = app.quitRequested ? "" : "stalled\n";
-    for (const std::string& line : linesOf(readText(dir / "selftest.txt")))
+    for (const std::string& line : test_files::lines(readText(dir / "selftest.txt")))
         if (line.rfind("saved=", 0) != 0) report += line + "\n";
-    fs::remove_all(dir);
     return report;
 }
 
@@ -490,7 +473,7 @@ void expectWholeSelfTest(const fs::path& dir, const fs::path& out) {
         EXPECT_EQ(w, 1600) << name;
         EXPECT_EQ(h < 0 ? -h : h, 900) << name;
     }
-    const std::vector<std::string> report = linesOf(readText(out / "selftest.txt"));
+    const std::vector<std::string> report = test_files::lines(readText(out / "selftest.txt"));
     ASSERT_FALSE(report.empty());
     EXPECT_EQ(report[0].rfind("valid=1 ", 0), 0u) << report[0];
     bool saved = false;
@@ -519,22 +502,15 @@ void expectWholeSelfTest(const fs::path& dir, const fs::path& out) {
 // server so no other test's window or injected input meets it.
 TEST(SelfTestRun, TheProgramPlaysTheScriptAndLeavesEveryCaptureAndBothReports) {
     if (!std::getenv("TARVION_SELFTEST_RUN")) GTEST_SKIP() << "runs as the ctest app_selftest_run";
-    const fs::path binary = fs::path(TARVION_BINARY_DIR) / "tarvion";
-    if (!fs::exists(binary)) GTEST_SKIP() << "tarvion is not built";
-    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xvfb-run";
-    const fs::path dir = freshDir("run");
+    if (const std::string why = program_run::whyNotNative(); !why.empty()) GTEST_SKIP() << why;
+    const TempFolder temp;
+    const fs::path dir = temp.dir();
     // Speed 8 keeps every state the script waits for on screen for several frames even
     // when llvmpipe is slow on a loaded machine.
-    const std::string command = "cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy APPDATA='" + dir.string() +
-                                "/home' timeout 480 xvfb-run -a -s '-screen 0 1920x1080x24' '" + binary.string() +
-                                "' --selftest --shots out --scale 1 --speed 8 >run.log 2>&1; echo $? >code.txt";
-    std::system(command.c_str());
-    int code = -1;
-    std::ifstream(dir / "code.txt") >> code;
-    EXPECT_EQ(code, 0) << readText(dir / "run.log");
+    EXPECT_EQ(program_run::runNative(dir, "--selftest --shots out --scale 1 --speed 8", 480), 0)
+        << readText(dir / "run.log");
     expectWholeSelfTest(dir, dir / "out");
     EXPECT_FALSE(fs::exists(dir / "home"));
-    fs::remove_all(dir);
 }
 
 // The Windows build under Wine, run by the Windows test stage (scripts/test_windows.sh),
@@ -544,13 +520,10 @@ TEST(SelfTestRun, TheProgramPlaysTheScriptAndLeavesEveryCaptureAndBothReports) {
 TEST(SelfTestRun, TheWindowsBuildPlaysTheScriptUnderWine) {
     const char* exe = std::getenv("TARVION_WINE_EXE");
     if (!exe) GTEST_SKIP() << "runs in the Windows test stage";
-    const fs::path dir = freshDir("wine_run");
-    const std::string command = "cd '" + dir.string() + "' && timeout 600 wine '" + exe +
-                                "' --selftest --shots out --scale 1 --speed 8 >run.log 2>&1; echo $? >code.txt";
-    std::system(command.c_str());
-    int code = -1;
-    std::ifstream(dir / "code.txt") >> code;
-    EXPECT_EQ(code, 0) << readText(dir / "run.log");
+    const TempFolder temp;
+    const fs::path dir = temp.dir();
+    EXPECT_EQ(program_run::runUnderWine(exe, dir, "--selftest --shots out --scale 1 --speed 8", 600), 0)
+        << readText(dir / "run.log");
     expectWholeSelfTest(dir, dir / "out");
     if (const char* keep = std::getenv("TARVION_WINE_SELFTEST_KEEP")) {
         fs::create_directories(keep);
@@ -560,7 +533,6 @@ TEST(SelfTestRun, TheWindowsBuildPlaysTheScriptUnderWine) {
                           fs::copy_options::overwrite_existing, ec);
         }
     }
-    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -8,8 +8,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,19 +15,13 @@
 #include "tests/platform/system/child_process.h"
 #include "tests/platform/system/private_x.h"
 #include "tests/platform/system/x_probe.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 const fs::path kBinary = fs::path(TARVION_BINARY_DIR) / "tarvion";
-
-fs::path freshDir(const std::string& name) {
-    const fs::path dir = fs::temp_directory_path() / ("tarvion_single_" + std::to_string(child::self()) + "_" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
 
 // Starts the program with APPDATA (and so the profile) under `root`; its output goes to `log`.
 int startCopy(const fs::path& root, const std::vector<std::string>& args, const fs::path& log) {
@@ -41,19 +33,14 @@ int startCopy(const fs::path& root, const std::vector<std::string>& args, const 
                         log.string());
 }
 
-std::string readText(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test_files::readText;
 
 // The player's profile: windowed, no tour, no update check, silent.
 void plantProfile(const fs::path& root) {
     fs::create_directories(root / "appdata" / "Tarvion");
     fs::create_directories(root / "home");
-    std::ofstream(root / "appdata" / "Tarvion" / "settings.ini")
-        << "fullscreen=0\ntutorialDone=1\ncheckUpdates=0\nvolume=0\n";
+    test_files::write(root / "appdata" / "Tarvion" / "settings.ini",
+                      "fullscreen=0\ntutorialDone=1\ncheckUpdates=0\nvolume=0\n");
 }
 
 // The X window the running copy has named in its profile's lock file; 0 when it has named
@@ -75,14 +62,13 @@ protected:
     void SetUp() override {
         if (!fs::exists(kBinary)) GTEST_SKIP() << "tarvion is not built";
         if (!server_.start(false)) GTEST_SKIP() << "no Xvfb";
-        root_ = freshDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
         plantProfile(root_);
     }
     void TearDown() override {
         child::kill(holder_);
         xprobe::closeDecoy();
         server_.stop();
-        if (!root_.empty() && !HasFailure()) fs::remove_all(root_);
+        if (HasFailure()) temp_.keep();
     }
     // Ends the holder as the desktop would at logout; its exit code.
     int stopHolder() {
@@ -91,7 +77,8 @@ protected:
         return code;
     }
     PrivateXServer server_;
-    fs::path root_;
+    TempFolder temp_;
+    fs::path root_{temp_.dir()};
     int holder_ = -1;
 };
 

@@ -6,8 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -23,13 +24,8 @@ protected:
     void SetUp() override {
         binary_ = fs::path(TARVION_BINARY_DIR) / "tarvion";
         if (!fs::exists(binary_)) GTEST_SKIP() << "tarvion is not built";
-        dir_ = fs::temp_directory_path() /
-               ("tarvion_run_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
         fs::create_directories(dir_ / "home");
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     // Runs tarvion in dir_ with APPDATA = dir_/home, the env(1) options in `env` (settings,
     // or "-u NAME" to drop a variable) and these arguments; `seconds` at most.
@@ -41,12 +37,11 @@ protected:
         std::system(command.c_str());
         Outcome r;
         std::ifstream(codeFile) >> r.exitCode;
-        std::stringstream text;
-        text << std::ifstream(errFile).rdbuf();
-        r.err = text.str();
+        r.err = test_files::readText(errFile);
         return r;
     }
-    fs::path binary_, dir_;
+    TempFolder temp_;
+    fs::path binary_, dir_{temp_.dir()};
 };
 
 TEST_F(ProgramRun, OpenGlBelow33EndsWithExitCode1AndTheMessage) {

@@ -9,6 +9,8 @@
 #include "app/startup.h"
 #include "core/profile/app.h"
 #include "platform/base/paths.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -19,32 +21,21 @@ class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
         oldCwd_ = fs::current_path();
-        root_ = fs::temp_directory_path() / ("tarvion_startup_" + std::to_string(::getpid()) + "_" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
         fs::create_directories(root_ / "home");
         fs::current_path(root_);
-        const char* old = std::getenv("APPDATA");
-        hadAppdata_ = old != nullptr;
-        if (old) oldAppdata_ = old;
-        setenv("APPDATA", (root_ / "home").c_str(), 1);
     }
-    void TearDown() override {
-        fs::current_path(oldCwd_);
-        if (hadAppdata_) setenv("APPDATA", oldAppdata_.c_str(), 1); else unsetenv("APPDATA");
-        fs::remove_all(root_);
-    }
+    void TearDown() override { fs::current_path(oldCwd_); }
     App& startWith(std::vector<std::string> args) {
         parseCommandLine(app_, args);
         return app_;
     }
-    fs::path root_;
+    TempFolder temp_;
+    fs::path root_{temp_.dir()};
     App app_;
 
 private:
     fs::path oldCwd_;
-    bool hadAppdata_ = false;
-    std::string oldAppdata_;
+    ScopedEnv appdata_{"APPDATA", temp_.file("home")};
 };
 
 TEST_F(StartupTest, DataFolderFollowsTheMode) {

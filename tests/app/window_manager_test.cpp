@@ -15,6 +15,7 @@
 
 #include "tests/platform/system/private_x.h"
 #include "tests/platform/system/x_probe.h"
+#include "tests/support/test_window.h"
 
 namespace {
 
@@ -23,12 +24,12 @@ class WindowModeUnderAWindowManager : public ::testing::TestWithParam<float> {
 protected:
     void SetUp() override {
         if (!server_.start(true)) GTEST_SKIP() << "no Xvfb or no openbox";
-        app_.hwnd = plat::createGlWindow("window manager test", 1600, 900, nullptr);
-        if (!app_.hwnd) GTEST_SKIP() << "no window";
+        OPEN_TEST_WINDOW(window_, "window manager test", 1600, 900);
+        app_.hwnd = window_.get();
         app_.uiScale = GetParam();
     }
     void TearDown() override {
-        plat::destroyGlWindow(app_.hwnd);
+        window_.close();  // while its X server runs
         server_.stop();
     }
     // Runs the event loop until the window manager has left the window alone for a while.
@@ -76,6 +77,7 @@ protected:
     }
     PrivateXServer server_;
     App app_;
+    TestWindow window_;
 };
 
 TEST_P(WindowModeUnderAWindowManager, AWindowedStartFollowsTheUiScale) {

@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 #include "app/input.h"
@@ -12,6 +11,7 @@
 #include "platform/system/window.h"
 #include "imgui.h"
 #include "tests/platform/system/x_probe.h"
+#include "tests/support/test_window.h"
 #include "ui/kit.h"
 #include "ui/screens.h"
 
@@ -20,11 +20,9 @@ namespace {
 class WindowModeOnScreen : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server";
-        app_.hwnd = plat::createGlWindow("window mode test", 1600, 900, nullptr);
-        if (!app_.hwnd) GTEST_SKIP() << "no window";
+        OPEN_TEST_WINDOW(window_, "window mode test", 1600, 900);
+        app_.hwnd = window_.get();
     }
-    void TearDown() override { plat::destroyGlWindow(app_.hwnd); }
     // Lets the server settle the new geometry, then reads the drawable size.
     void settle(int32_t wantW, int32_t wantH) {
         std::vector<plat::Event> events;
@@ -38,6 +36,7 @@ protected:
         }
     }
     App app_;
+    TestWindow window_;
     int32_t w_ = 0, h_ = 0;
 };
 

@@ -5,7 +5,8 @@
 
 #include "audio/output.h"
 #include "core/catalog/sound.h"
-#include "tests/audio/audio_test_util.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ protected:
 };
 
 TEST_F(OutputTest, WithoutADeviceEverythingIsSilentAndHarmless) {
-    EnvOverride driver("SDL_AUDIODRIVER", "no_such_driver");
+    ScopedEnv driver("SDL_AUDIODRIVER", "no_such_driver");
     EXPECT_FALSE(initAudio());
     EXPECT_FALSE(audioOpen());
     EXPECT_EQ(soundBank()[SoundClick].size(), 720u);  // the bank is built anyway
@@ -43,7 +44,7 @@ TEST_F(OutputTest, WithoutADeviceEverythingIsSilentAndHarmless) {
 }
 
 TEST_F(OutputTest, PlaySoundReachesTheDeviceOnlyWhileOpen) {
-    EnvOverride driver("SDL_AUDIODRIVER", "dummy");
+    ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
     ASSERT_TRUE(initAudio());
     EXPECT_TRUE(audioOpen());
     playSound(static_cast<SoundId>(15), 1.0f);
@@ -66,10 +67,10 @@ TEST_F(OutputTest, PlaySoundReachesTheDeviceOnlyWhileOpen) {
 
 // SDL's disk driver writes exactly what the callback produced into a file.
 TEST_F(OutputTest, DiskDriverCapturesTheClickScaledByTheMasterVolume) {
-    ScratchDir dir;
-    const std::string capture = (dir.path() / "capture.raw").string();
-    EnvOverride driver("SDL_AUDIODRIVER", "disk");
-    EnvOverride file("SDL_DISKAUDIOFILE", capture);
+    TempFolder dir;
+    const std::string capture = (dir.at("capture.raw")).string();
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    ScopedEnv file("SDL_DISKAUDIOFILE", capture);
     ASSERT_TRUE(initAudio());
     setMasterVolume(0.5f);
     playSound(SoundClick, 1.0f);
@@ -77,7 +78,7 @@ TEST_F(OutputTest, DiskDriverCapturesTheClickScaledByTheMasterVolume) {
     std::this_thread::sleep_for(60ms);  // let the last mixed buffer reach the file
     shutdownAudio();
 
-    std::vector<uint8_t> bytes = readBytes(capture);
+    std::vector<uint8_t> bytes = test_files::readBytes(capture);
     ASSERT_EQ(bytes.size() % 2, 0u);
     std::vector<int16_t> stream(bytes.size() / 2);
     for (size_t i = 0; i < stream.size(); ++i)

@@ -5,7 +5,7 @@
 
 #include "audio/synth.h"
 #include "audio/wav_export.h"
-#include "tests/audio/audio_test_util.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -55,17 +55,17 @@ std::vector<std::string> filesIn(const fs::path& dir) {
 }
 
 TEST(WavExportTest, WritesAllFifteenFilesExactly) {
-    ScratchDir dir;
-    ASSERT_EQ(runExportSounds(dir.str()), 0);
+    TempFolder dir;
+    ASSERT_EQ(runExportSounds(dir.path()), 0);
 
     std::vector<std::string> expectedNames;
     for (const Reference& r : kReference) expectedNames.push_back(r.file);
     std::sort(expectedNames.begin(), expectedNames.end());
-    EXPECT_EQ(filesIn(dir.path()), expectedNames);
+    EXPECT_EQ(filesIn(dir.dir()), expectedNames);
 
     for (const Reference& r : kReference) {
         SCOPED_TRACE(r.file);
-        std::vector<uint8_t> b = readBytes(dir.path() / r.file);
+        std::vector<uint8_t> b = test_files::readBytes(dir.dir() / r.file);
         ASSERT_EQ(b.size(), 44 + 2 * size_t{r.samples});
         EXPECT_EQ(std::memcmp(b.data(), "RIFF", 4), 0);
         EXPECT_EQ(le32(b, 4), 36 + 2 * r.samples);
@@ -90,32 +90,29 @@ TEST(WavExportTest, WritesAllFifteenFilesExactly) {
 
     // round_end's 10 ms gap between its two tones (the first tone ends on a zero crossing
     // at 4799, 66 whole periods in).
-    std::vector<uint8_t> roundEnd = readBytes(dir.path() / "round_end.wav");
+    std::vector<uint8_t> roundEnd = test_files::readBytes(dir.at("round_end.wav"));
     EXPECT_EQ(sampleAt(roundEnd, 4798), -222);
     for (size_t i = 4800; i <= 5280; ++i) ASSERT_EQ(sampleAt(roundEnd, i), 0) << i;
     EXPECT_NE(sampleAt(roundEnd, 5281), 0);
 }
 
 TEST(WavExportTest, RunsAreByteIdenticalAndReplaceOldFiles) {
-    ScratchDir first, second;
-    {
-        // A longer stale file must be truncated, not patched over.
-        std::ofstream stale(second.path() / "click.wav", std::ios::binary);
-        stale << std::string(5000, 'x');
-    }
-    ASSERT_EQ(runExportSounds(first.str()), 0);
-    ASSERT_EQ(runExportSounds(second.str()), 0);
+    TempFolder first, second;
+    // A longer stale file must be truncated, not patched over.
+    second.write("click.wav", std::string(5000, 'x'));
+    ASSERT_EQ(runExportSounds(first.path()), 0);
+    ASSERT_EQ(runExportSounds(second.path()), 0);
     for (const Reference& r : kReference)
-        EXPECT_EQ(readBytes(first.path() / r.file), readBytes(second.path() / r.file)) << r.file;
+        EXPECT_EQ(test_files::readBytes(first.dir() / r.file), test_files::readBytes(second.dir() / r.file)) << r.file;
 }
 
 int countLines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
 
 TEST(WavExportTest, UnwritableFolderFailsWithOneLinePerFile) {
-    ScratchDir dir;
-    fs::path plainFile = dir.path() / "not_a_folder";
-    std::ofstream(plainFile) << "x";
-    const std::string targets[] = {(plainFile / "out").string(), (dir.path() / "missing").string()};
+    TempFolder dir;
+    fs::path plainFile = dir.at("not_a_folder");
+    test_files::write(plainFile, "x");
+    const std::string targets[] = {(plainFile / "out").string(), (dir.at("missing")).string()};
     for (const std::string& target : targets) {
         SCOPED_TRACE(target);
         ::testing::internal::CaptureStderr();
@@ -125,21 +122,21 @@ TEST(WavExportTest, UnwritableFolderFailsWithOneLinePerFile) {
         EXPECT_EQ(countLines(err), SOUND_COUNT);
         EXPECT_NE(err.find(target + "/hit_click.wav"), std::string::npos) << err;
     }
-    EXPECT_FALSE(fs::exists(dir.path() / "missing"));  // the folder is not created
+    EXPECT_FALSE(fs::exists(dir.at("missing")));  // the folder is not created
 }
 
 TEST(WavExportTest, OneBlockedFileFailsTheRunButTheRestAreWritten) {
-    ScratchDir dir;
-    fs::create_directory(dir.path() / "click.wav");
+    TempFolder dir;
+    fs::create_directory(dir.at("click.wav"));
     ::testing::internal::CaptureStderr();
-    int code = runExportSounds(dir.str());
+    int code = runExportSounds(dir.path());
     std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(code, 1);
     EXPECT_EQ(countLines(err), 1);
     EXPECT_NE(err.find("click.wav"), std::string::npos);
     for (const Reference& r : kReference) {
         if (std::string(r.file) == "click.wav") continue;
-        EXPECT_EQ(fs::file_size(dir.path() / r.file), 44 + 2 * uintmax_t{r.samples}) << r.file;
+        EXPECT_EQ(fs::file_size(dir.dir() / r.file), 44 + 2 * uintmax_t{r.samples}) << r.file;
     }
 }
 

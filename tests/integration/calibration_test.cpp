@@ -5,12 +5,10 @@
 #include "integration/calibration.h"
 #include "tests/fakes/sound_recorder.h"
 #include "tests/integration/test_support.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
-using testing_support::ScopedEnv;
-using testing_support::ScratchDir;
-using testing_support::writeBytes;
 
 std::vector<SoundId> soundIds() {
     std::vector<SoundId> ids;
@@ -25,11 +23,11 @@ std::vector<SoundId> soundIds() {
 class Calibration : public ::testing::Test {
 protected:
     void SetUp() override {
-        writeBytes(home.path() / "Documents" / "My Games" / "ArmaReforger" / "profile" / ".save" /
+        test_files::write(home.at("Documents") / "My Games" / "ArmaReforger" / "profile" / ".save" /
                        "app1874880_user1" / "settings" / "ReforgerGameSettings.conf",
                    "SCR_AimSensitivitySettings {\r\n m_fMouseSensitivity 0.7\r\n}\r\n"
                    "SCR_FieldOfViewSettings {\r\n m_fFirstPersonFOV 74\r\n}\r\n");
-        app.dataDir = (home.path() / "data").string();
+        app.dataDir = (home.at("data")).string();
         std::filesystem::create_directories(app.dataDir);
         playedSounds().clear();
     }
@@ -42,8 +40,8 @@ protected:
         onCalibrateHotkey(app);
     }
 
-    ScratchDir home;
-    ScopedEnv homeVar{"HOME", home.str()};
+    TempFolder home;
+    ScopedEnv homeVar{"HOME", home.path()};
     ScopedEnv config{"XDG_CONFIG_HOME", std::nullopt};
     App app;
     const int32_t reforger = gameIndexById("reforger");

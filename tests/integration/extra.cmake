@@ -27,7 +27,7 @@ if(TARVION_FUZZ AND TARVION_FUZZ_WORKS)
   set(fuzz_data "${CMAKE_CURRENT_SOURCE_DIR}/integration/data")
   set(fuzz_deps "${CMAKE_SOURCE_DIR}/integration/text_rules.cpp" "${CMAKE_SOURCE_DIR}/integration/detection.h"
     "${CMAKE_SOURCE_DIR}/integration/store_sources.h" "${CMAKE_SOURCE_DIR}/integration/reforger.h"
-    "${CMAKE_SOURCE_DIR}/platform/base/registry.h")
+    "${CMAKE_SOURCE_DIR}/platform/base/registry.h" "${CMAKE_SOURCE_DIR}/platform/base/text.h")
   set(TARVION_FUZZ_SECONDS 20 CACHE STRING "How long each fuzz test runs")
   foreach(name quoted_value epic_manifest reforger_settings)
     set(out "${CMAKE_CURRENT_BINARY_DIR}/fuzz_${name}")

@@ -9,6 +9,7 @@
 #include "platform/base/registry.h"
 #include "platform/base/text.h"
 #include "tests/integration/test_support.h"
+#include "tests/support/scoped_env.h"
 #ifndef _WIN32
 #include "tests/support/fifo_watchdog.h"
 #include "tests/support/file_size_limit.h"
@@ -16,18 +17,14 @@
 
 namespace {
 
-using testing_support::readBytes;
-using testing_support::ScopedEnv;
-using testing_support::ScratchDir;
-using testing_support::writeBytes;
 namespace fs = std::filesystem;
 
 TEST(ResolvePath, WindowsFormPathsReachTheRealFile) {
-    ScratchDir dir;
-    writeBytes(dir.path() / "Games" / "Steam" / "steamapps" / "a.acf", "x");
-    fs::create_directories(dir.path() / "Mixed" / "sub");
-    fs::create_directories(dir.path() / "mixed" / "other");
-    const std::string root = dir.str();
+    TempFolder dir;
+    test_files::write(dir.at("Games") / "Steam" / "steamapps" / "a.acf", "x");
+    fs::create_directories(dir.at("Mixed") / "sub");
+    fs::create_directories(dir.at("mixed") / "other");
+    const std::string root = dir.path();
     struct Case {
         std::string in;
         std::string out;
@@ -80,80 +77,80 @@ TEST(MatchesPattern, WildcardsWithoutRegardToCase) {
 }
 
 TEST(FindFiles, MatchesInCaseInsensitiveOrderWithFolderFlags) {
-    ScratchDir dir;
-    writeBytes(dir.path() / "b.item", "");
-    writeBytes(dir.path() / "A.ITEM", "");
-    writeBytes(dir.path() / "c.txt", "");
-    fs::create_directories(dir.path() / "d.item");
-    const std::vector<plat::FileEntry> found = plat::findFiles(dir.str() + "\\*.item");
+    TempFolder dir;
+    dir.write("b.item", "");
+    dir.write("A.ITEM", "");
+    dir.write("c.txt", "");
+    fs::create_directories(dir.at("d.item"));
+    const std::vector<plat::FileEntry> found = plat::findFiles(dir.path() + "\\*.item");
     ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0].name, "A.ITEM");
     EXPECT_EQ(found[1].name, "b.item");
     EXPECT_EQ(found[2].name, "d.item");
     EXPECT_FALSE(found[0].isFolder);
     EXPECT_TRUE(found[2].isFolder);
-    EXPECT_TRUE(plat::findFiles(dir.str() + "/missing/*.item").empty());
+    EXPECT_TRUE(plat::findFiles(dir.path() + "/missing/*.item").empty());
     EXPECT_TRUE(plat::findFiles("C:\\ProgramData\\*.item").empty());
 }
 
 TEST(FileAttributes, SizeFolderAndWriteTime) {
-    ScratchDir dir;
-    const fs::path file = dir.path() / "f.conf";
-    writeBytes(file, "12345");
+    TempFolder dir;
+    const fs::path file = dir.at("f.conf");
+    test_files::write(file, "12345");
     fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::hours(2));
     plat::FileAttributes old;
     ASSERT_TRUE(plat::fileAttributes(file.string(), &old));
     EXPECT_EQ(old.size, 5u);
     EXPECT_FALSE(old.isFolder);
-    writeBytes(dir.path() / "g.conf", "");
+    dir.write("g.conf", "");
     plat::FileAttributes fresh;
-    ASSERT_TRUE(plat::fileAttributes((dir.path() / "G.CONF").string(), &fresh));
+    ASSERT_TRUE(plat::fileAttributes((dir.at("G.CONF")).string(), &fresh));
     EXPECT_GT(fresh.lastWriteTime, old.lastWriteTime);
     EXPECT_TRUE(old.isFile);
     plat::FileAttributes folder;
-    ASSERT_TRUE(plat::fileAttributes(dir.str(), &folder));
+    ASSERT_TRUE(plat::fileAttributes(dir.path(), &folder));
     EXPECT_TRUE(folder.isFolder);
     EXPECT_FALSE(folder.isFile);
-    EXPECT_FALSE(plat::fileAttributes((dir.path() / "none").string()));
+    EXPECT_FALSE(plat::fileAttributes((dir.at("none")).string()));
 #ifndef _WIN32
-    ASSERT_TRUE(fifo_test::makeFifo(dir.path() / "fifo"));
+    ASSERT_TRUE(fifo_test::makeFifo(dir.at("fifo")));
     plat::FileAttributes fifo;
-    ASSERT_TRUE(plat::fileAttributes((dir.path() / "fifo").string(), &fifo));
+    ASSERT_TRUE(plat::fileAttributes((dir.at("fifo")).string(), &fifo));
     EXPECT_FALSE(fifo.isFile);
     EXPECT_FALSE(fifo.isFolder);
 #endif
 }
 
 TEST(CopyFileNoOverwrite, NeverReplacesWhatIsThere) {
-    ScratchDir dir;
-    const fs::path from = dir.path() / "from.conf", to = dir.path() / "to.conf";
-    writeBytes(from, std::string("a\r\nb\0", 5));
+    TempFolder dir;
+    const fs::path from = dir.at("from.conf"), to = dir.at("to.conf");
+    test_files::write(from, std::string("a\r\nb\0", 5));
     ASSERT_TRUE(plat::copyFileNoOverwrite(from.string(), to.string()));
-    EXPECT_EQ(readBytes(to), std::string("a\r\nb\0", 5));
+    EXPECT_EQ(test_files::read(to), std::string("a\r\nb\0", 5));
 
-    writeBytes(from, "changed");
+    test_files::write(from, "changed");
     EXPECT_FALSE(plat::copyFileNoOverwrite(from.string(), to.string()));
-    EXPECT_EQ(readBytes(to), std::string("a\r\nb\0", 5));
+    EXPECT_EQ(test_files::read(to), std::string("a\r\nb\0", 5));
 
     // A dangling link at the destination is not followed.
-    const fs::path link = dir.path() / "link.conf";
-    fs::create_symlink(dir.path() / "nowhere", link);
+    const fs::path link = dir.at("link.conf");
+    fs::create_symlink(dir.at("nowhere"), link);
     EXPECT_FALSE(plat::copyFileNoOverwrite(from.string(), link.string()));
-    EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
+    EXPECT_FALSE(fs::exists(dir.at("nowhere")));
 
-    EXPECT_FALSE(plat::copyFileNoOverwrite((dir.path() / "missing").string(), (dir.path() / "x").string()));
-    EXPECT_FALSE(fs::exists(dir.path() / "x"));
+    EXPECT_FALSE(plat::copyFileNoOverwrite((dir.at("missing")).string(), (dir.at("x")).string()));
+    EXPECT_FALSE(fs::exists(dir.at("x")));
 }
 
 TEST(WriteWholeFile, ReplacesContentAndReportsFailures) {
-    ScratchDir dir;
-    const fs::path file = dir.path() / "out.bin";
-    writeBytes(file, "a much longer old content");
+    TempFolder dir;
+    const fs::path file = dir.at("out.bin");
+    test_files::write(file, "a much longer old content");
     ASSERT_TRUE(plat::writeWholeFile(file.string(), "new"));
-    EXPECT_EQ(readBytes(file), "new");
-    fs::create_symlink("/dev/full", dir.path() / "full");
-    EXPECT_FALSE(plat::writeWholeFile((dir.path() / "full").string(), "no room"));
-    EXPECT_FALSE(plat::writeWholeFile((dir.path() / "missing" / "f").string(), "x"));
+    EXPECT_EQ(test_files::read(file), "new");
+    fs::create_symlink("/dev/full", dir.at("full"));
+    EXPECT_FALSE(plat::writeWholeFile((dir.at("full")).string(), "no room"));
+    EXPECT_FALSE(plat::writeWholeFile((dir.at("missing") / "f").string(), "x"));
 }
 
 #ifndef _WIN32
@@ -167,7 +164,7 @@ TEST(WriteFreshFile, NothingAtTheNameIsFollowedOrOpened) {
     };
     const Case cases[] = {
         {"nothing", [](const fs::path&, const fs::path&) {}, true},
-        {"a file left by a crash", [](const fs::path& at, const fs::path&) { writeBytes(at, "a much longer old file"); },
+        {"a file left by a crash", [](const fs::path& at, const fs::path&) { test_files::write(at, "a much longer old file"); },
          true},
         {"a FIFO", [](const fs::path& at, const fs::path&) { ASSERT_TRUE(fifo_test::makeFifo(at)); }, true},
         {"a link to a file", [](const fs::path& at, const fs::path& victim) { fs::create_symlink(victim, at); }, true},
@@ -178,20 +175,20 @@ TEST(WriteFreshFile, NothingAtTheNameIsFollowedOrOpened) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ScratchDir dir;
-        const fs::path at = dir.path() / "settings.ini.tmp", victim = dir.path() / "victim";
-        writeBytes(victim, "someone else's");
+        TempFolder dir;
+        const fs::path at = dir.at("settings.ini.tmp"), victim = dir.at("victim");
+        test_files::write(victim, "someone else's");
         c.make(at, victim);
         bool ok = false;
         ASSERT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {at},
                                               [&] { ok = plat::writeFreshFile(at.string(), "new bytes"); }))
             << "the open blocked on the FIFO";
         EXPECT_EQ(ok, c.ok);
-        EXPECT_EQ(readBytes(victim), "someone else's");
+        EXPECT_EQ(test_files::read(victim), "someone else's");
         EXPECT_FALSE(fs::exists(fs::symlink_status(victim.string() + ".new")));
         if (c.ok) {
             EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(at)));
-            EXPECT_EQ(readBytes(at), "new bytes");
+            EXPECT_EQ(test_files::read(at), "new bytes");
         } else {
             EXPECT_TRUE(fs::is_directory(at)) << "a folder is left alone";
         }
@@ -200,8 +197,8 @@ TEST(WriteFreshFile, NothingAtTheNameIsFollowedOrOpened) {
 }
 
 TEST(WriteFreshFile, AWriteThatFailsPartWayLeavesNothing) {
-    ScratchDir dir;
-    const fs::path at = dir.path() / "report.txt.tmp";
+    TempFolder dir;
+    const fs::path at = dir.at("report.txt.tmp");
     {
         fsize_test::ScopedFileSizeLimit limit(8);
         ASSERT_TRUE(limit.active());
@@ -212,36 +209,36 @@ TEST(WriteFreshFile, AWriteThatFailsPartWayLeavesNothing) {
 #endif
 
 TEST(DeleteAndTempFiles, Basics) {
-    ScratchDir dir;
-    const std::string temp = plat::makeTempFile(dir.str(), "tarvion-");
+    TempFolder dir;
+    const std::string temp = plat::makeTempFile(dir.path(), "tarvion-");
     ASSERT_FALSE(temp.empty());
-    EXPECT_EQ(fs::path(temp).parent_path(), dir.path());
+    EXPECT_EQ(fs::path(temp).parent_path(), dir.dir());
     EXPECT_EQ(fs::path(temp).filename().string().rfind("tarvion-", 0), 0u);
-    EXPECT_NE(plat::makeTempFile(dir.str(), "tarvion-"), temp);
+    EXPECT_NE(plat::makeTempFile(dir.path(), "tarvion-"), temp);
     EXPECT_TRUE(plat::deleteFile(temp));
     EXPECT_FALSE(fs::exists(temp));
     EXPECT_FALSE(plat::deleteFile(temp));
-    EXPECT_FALSE(plat::deleteFile(dir.str()));  // never a folder
-    EXPECT_TRUE(fs::exists(dir.path()));
+    EXPECT_FALSE(plat::deleteFile(dir.path()));  // never a folder
+    EXPECT_TRUE(fs::exists(dir.dir()));
 }
 
 TEST(ReadFileCapped, OkTruncatedFailed) {
-    ScratchDir dir;
-    writeBytes(dir.path() / "ten", "0123456789");
+    TempFolder dir;
+    dir.write("ten", "0123456789");
     std::string text;
-    EXPECT_EQ(plat::readFileCapped((dir.path() / "ten").string(), 10, text), plat::ReadResult::Ok);
+    EXPECT_EQ(plat::readFileCapped((dir.at("ten")).string(), 10, text), plat::ReadResult::Ok);
     EXPECT_EQ(text, "0123456789");
-    EXPECT_EQ(plat::readFileCapped((dir.path() / "ten").string(), 4, text), plat::ReadResult::Truncated);
+    EXPECT_EQ(plat::readFileCapped((dir.at("ten")).string(), 4, text), plat::ReadResult::Truncated);
     EXPECT_EQ(text, "0123");
-    EXPECT_EQ(plat::readFileCapped((dir.path() / "none").string(), 4, text), plat::ReadResult::Failed);
-    EXPECT_EQ(plat::readFileCapped(dir.str(), 4, text), plat::ReadResult::Failed);
+    EXPECT_EQ(plat::readFileCapped((dir.at("none")).string(), 4, text), plat::ReadResult::Failed);
+    EXPECT_EQ(plat::readFileCapped(dir.path(), 4, text), plat::ReadResult::Failed);
     EXPECT_EQ(text, "");
 }
 
 #ifndef _WIN32
 TEST(ReadFileCapped, AFifoOrADeviceFailsAtOnceInsteadOfBlocking) {
-    ScratchDir dir;
-    const fs::path fifo = dir.path() / "appmanifest_1.acf";
+    TempFolder dir;
+    const fs::path fifo = dir.at("appmanifest_1.acf");
     ASSERT_TRUE(fifo_test::makeFifo(fifo));
     plat::ReadResult fifoResult = plat::ReadResult::Ok, deviceResult = plat::ReadResult::Ok;
     std::string fifoText = "stale", deviceText = "stale";
@@ -257,15 +254,15 @@ TEST(ReadFileCapped, AFifoOrADeviceFailsAtOnceInsteadOfBlocking) {
 }
 
 TEST(CopyFileNoOverwrite, AFifoIsNoFileToCopy) {
-    ScratchDir dir;
-    const fs::path fifo = dir.path() / "ReforgerGameSettings.conf";
+    TempFolder dir;
+    const fs::path fifo = dir.at("ReforgerGameSettings.conf");
     ASSERT_TRUE(fifo_test::makeFifo(fifo));
     bool copied = true;
     ASSERT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {fifo}, [&] {
-        copied = plat::copyFileNoOverwrite(fifo.string(), (dir.path() / "backup").string());
+        copied = plat::copyFileNoOverwrite(fifo.string(), (dir.at("backup")).string());
     })) << "the copy blocked on the FIFO";
     EXPECT_FALSE(copied);
-    EXPECT_FALSE(fs::exists(dir.path() / "backup"));
+    EXPECT_FALSE(fs::exists(dir.at("backup")));
 }
 #endif
 
@@ -287,39 +284,39 @@ TEST(UserDirFromConfig, XdgFileRules) {
 }
 
 TEST(DocumentsAndPictures, FromUserDirsElseHomeFolders) {
-    ScratchDir home;
-    ScopedEnv homeVar("HOME", home.str());
+    TempFolder home;
+    ScopedEnv homeVar("HOME", home.path());
     ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
     std::string docs, pics;
     ASSERT_TRUE(plat::documentsFolder(docs));
     ASSERT_TRUE(plat::picturesFolder(pics));
-    EXPECT_EQ(docs, home.str() + "/Documents");
-    EXPECT_EQ(pics, home.str() + "/Pictures");
+    EXPECT_EQ(docs, home.path() + "/Documents");
+    EXPECT_EQ(pics, home.path() + "/Pictures");
 
-    writeBytes(home.path() / ".config" / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
+    test_files::write(home.at(".config") / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
     ASSERT_TRUE(plat::documentsFolder(docs));
-    EXPECT_EQ(docs, home.str() + "/Docs");
+    EXPECT_EQ(docs, home.path() + "/Docs");
     ASSERT_TRUE(plat::picturesFolder(pics));
-    EXPECT_EQ(pics, home.str() + "/Pictures");
+    EXPECT_EQ(pics, home.path() + "/Pictures");
 
     ScopedEnv noHome("HOME", std::nullopt);
     EXPECT_FALSE(plat::documentsFolder(docs));
 }
 
 TEST(LinuxRegistry, AnswersOnlyTheSteamFolder) {
-    ScratchDir home;
-    ScopedEnv homeVar("HOME", home.str());
+    TempFolder home;
+    ScopedEnv homeVar("HOME", home.path());
     plat::RegKey key;
     EXPECT_FALSE(plat::regOpenKey(plat::RegCurrentUser, "Software\\Valve\\Steam", 0, key));  // no Steam yet
 
     for (const char* folder : {"/.steam/steam", "/.local/share/Steam"}) {
-        fs::create_directories(home.str() + folder);
+        fs::create_directories(home.path() + folder);
         ASSERT_TRUE(plat::regOpenKey(plat::RegCurrentUser, "software\\valve\\steam", 0, key));
         plat::RegValue value;
         ASSERT_TRUE(plat::regQueryValue(key, "SteamPath", value));
         EXPECT_EQ(value.type, plat::kRegSz);
         // The native folder is preferred to the older link.
-        EXPECT_EQ(plat::utf16ToUtf8(value.data.substr(0, value.data.find(u'\0'))), home.str() + folder);
+        EXPECT_EQ(plat::utf16ToUtf8(value.data.substr(0, value.data.find(u'\0'))), home.path() + folder);
         EXPECT_FALSE(plat::regQueryValue(key, "InstallPath", value));
         std::string name;
         EXPECT_FALSE(plat::regEnumSubKey(key, 0, name));

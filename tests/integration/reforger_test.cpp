@@ -8,6 +8,7 @@
 #include "integration/detection.h"
 #include "integration/reforger.h"
 #include "tests/integration/test_support.h"
+#include "tests/support/scoped_env.h"
 #ifndef _WIN32
 #include "platform/base/files.h"
 #include "tests/support/fifo_watchdog.h"
@@ -16,9 +17,6 @@
 
 namespace {
 
-using testing_support::readBytes;
-using testing_support::ScratchDir;
-using testing_support::writeBytes;
 namespace fs = std::filesystem;
 
 const char* const kUnexpected = "Reforger's settings file has an unexpected format - nothing was changed.";
@@ -82,7 +80,7 @@ TEST(IsReforgerProcess, TheGameButNotItsServerOrTools) {
 class ReforgerFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        docs = dir.copyFixture("reforger") / "Documents";
+        docs = testing_support::copyFixture(dir, "reforger") / "Documents";
         save = docs / "My Games" / "ArmaReforger" / "profile" / ".save";
         profileA = save / "app1874880_user1111" / "settings" / "ReforgerGameSettings.conf";
         profileB = save / "app1874880_user2222" / "settings" / "ReforgerGameSettings.conf";
@@ -108,7 +106,7 @@ protected:
     fs::path backupOf(const fs::path& p) const { return p.string() + ".tarvion-backup"; }
     fs::path tempOf(const fs::path& p) const { return p.string() + ".tarvion-tmp"; }
 
-    ScratchDir dir;
+    TempFolder dir;
     fs::path docs, save, profileA, profileB;
     ReforgerHost host;
     ReforgerFileOps savedOps{};
@@ -172,37 +170,37 @@ TEST_F(ReforgerFiles, LocateFallsBackToTheSharedSettingsAndReportsMissingFiles) 
     EXPECT_DOUBLE_EQ(s.mouseSensitivity, 1.25);
     EXPECT_DOUBLE_EQ(s.firstPersonFov, 0);  // no FOV key
 
-    writeBytes(save / "settings" / "ReforgerGameSettings.conf", " m_fFirstPersonFOV 80\n");
+    test_files::write(save / "settings" / "ReforgerGameSettings.conf", " m_fFirstPersonFOV 80\n");
     s = locateReforgerSettings(docs.string());
     EXPECT_FALSE(s.found);
     EXPECT_EQ(s.path, "");
     EXPECT_EQ(s.firstPersonFov, 0);
-    EXPECT_FALSE(locateReforgerSettings((dir.path() / "no-documents").string()).found);
+    EXPECT_FALSE(locateReforgerSettings((dir.at("no-documents")).string()).found);
 }
 
 TEST_F(ReforgerFiles, WriteChangesOnlyTheNumberAndKeepsTheFirstBackup) {
-    const std::string original = readBytes(profileA);
+    const std::string original = test_files::read(profileA);
     std::string message;
     ASSERT_TRUE(writeReforgerSens(profileA.string(), 0.8, message));
     EXPECT_EQ(message, "Done - Reforger mouse sensitivity set to 0.8 (was 0.75). A backup of the original is next to the file.");
     std::string expected = original;
     expected.replace(expected.find("0.75\r\n"), 4, "0.8");
-    EXPECT_EQ(readBytes(profileA), expected);
-    EXPECT_EQ(readBytes(backupOf(profileA)), original);
+    EXPECT_EQ(test_files::read(profileA), expected);
+    EXPECT_EQ(test_files::read(backupOf(profileA)), original);
     EXPECT_FALSE(exists(tempOf(profileA)));
 
     ASSERT_TRUE(writeReforgerSens(profileA.string(), 1.234, message));
     EXPECT_EQ(message, "Done - Reforger mouse sensitivity set to 1.234 (was 0.80). A backup of the original is next to the file.");
-    EXPECT_EQ(readBytes(backupOf(profileA)), original);
+    EXPECT_EQ(test_files::read(backupOf(profileA)), original);
     expected.replace(expected.find("0.8\r\n"), 3, "1.234");
-    EXPECT_EQ(readBytes(profileA), expected);
+    EXPECT_EQ(test_files::read(profileA), expected);
 }
 
 bool refuse(const std::string&, const std::string&) { return false; }
 
 TEST_F(ReforgerFiles, EveryFailedWriteLeavesTheFileAsItWas) {
     const fs::path file = profileA;
-    const std::string original = readBytes(file);
+    const std::string original = test_files::read(file);
     struct Case {
         const char* label;
         std::function<void()> arrange;
@@ -214,11 +212,11 @@ TEST_F(ReforgerFiles, EveryFailedWriteLeavesTheFileAsItWas) {
         {"missing file", [] {}, (save / "nope.conf").string(),
          "Couldn't read Reforger's settings file - nothing was changed."},
         {"a folder", [] {}, save.string(), "Couldn't read Reforger's settings file - nothing was changed."},
-        {"missing key", [&] { writeBytes(file, " m_fStickSensitivity 0.5\r\n"); }, file.string(), kUnexpected},
-        {"key glued", [&] { writeBytes(file, "xm_fMouseSensitivity 0.5\r\n"); }, file.string(), kUnexpected},
-        {"exponent", [&] { writeBytes(file, " m_fMouseSensitivity 1e-05\r\n"); }, file.string(), kUnexpected},
-        {"no digits", [&] { writeBytes(file, " m_fMouseSensitivity -\r\n"); }, file.string(), kUnexpected},
-        {"backup cannot be made", [&] { fs::create_symlink(dir.path() / "nowhere", backupOf(file)); },
+        {"missing key", [&] { test_files::write(file, " m_fStickSensitivity 0.5\r\n"); }, file.string(), kUnexpected},
+        {"key glued", [&] { test_files::write(file, "xm_fMouseSensitivity 0.5\r\n"); }, file.string(), kUnexpected},
+        {"exponent", [&] { test_files::write(file, " m_fMouseSensitivity 1e-05\r\n"); }, file.string(), kUnexpected},
+        {"no digits", [&] { test_files::write(file, " m_fMouseSensitivity -\r\n"); }, file.string(), kUnexpected},
+        {"backup cannot be made", [&] { fs::create_symlink(dir.at("nowhere"), backupOf(file)); },
          file.string(), "Couldn't back up Reforger's settings file - nothing was changed."},
         {"temporary file cannot be written", [] {}, file.string(), "Couldn't write Reforger's settings file.", true},
         {"temporary path is a folder", [&] { fs::create_directory(tempOf(file)); }, file.string(),
@@ -228,13 +226,13 @@ TEST_F(ReforgerFiles, EveryFailedWriteLeavesTheFileAsItWas) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        writeBytes(file, original);
+        test_files::write(file, original);
         std::error_code ignored;
         fs::remove_all(backupOf(file), ignored);
         fs::remove_all(tempOf(file), ignored);
         reforgerFileOps() = savedOps;
         c.arrange();
-        const std::string before = readBytes(file);
+        const std::string before = test_files::read(file);
         const bool backupBefore = exists(backupOf(file));
         const bool tempWasFolder = fs::is_directory(tempOf(file));
 
@@ -249,12 +247,12 @@ TEST_F(ReforgerFiles, EveryFailedWriteLeavesTheFileAsItWas) {
             EXPECT_FALSE(writeReforgerSens(c.path, 0.9, message));
         }
         EXPECT_EQ(message, c.message);
-        EXPECT_EQ(readBytes(file), before);
+        EXPECT_EQ(test_files::read(file), before);
         // The temporary file never outlives a failed write (a folder in its place is not ours).
         EXPECT_EQ(exists(tempOf(file)), tempWasFolder);
         // A backup is made only past the format check, and is the original.
         if (!backupBefore && exists(backupOf(file))) {
-            EXPECT_EQ(readBytes(backupOf(file)), before);
+            EXPECT_EQ(test_files::read(backupOf(file)), before);
         }
         if (std::string(c.message) == kUnexpected || c.path != file.string()) {
             EXPECT_FALSE(exists(backupOf(file)));
@@ -266,8 +264,8 @@ TEST_F(ReforgerFiles, EveryFailedWriteLeavesTheFileAsItWas) {
 // Whatever stands at the temporary name is removed, never written through or waited on: the
 // file a link there points at keeps its bytes, and the settings file itself takes the text.
 TEST_F(ReforgerFiles, WhatStandsAtTheTemporaryNameIsNeverFollowedOrOpened) {
-    const fs::path file = profileA, victim = dir.path() / "victim.conf";
-    const std::string original = readBytes(file);
+    const fs::path file = profileA, victim = dir.at("victim.conf");
+    const std::string original = test_files::read(file);
     struct Case {
         const char* what;
         std::function<void()> make;
@@ -276,13 +274,13 @@ TEST_F(ReforgerFiles, WhatStandsAtTheTemporaryNameIsNeverFollowedOrOpened) {
         {"a FIFO", [&] { ASSERT_TRUE(fifo_test::makeFifo(tempOf(file))); }},
         {"a link to another file", [&] { fs::create_symlink(victim, tempOf(file)); }},
         {"a link to the settings file", [&] { fs::create_symlink(file, tempOf(file)); }},
-        {"a dangling link", [&] { fs::create_symlink(dir.path() / "nowhere", tempOf(file)); }},
-        {"a file left by a failed write", [&] { writeBytes(tempOf(file), "left over"); }},
+        {"a dangling link", [&] { fs::create_symlink(dir.at("nowhere"), tempOf(file)); }},
+        {"a file left by a failed write", [&] { test_files::write(tempOf(file), "left over"); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        writeBytes(file, original);
-        writeBytes(victim, "not Reforger's");
+        test_files::write(file, original);
+        test_files::write(victim, "not Reforger's");
         std::error_code ignored;
         fs::remove(tempOf(file), ignored);
         c.make();
@@ -295,9 +293,9 @@ TEST_F(ReforgerFiles, WhatStandsAtTheTemporaryNameIsNeverFollowedOrOpened) {
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file)));
         std::string expected = original;
         expected.replace(expected.find("0.75\r\n"), 4, "0.9");
-        EXPECT_EQ(readBytes(file), expected);
-        EXPECT_EQ(readBytes(victim), "not Reforger's");
-        EXPECT_FALSE(exists(dir.path() / "nowhere"));
+        EXPECT_EQ(test_files::read(file), expected);
+        EXPECT_EQ(test_files::read(victim), "not Reforger's");
+        EXPECT_FALSE(exists(dir.at("nowhere")));
         EXPECT_FALSE(exists(tempOf(file)));
     }
 }
@@ -307,7 +305,7 @@ TEST_F(ReforgerFiles, WhatStandsAtTheTemporaryNameIsNeverFollowedOrOpened) {
 // original, so the write is refused rather than claiming one is there.
 TEST_F(ReforgerFiles, OnlyARegularFileCountsAsTheBackup) {
     const fs::path file = profileA;
-    const std::string original = readBytes(file);
+    const std::string original = test_files::read(file);
     struct Case {
         const char* what;
         std::function<void()> make;
@@ -326,19 +324,19 @@ TEST_F(ReforgerFiles, OnlyARegularFileCountsAsTheBackup) {
         std::string message;
         EXPECT_FALSE(writeReforgerSens(file.string(), 0.9, message));
         EXPECT_EQ(message, "Couldn't back up Reforger's settings file - nothing was changed.");
-        EXPECT_EQ(readBytes(file), original);
+        EXPECT_EQ(test_files::read(file), original);
         EXPECT_FALSE(fs::is_regular_file(backupOf(file)));
     }
     // A real backup is kept as it is, and the write goes ahead.
     fs::remove_all(backupOf(file));
-    writeBytes(backupOf(file), "the first original");
+    test_files::write(backupOf(file), "the first original");
     std::string message;
     EXPECT_TRUE(writeReforgerSens(file.string(), 0.9, message)) << message;
-    EXPECT_EQ(readBytes(backupOf(file)), "the first original");
+    EXPECT_EQ(test_files::read(backupOf(file)), "the first original");
 }
 
 TEST_F(ReforgerFiles, ApplyChecksSliderRunningGameAndFile) {
-    const std::string original = readBytes(profileB);
+    const std::string original = test_files::read(profileB);
     struct Case {
         double sens;
         bool ok;
@@ -355,23 +353,23 @@ TEST_F(ReforgerFiles, ApplyChecksSliderRunningGameAndFile) {
         EXPECT_EQ(applyReforgerSens(c.sens, message, host), c.ok) << c.sens;
         if (c.message) {
             EXPECT_EQ(message, c.message) << c.sens;
-            EXPECT_EQ(readBytes(profileB), original) << c.sens;
+            EXPECT_EQ(test_files::read(profileB), original) << c.sens;
         } else {
             EXPECT_EQ(message.rfind("Done - Reforger mouse sensitivity set to " + reforgerNumberText(c.sens), 0), 0u);
             EXPECT_EQ(locateReforgerSettings(docs.string()).mouseSensitivity, c.sens);
         }
     }
 
-    const std::string now = readBytes(profileB);
+    const std::string now = test_files::read(profileB);
     std::string message;
     ReforgerHost running = host;
     running.processNames.push_back("ArmaReforgerSteam.exe");
     EXPECT_FALSE(applyReforgerSens(1.0, message, running));
     EXPECT_EQ(message, "Close Arma Reforger first - it rewrites its settings file when it exits.");
-    EXPECT_EQ(readBytes(profileB), now);
+    EXPECT_EQ(test_files::read(profileB), now);
 
     ReforgerHost nowhere = host;
-    nowhere.documents = (dir.path() / "empty").string();
+    nowhere.documents = (dir.at("empty")).string();
     EXPECT_FALSE(applyReforgerSens(1.0, message, nowhere));
     EXPECT_EQ(message, "Couldn't find Reforger's settings file. Launch Reforger once, then try again.");
     ReforgerHost noDocuments = host;
@@ -383,7 +381,7 @@ TEST_F(ReforgerFiles, ApplyChecksSliderRunningGameAndFile) {
 TEST_F(ReforgerFiles, ApplyToReforgerOnlyForACalibratedReforger) {
     App app;
     app.resultConfig.dpi = 800;
-    const std::string original = readBytes(profileB);
+    const std::string original = test_files::read(profileB);
     for (const char* id : {"cs2", "reforger"}) {  // reforger before its calibration: yaw 0
         app.reforgerStatus.clear();
         app.reforgerStatusOk = true;
@@ -392,7 +390,7 @@ TEST_F(ReforgerFiles, ApplyToReforgerOnlyForACalibratedReforger) {
         EXPECT_FALSE(app.reforgerStatusOk);
         EXPECT_FALSE(app.reforger.found);  // untouched
     }
-    EXPECT_EQ(readBytes(profileB), original);
+    EXPECT_EQ(test_files::read(profileB), original);
 
     // A yaw at which 40 cm/360 and 800 DPI is a sensitivity of 0.456: written as 0.46.
     setCalibratedYaw("reforger", kCm360Factor / (0.456 * 40 * 800));
@@ -418,7 +416,7 @@ TEST_F(ReforgerFiles, ApplyToReforgerOnlyForACalibratedReforger) {
 class ProtonFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = dir.copyFixture("proton");
+        root = testing_support::copyFixture(dir, "proton");
         steam = root / "home" / ".local" / "share" / "Steam";
         library = root / "games" / "SteamLibrary";
         inSteam = saveOf(steam) / "app1874880_user5555" / "settings" / "ReforgerGameSettings.conf";
@@ -437,7 +435,7 @@ protected:
     static void setAge(const fs::path& file, int hours) {
         fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::hours(hours));
     }
-    ScratchDir dir;
+    TempFolder dir;
     fs::path root, steam, library, inSteam, inLibrary, documents;
     ReforgerHost host;
 };
@@ -460,7 +458,7 @@ TEST_F(ProtonFiles, TheNewestProfileAmongDocumentsAndEveryPrefix) {
         SCOPED_TRACE(c.name);
         fs::remove_all(documents);
         if (c.ownAge) {
-            writeBytes(own, " m_fMouseSensitivity 0.4\n");
+            test_files::write(own, " m_fMouseSensitivity 0.4\n");
             setAge(own, c.ownAge);
         }
         setAge(inSteam, c.steamAge);
@@ -496,12 +494,12 @@ TEST_F(ProtonFiles, ASharedFileIsTheLastResortInTheSameOrder) {
     // The player's own shared file comes first, however old.
     const fs::path own = documents / "My Games" / "ArmaReforger" / "profile" / ".save" / "settings" /
                          "ReforgerGameSettings.conf";
-    writeBytes(own, " m_fMouseSensitivity 0.3\n");
+    test_files::write(own, " m_fMouseSensitivity 0.3\n");
     setAge(own, 100);
     EXPECT_EQ(locateReforgerSettings(host).path, own.string());
 
     // Any profile beats every shared file.
-    writeBytes(saveOf(steam) / "app1874880_user7" / "settings" / "ReforgerGameSettings.conf",
+    test_files::write(saveOf(steam) / "app1874880_user7" / "settings" / "ReforgerGameSettings.conf",
                " m_fMouseSensitivity 0.9\n");
     setAge(saveOf(steam) / "app1874880_user7" / "settings" / "ReforgerGameSettings.conf", 200);
     EXPECT_DOUBLE_EQ(locateReforgerSettings(host).mouseSensitivity, 0.9);
@@ -510,14 +508,14 @@ TEST_F(ProtonFiles, ASharedFileIsTheLastResortInTheSameOrder) {
 TEST_F(ProtonFiles, TheFileInThePrefixIsWrittenBack) {
     setAge(inSteam, 2);
     setAge(inLibrary, 1);
-    const std::string original = readBytes(inLibrary);
+    const std::string original = test_files::read(inLibrary);
     std::string message;
     ASSERT_TRUE(applyReforgerSens(0.7, message, host)) << message;
     EXPECT_EQ(message, "Done - Reforger mouse sensitivity set to 0.7 (was 0.85). A backup of the original is next to the file.");
     std::string expected = original;
     expected.replace(expected.find("0.85\r\n"), 4, "0.7");
-    EXPECT_EQ(readBytes(inLibrary), expected);
-    EXPECT_EQ(readBytes(inLibrary.string() + ".tarvion-backup"), original);
+    EXPECT_EQ(test_files::read(inLibrary), expected);
+    EXPECT_EQ(test_files::read(inLibrary.string() + ".tarvion-backup"), original);
 
     App app;
     app.resultConfig.dpi = 800;
@@ -538,13 +536,13 @@ TEST_F(ProtonFiles, TheFileInThePrefixIsWrittenBack) {
 // The machine's own look: the libraries come from the Steam scan (the Steam folder under
 // HOME and its libraryfolders.vdf), the same ones that offer the game.
 TEST_F(ProtonFiles, TheMachinesSteamLibrariesAreSearched) {
-    writeBytes(steam / "steamapps" / "libraryfolders.vdf",
+    test_files::write(steam / "steamapps" / "libraryfolders.vdf",
                "\"libraryfolders\" { \"0\" { \"path\" \"" + steam.string() + "\" } \"1\" { \"path\" \"" +
                    library.string() + "\" } }");
     setAge(inSteam, 2);
     setAge(inLibrary, 1);
-    testing_support::ScopedEnv homeVar("HOME", (root / "home").string());
-    testing_support::ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
+    ScopedEnv homeVar("HOME", (root / "home").string());
+    ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
     const ReforgerSettings s = locateReforgerSettings();
     ASSERT_TRUE(s.found);
     EXPECT_EQ(s.path, inLibrary.string());
@@ -552,7 +550,7 @@ TEST_F(ProtonFiles, TheMachinesSteamLibrariesAreSearched) {
     const ReforgerHost machine = machineReforgerHost();
     EXPECT_EQ(machine.documents, documents.string());
     EXPECT_EQ(machine.steamLibraries.size(), 2u);
-    testing_support::ScopedEnv programData("ProgramData", std::nullopt);
+    ScopedEnv programData("ProgramData", std::nullopt);
     const std::vector<DetectedGame> games = detectInstalledGames();
     ASSERT_EQ(games.size(), 1u);
     EXPECT_EQ(games[0].name, "Arma Reforger");

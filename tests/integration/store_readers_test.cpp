@@ -6,8 +6,6 @@
 
 namespace {
 
-using testing_support::ScratchDir;
-using testing_support::writeBytes;
 
 TEST(ExtractQuotedValue, EscapesEndsAndSeparators) {
     struct Case {
@@ -115,28 +113,28 @@ TEST(SteamLibraries, UnterminatedLastPathEndsTheLoop) {
 }
 
 TEST(ReadWholeFile, CapsAtFourMebibytes) {
-    ScratchDir dir;
+    TempFolder dir;
     ScanInputs inputs;
     const std::string small = std::string("a\r\nb\0c", 6);
-    writeBytes(dir.path() / "small.acf", small);
-    EXPECT_EQ(readWholeFile(inputs, (dir.path() / "small.acf").string()), small);
+    dir.write("small.acf", small);
+    EXPECT_EQ(readWholeFile(inputs, (dir.at("small.acf")).string()), small);
 
     std::string big(kMaxStoreFileBytes, 'x');
     big += "\"name\" \"Hidden\"";
-    writeBytes(dir.path() / "big.acf", big);
-    const std::string text = readWholeFile(inputs, (dir.path() / "big.acf").string());
+    dir.write("big.acf", big);
+    const std::string text = readWholeFile(inputs, (dir.at("big.acf")).string());
     EXPECT_EQ(text.size(), kMaxStoreFileBytes);
     EXPECT_EQ(extractQuotedValue(text, "name", 0), "");
 
-    EXPECT_EQ(readWholeFile(inputs, (dir.path() / "missing.acf").string()), "");
-    EXPECT_EQ(readWholeFile(inputs, dir.str()), "");  // a folder reads as empty
+    EXPECT_EQ(readWholeFile(inputs, (dir.at("missing.acf")).string()), "");
+    EXPECT_EQ(readWholeFile(inputs, dir.path()), "");  // a folder reads as empty
 }
 
 TEST(ReadWholeFile, MapsDrivesAndWindowsPaths) {
-    ScratchDir dir;
-    writeBytes(dir.path() / "Program Files" / "Epic" / "A.item", "epic");
+    TempFolder dir;
+    test_files::write(dir.at("Program Files") / "Epic" / "A.item", "epic");
     ScanInputs inputs;
-    inputs.drives = {{'C', dir.str()}};
+    inputs.drives = {{'C', dir.path()}};
     EXPECT_EQ(readWholeFile(inputs, "c:\\PROGRAM FILES\\epic\\a.ITEM"), "epic");
     EXPECT_EQ(readWholeFile(inputs, "D:\\Program Files\\Epic\\A.item"), "");  // an unmapped drive
 }

@@ -5,6 +5,7 @@
 #include "integration/detection.h"
 #include "integration/store_sources.h"
 #include "tests/integration/test_support.h"
+#include "tests/support/scoped_env.h"
 #ifndef _WIN32
 #include "tests/support/fifo_watchdog.h"
 #endif
@@ -12,9 +13,6 @@
 namespace {
 
 using testing_support::fixtureDir;
-using testing_support::ScopedEnv;
-using testing_support::ScratchDir;
-using testing_support::writeBytes;
 
 int32_t idx(const char* id) { return gameIndexById(id); }
 
@@ -189,29 +187,29 @@ TEST(DetectInstalledGames, EmptyMachineGivesAnEmptyList) {
 }
 
 TEST(DetectInstalledGames, MalformedFilesNeverCrash) {
-    ScratchDir dir;
-    const std::string steam = dir.str() + "/Steam";
+    TempFolder dir;
+    const std::string steam = dir.path() + "/Steam";
     // A vdf of nothing but unterminated and escaped pieces, huge manifests, garbage.
     std::string vdf = "\"path\" \"" + steam + "\" \"path\" \"\\";
     for (int i = 0; i < 2000; ++i) vdf += "\"path\" \"x\\\"";
     vdf += "\"path\" \"" + steam + "/unterminated";
-    writeBytes(steam + "/steamapps/libraryfolders.vdf", vdf);
-    writeBytes(steam + "/steamapps/appmanifest_1.acf", std::string(5 * 1024 * 1024, '"'));
-    writeBytes(steam + "/steamapps/appmanifest_2.acf", "\"appid\" \"730\" \"name\" \"\\");
-    writeBytes(steam + "/steamapps/appmanifest_3.acf", "\"appid\"\"name\"\"name\"");
+    test_files::write(steam + "/steamapps/libraryfolders.vdf", vdf);
+    test_files::write(steam + "/steamapps/appmanifest_1.acf", std::string(5 * 1024 * 1024, '"'));
+    test_files::write(steam + "/steamapps/appmanifest_2.acf", "\"appid\" \"730\" \"name\" \"\\");
+    test_files::write(steam + "/steamapps/appmanifest_3.acf", "\"appid\"\"name\"\"name\"");
     std::string garbage;
     for (int i = 0; i < 70000; ++i) garbage += static_cast<char>((i * 7919) % 256);
-    writeBytes(steam + "/steamapps/appmanifest_4.acf", garbage);
-    writeBytes(dir.str() + "/ProgramData/Epic/EpicGamesLauncher/Data/Manifests/a.item", garbage);
-    writeBytes(dir.str() + "/ProgramData/Epic/EpicGamesLauncher/Data/Manifests/b.item", "\"DisplayName\"");
-    writeBytes(dir.str() + "/ProgramData/Epic/EpicGamesLauncher/Data/Manifests/c.item", "\"DisplayName\":");
-    writeBytes(dir.str() + "/ProgramData/Riot Games/RiotClientInstalls.json", garbage);
+    test_files::write(steam + "/steamapps/appmanifest_4.acf", garbage);
+    test_files::write(dir.path() + "/ProgramData/Epic/EpicGamesLauncher/Data/Manifests/a.item", garbage);
+    test_files::write(dir.path() + "/ProgramData/Epic/EpicGamesLauncher/Data/Manifests/b.item", "\"DisplayName\"");
+    test_files::write(dir.path() + "/ProgramData/Epic/EpicGamesLauncher/Data/Manifests/c.item", "\"DisplayName\":");
+    test_files::write(dir.path() + "/ProgramData/Riot Games/RiotClientInstalls.json", garbage);
 
     RegistrySnapshot registry;
     registry.setString(plat::RegCurrentUser, 0, "Software\\Valve\\Steam", "SteamPath", steam);
     ScanInputs inputs;
     inputs.registry = &registry;
-    inputs.programData = dir.str() + "/ProgramData";
+    inputs.programData = dir.path() + "/ProgramData";
     const std::vector<DetectedGame> list = detectInstalledGames(inputs);
     // Manifest 2 is CS2 with the name "\" (a lone trailing backslash): it still counts.
     ASSERT_EQ(list.size(), 1u);
@@ -220,12 +218,12 @@ TEST(DetectInstalledGames, MalformedFilesNeverCrash) {
 
 #ifndef _WIN32
 TEST(DetectInstalledGames, AFifoAmongTheManifestsIsSkippedWithoutBlocking) {
-    ScratchDir home;
-    const std::string steam = home.str() + "/.local/share/Steam";
-    writeBytes(steam + "/steamapps/appmanifest_730.acf", "\"appid\" \"730\" \"name\" \"Counter-Strike 2\"");
+    TempFolder home;
+    const std::string steam = home.path() + "/.local/share/Steam";
+    test_files::write(steam + "/steamapps/appmanifest_730.acf", "\"appid\" \"730\" \"name\" \"Counter-Strike 2\"");
     const std::filesystem::path fifo = steam + "/steamapps/appmanifest_440.acf";
     ASSERT_TRUE(fifo_test::makeFifo(fifo));
-    ScopedEnv homeVar("HOME", home.str());
+    ScopedEnv homeVar("HOME", home.path());
     ScopedEnv programData("ProgramData", std::nullopt);
 
     std::vector<DetectedGame> list;
@@ -236,14 +234,14 @@ TEST(DetectInstalledGames, AFifoAmongTheManifestsIsSkippedWithoutBlocking) {
 #endif
 
 TEST(DetectInstalledGames, FindsALinuxPlayersNativeSteamLibrary) {
-    ScratchDir home;
-    const std::string steam = home.str() + "/.local/share/Steam";
-    const std::string library = home.str() + "/Games/SteamLibrary";
-    writeBytes(steam + "/steamapps/libraryfolders.vdf",
+    TempFolder home;
+    const std::string steam = home.path() + "/.local/share/Steam";
+    const std::string library = home.path() + "/Games/SteamLibrary";
+    test_files::write(steam + "/steamapps/libraryfolders.vdf",
                "\"libraryfolders\" { \"0\" { \"path\" \"" + steam + "\" } \"1\" { \"path\" \"" + library + "\" } }");
-    writeBytes(steam + "/steamapps/appmanifest_730.acf", "\"appid\" \"730\" \"name\" \"Counter-Strike 2\"");
-    writeBytes(library + "/steamapps/appmanifest_221100.acf", "\"appid\" \"221100\" \"name\" \"DayZ\"");
-    ScopedEnv homeVar("HOME", home.str());
+    test_files::write(steam + "/steamapps/appmanifest_730.acf", "\"appid\" \"730\" \"name\" \"Counter-Strike 2\"");
+    test_files::write(library + "/steamapps/appmanifest_221100.acf", "\"appid\" \"221100\" \"name\" \"DayZ\"");
+    ScopedEnv homeVar("HOME", home.path());
     ScopedEnv programData("ProgramData", std::nullopt);
 
     const std::vector<DetectedGame> list = detectInstalledGames();
@@ -251,9 +249,9 @@ TEST(DetectInstalledGames, FindsALinuxPlayersNativeSteamLibrary) {
 }
 
 TEST(DetectionThreadMain, HandsTheListOverThenSetsTheFlag) {
-    ScratchDir home;
-    writeBytes(home.str() + "/.steam/steam/steamapps/appmanifest_440.acf", "\"appid\" \"440\" \"name\" \"TF2\"");
-    ScopedEnv homeVar("HOME", home.str());
+    TempFolder home;
+    test_files::write(home.path() + "/.steam/steam/steamapps/appmanifest_440.acf", "\"appid\" \"440\" \"name\" \"TF2\"");
+    ScopedEnv homeVar("HOME", home.path());
     ScopedEnv programData("ProgramData", std::nullopt);
     App app;
     app.detectionThread = std::thread(detectionThreadMain, std::ref(app));

@@ -4,19 +4,14 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "render/capture.h"
 #include "tests/render/gl_harness.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/files.h"
 
 namespace {
-
-std::vector<uint8_t> readFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
 
 uint32_t u32(const std::vector<uint8_t>& b, size_t at) {
     return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
@@ -78,14 +73,14 @@ TEST(BmpFile, ACaptureThatFailsPartWayLeavesNoCutFile) {
     const std::string path = tempPath("full_disk.bmp");
     const uint8_t px[6] = {1, 2, 3, 4, 5, 6};
     ASSERT_TRUE(writeBmp(path.c_str(), 2, 1, px));
-    const std::vector<uint8_t> before = readFile(path);
+    const std::vector<uint8_t> before = test_files::readBytes(path);
     const std::vector<uint8_t> big(256 * 256 * 3, 7);
     {
         fsize_test::ScopedFileSizeLimit limit(4096);
         ASSERT_TRUE(limit.active());
         EXPECT_FALSE(writeBmp(path.c_str(), 256, 256, big.data())) << "a full disk is a failed capture";
     }
-    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(test_files::readBytes(path), before);
     EXPECT_FALSE(std::ifstream(path + ".tmp").good()) << "nothing left beside it";
     std::remove(path.c_str());
 }
@@ -101,7 +96,7 @@ TEST_F(Capture, BmpHoldsTheBackBufferBottomRowFirst) {
     const std::string path = tempPath("frame.bmp");
     std::remove(path.c_str());
     ASSERT_TRUE(saveFrameBmp(path.c_str(), h.width, h.height));
-    std::vector<uint8_t> b = readFile(path);
+    std::vector<uint8_t> b = test_files::readBytes(path);
     const size_t stride = bmpStride(h.width);
     ASSERT_EQ(b.size(), 54 + stride * size_t(h.height));
     EXPECT_EQ(u32(b, 2), b.size());
@@ -120,7 +115,7 @@ TEST_F(Capture, NarrowCapturesPadEachRow) {
     paintQuadrants();
     const std::string path = tempPath("narrow.bmp");
     ASSERT_TRUE(saveFrameBmp(path.c_str(), 1, 3));
-    std::vector<uint8_t> b = readFile(path);
+    std::vector<uint8_t> b = test_files::readBytes(path);
     ASSERT_EQ(b.size(), 54u + 4 * 3);
     for (int row = 0; row < 3; ++row) {
         EXPECT_EQ(b[54 + size_t(row) * 4 + 2], 255) << "red";
@@ -128,7 +123,7 @@ TEST_F(Capture, NarrowCapturesPadEachRow) {
     }
     // Replaces an existing file.
     ASSERT_TRUE(saveFrameBmp(path.c_str(), 4, 2));
-    EXPECT_EQ(readFile(path).size(), 54u + 12 * 2);
+    EXPECT_EQ(test_files::readBytes(path).size(), 54u + 12 * 2);
 }
 
 TEST_F(Capture, EmptySizesOrUnwritablePathsFail) {

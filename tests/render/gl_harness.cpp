@@ -14,15 +14,12 @@ constexpr int kHeight = 180;
 GlHarness& GlHarness::get() {
     static GlHarness* h = [] {
         auto* g = new GlHarness;
-        plat::WindowFailure failure = plat::WindowFailure::None;
-        void* window = plat::createGlWindow("render tests", kWidth, kHeight, &failure);
-        if (!window) {
-            g->failure = failure == plat::WindowFailure::Context ? "no OpenGL context could be made current"
-                                                                 : "no window that can carry OpenGL";
+        if (!g->window.open("render tests", kWidth, kHeight)) {
+            g->failure = g->window.why();
             return g;
         }
         int32_t w = 0, h = 0;
-        plat::drawableSize(window, &w, &h);
+        plat::drawableSize(g->window.get(), &w, &h);
         g->width = w;
         g->height = h;
         if (!loadGlFunctions()) {

@@ -1,16 +1,18 @@
 #pragma once
-// A hidden window with an OpenGL 3.3 core context, shared by the GL tests, with the
-// renderer initialised once on it.
+// A hidden window with an OpenGL 3.3 core context, shared by the GL tests for the whole run,
+// with the renderer initialised once on it.
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "render/renderer.h"
+#include "tests/support/test_window.h"
 
 struct GlHarness {
     static GlHarness& get();
 
+    TestWindow window;
     bool ok = false;
     std::string failure;
     int width = 0;

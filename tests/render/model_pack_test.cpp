@@ -4,15 +4,13 @@
 
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 
 #include "core/catalog/armory.h"
 #include "platform/system/hash.h"
 #include "platform/system/resources.h"
 #include "render/model_pack.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -30,16 +28,9 @@ const Row kTable[7] = {
 
 // Through a file, as the platform hashes files.
 std::string sha256Hex(const uint8_t* data, size_t size) {
-    const std::filesystem::path file =
-        std::filesystem::temp_directory_path() / ("tarvion_pack_" + std::to_string(std::random_device{}()) + ".bin");
-    {
-        std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
-    const std::string hex = plat::sha256File(file.string());
-    std::error_code ignored;
-    std::filesystem::remove(file, ignored);
-    return hex;
+    const TempFolder dir;
+    dir.write("pack.bin", std::string(reinterpret_cast<const char*>(data), size));
+    return plat::sha256File(dir.file("pack.bin"));
 }
 
 const float* vertexAt(const PackModel& m, int i) {

@@ -9,6 +9,7 @@
 
 #include "core/catalog/armory.h"
 #include "core/catalog/sound.h"
+#include "tests/support/temp_folder.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/probe.h"
 
@@ -28,12 +29,10 @@ const ProbeItem* itemList() {
 struct Armory {
     App app;
     UiHarness ui;
-    std::string dir;
+    TempFolder folder;
+    std::string dir = folder.path();
 
-    explicit Armory(const char* name, float width = 1600, float height = 900) : ui(app, width, height) {
-        dir = testing::TempDir() + name;
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+    explicit Armory(float width = 1600, float height = 900) : ui(app, width, height) {
         app.dataDir = dir + "/";
         app.screen = ScreenArmory;
         gArmorySounds.clear();
@@ -47,18 +46,13 @@ struct Armory {
         ui.frame();
     }
 
-    std::string settingsFile() const {
-        std::ifstream in(dir + "/settings.ini");
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string settingsFile() const { return test_files::readText(dir + "/settings.ini"); }
     bool saved() const { return std::filesystem::exists(dir + "/settings.ini"); }
     void forgetSaved() { std::filesystem::remove(dir + "/settings.ini"); }
 };
 
 TEST(ArmoryScreen, GunsTabEquipsAndSavesAtOnce) {
-    Armory f("tarvion_armory_guns");
+    Armory f;
     EXPECT_TRUE(probeShowsExactly("Armory"));
     EXPECT_TRUE(probeShowsExactly("Level 1"));
     for (const GunInfo& g : gunCatalog()) EXPECT_NE(probeFindItem(g.name), nullptr) << g.id;
@@ -85,7 +79,7 @@ TEST(ArmoryScreen, GunsTabEquipsAndSavesAtOnce) {
 }
 
 TEST(ArmoryScreen, LockedSkinsWaitForTheirLevel) {
-    Armory f("tarvion_armory_skins");
+    Armory f;
     ASSERT_TRUE(f.ui.click("Skins"));
     EXPECT_EQ(f.app.armoryTab, 1);
     f.show();
@@ -111,7 +105,7 @@ TEST(ArmoryScreen, LockedSkinsWaitForTheirLevel) {
 }
 
 TEST(ArmoryScreen, AnEquippedItemAboveTheLevelShowsTheLock) {
-    Armory f("tarvion_armory_lockwins");
+    Armory f;
     f.app.skin = "gold";  // level 12, e.g. from a hand-edited settings.ini
     f.app.armoryTab = 1;
     f.show();
@@ -121,7 +115,7 @@ TEST(ArmoryScreen, AnEquippedItemAboveTheLevelShowsTheLock) {
 }
 
 TEST(ArmoryScreen, MapsTabOneCardPerLine) {
-    Armory f("tarvion_armory_maps");
+    Armory f;
     ASSERT_TRUE(f.ui.click("Maps"));
     EXPECT_EQ(f.app.armoryTab, 2);
     f.show();
@@ -144,7 +138,7 @@ TEST(ArmoryScreen, MapsTabOneCardPerLine) {
 }
 
 TEST(ArmoryScreen, UnknownIdsShowTheFirstRows) {
-    Armory f("tarvion_armory_unknown");
+    Armory f;
     f.app.gun = "bazooka";
     f.app.skin = "plaid";
     f.app.theme = "moon";
@@ -155,7 +149,7 @@ TEST(ArmoryScreen, UnknownIdsShowTheFirstRows) {
 }
 
 TEST(ArmoryScreen, SkinListScrollsAndBackStaysPut) {
-    Armory f("tarvion_armory_scroll");
+    Armory f;
     const ProbeItem* back = probeFindItem("Back");
     ASSERT_NE(back, nullptr);
     EXPECT_FLOAT_EQ(back->min.y, 900 - 80);
@@ -185,7 +179,7 @@ TEST(ArmoryScreen, SkinListScrollsAndBackStaysPut) {
 TEST(ArmoryScreen, NarrowPanelKeepsThreeTabsAndTwoColumns) {
     for (float width : {1600.0f, 900.0f}) {
         SCOPED_TRACE(width);
-        Armory f("tarvion_armory_narrow", width, 700);
+        Armory f(width, 700);
         const float pw = std::min(0.46f * width, 600.0f);
         const float tab = (pw - 64 - 16) / 3;
         const ProbeItem* guns = probeFindItem("Guns");

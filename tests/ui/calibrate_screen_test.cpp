@@ -9,6 +9,7 @@
 #include "app/input.h"
 #include "core/catalog/catalog.h"
 #include "integration/calibration.h"
+#include "tests/support/temp_folder.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/probe.h"
 
@@ -22,12 +23,10 @@ int32_t customGame() { return gameIndexById("custom"); }
 struct CalibrateScreen {
     App app;
     UiHarness ui{app, 1600, 1200};
-    std::string dir;
+    TempFolder folder;
+    std::string dir = folder.path();
 
-    explicit CalibrateScreen(const char* name) {
-        dir = testing::TempDir() + name;
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+    CalibrateScreen() {
         app.dataDir = dir;
         app.screen = ScreenCalibrate;
         app.calGame = reforger();
@@ -45,12 +44,7 @@ struct CalibrateScreen {
         for (int64_t dx : moves) onCalibrateCounts(app, dx);
         onCalibrateHotkey(app);
     }
-    std::string settingsFile() const {
-        std::ifstream in(dir + "/settings.ini");
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string settingsFile() const { return test_files::readText(dir + "/settings.ini"); }
 };
 
 TEST(CalibrateScreen, OnlyCalibratableGamesAreKept) {
@@ -67,7 +61,7 @@ TEST(CalibrateScreen, OnlyCalibratableGamesAreKept) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.entered);
-        CalibrateScreen f("tarvion_cal_choice");
+        CalibrateScreen f;
         f.app.calGame = c.entered;
         f.show();
         EXPECT_EQ(f.app.calGame, c.expected);
@@ -84,7 +78,7 @@ TEST(CalibrateScreen, TriesGiveTheYawAndSaveStoresIt) {
     };
     for (const Case& c : {Case{"custom", ScreenTools}, Case{"reforger", ScreenSetup}}) {
         SCOPED_TRACE(c.id);
-        CalibrateScreen f("tarvion_cal_save");
+        CalibrateScreen f;
         const int32_t game = gameIndexById(c.id);
         f.app.game = game;
         f.app.sens = 3;
@@ -148,7 +142,7 @@ TEST(CalibrateScreen, SpreadOfTheTries) {
         {{800}, nullptr},
     };
     for (const auto& c : cases) {
-        CalibrateScreen f("tarvion_cal_spread");
+        CalibrateScreen f;
         for (int64_t t : c.tries) f.measure({t});
         f.show();
         SCOPED_TRACE(c.tries.size());
@@ -167,7 +161,7 @@ TEST(CalibrateScreen, SpreadOfTheTries) {
 TEST(CalibrateScreen, SensitivityBelowZeroBecomesAHundredth) {
     for (const char* typed : {"0", "-3", "1e999"}) {
         SCOPED_TRACE(typed);
-        CalibrateScreen f("tarvion_cal_sens");
+        CalibrateScreen f;
         f.app.calGame = customGame();
         f.show();
         ASSERT_TRUE(f.ui.typeInto("##calsens", typed));
@@ -178,7 +172,7 @@ TEST(CalibrateScreen, SensitivityBelowZeroBecomesAHundredth) {
 }
 
 TEST(CalibrateScreen, SwitchingTheGameDiscardsTheTries) {
-    CalibrateScreen f("tarvion_cal_switch");
+    CalibrateScreen f;
     f.measure({800});
     f.measure({805});
     f.show();
@@ -195,7 +189,7 @@ TEST(CalibrateScreen, SwitchingTheGameDiscardsTheTries) {
 }
 
 TEST(CalibrateScreen, TurnsStatusClearAndBack) {
-    CalibrateScreen f("tarvion_cal_controls");
+    CalibrateScreen f;
     f.app.calReturnScreen = ScreenConverter;
     f.show();
     EXPECT_TRUE(f.ui.hasText("exactly 1 full turn until"));
@@ -221,7 +215,7 @@ TEST(CalibrateScreen, TurnsStatusClearAndBack) {
 }
 
 TEST(CalibrateScreen, EscapeGoesHomeAndSavesNothing) {
-    CalibrateScreen f("tarvion_cal_escape");
+    CalibrateScreen f;
     f.app.calReturnScreen = ScreenResults;
     f.measure({800});
     f.show();
@@ -232,7 +226,7 @@ TEST(CalibrateScreen, EscapeGoesHomeAndSavesNothing) {
 }
 
 TEST(CalibrateScreen, ReforgerSettingsFileAndSavedYaw) {
-    CalibrateScreen f("tarvion_cal_reforger");
+    CalibrateScreen f;
     f.app.reforger.found = true;
     f.app.reforger.mouseSensitivity = 0.7;
     f.app.reforger.firstPersonFov = 74;

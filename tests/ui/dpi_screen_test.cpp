@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/input.h"
+#include "tests/support/temp_folder.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/probe.h"
 
@@ -16,12 +17,10 @@ namespace {
 struct DpiScreen {
     App app;
     UiHarness ui{app, 1600, 1200};
-    std::string dir;
+    TempFolder folder;
+    std::string dir = folder.path();
 
-    explicit DpiScreen(const char* name, int32_t returnScreen = ScreenTools) {
-        dir = testing::TempDir() + name;
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+    explicit DpiScreen(int32_t returnScreen = ScreenTools) {
         app.dataDir = dir;
         app.screen = ScreenDpi;
         app.dpiReturnScreen = returnScreen;
@@ -52,16 +51,11 @@ struct DpiScreen {
         ui.frame();
     }
 
-    std::string settingsFile() const {
-        std::ifstream in(dir + "/settings.ini");
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string settingsFile() const { return test_files::readText(dir + "/settings.ini"); }
 };
 
 TEST(DpiScreen, SlideBecomesATryAndUseStoresTheMean) {
-    DpiScreen f("tarvion_dpi_use", ScreenSetup);
+    DpiScreen f(ScreenSetup);
     EXPECT_TRUE(f.ui.hasText("No measurements yet."));
     EXPECT_TRUE(f.ui.hasText("Hold left mouse button here"));
     EXPECT_EQ(f.app.dpiDistanceIndex, 1);  // 10 cm
@@ -97,7 +91,7 @@ TEST(DpiScreen, ShortSlidesAreDropped) {
     } cases[] = {{30, 0, false}, {31, 0, true}, {0, -30, false}, {18, 24, false}, {-22, 22, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy);
-        DpiScreen f("tarvion_dpi_short");
+        DpiScreen f;
         f.slide(c.dx, c.dy);
         EXPECT_EQ(f.app.dpiTries.size(), c.kept ? 1u : 0u);
     }
@@ -110,7 +104,7 @@ TEST(DpiScreen, DistanceChoiceScalesTheTry) {
     } cases[] = {{"5 cm", 5 / 2.54}, {"15 cm", 15 / 2.54}, {"4 inches", 4}, {"6 inches", 6}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        DpiScreen f("tarvion_dpi_distance");
+        DpiScreen f;
         ASSERT_TRUE(f.ui.click(c.label));
         f.slide(4800, 0);
         ASSERT_EQ(f.app.dpiTries.size(), 1u);
@@ -133,7 +127,7 @@ TEST(DpiScreen, ClosestSettingAndSpreadWarning) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        DpiScreen f("tarvion_dpi_closest");
+        DpiScreen f;
         f.app.dpiTries = c.tries;
         f.show();
         EXPECT_TRUE(f.ui.hasText(c.line));
@@ -148,7 +142,7 @@ TEST(DpiScreen, UseKeepsTheDpiInTheRangeTheSettingsAccept) {
     } cases[] = {{802.5, 803}, {20, 50}, {90000, 64000}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mean);
-        DpiScreen f("tarvion_dpi_range");
+        DpiScreen f;
         f.app.dpiTries = {c.mean};
         f.show();
         const ProbeItem* use = nullptr;
@@ -161,7 +155,7 @@ TEST(DpiScreen, UseKeepsTheDpiInTheRangeTheSettingsAccept) {
 }
 
 TEST(DpiScreen, ClearBackAndEscape) {
-    DpiScreen f("tarvion_dpi_back");
+    DpiScreen f;
     f.app.dpiTries = {800, 805};
     f.show();
     ASSERT_TRUE(f.ui.click("Clear"));
@@ -191,7 +185,7 @@ TEST(DpiScreen, ClearBackAndEscape) {
 }
 
 TEST(DpiScreen, PadShowsTheCountsWhileHeld) {
-    DpiScreen f("tarvion_dpi_held");
+    DpiScreen f;
     const ProbeItem* pad = probeFindItem("##pad");
     ASSERT_NE(pad, nullptr);
     ImGuiIO& io = ImGui::GetIO();

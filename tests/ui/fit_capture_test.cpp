@@ -3,21 +3,14 @@
 // files (in the build tree's "captures" folder) for a person to look at.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/png.h"
-#include "app/scene.h"
 #include "core/catalog/catalog.h"
 #include "core/profile/app.h"
-#include "imgui.h"
-#include "platform/system/input.h"
-#include "platform/system/ui_backend.h"
-#include "platform/system/window.h"
-#include "render/renderer.h"
 #include "tests/ui/results_fixture.h"
+#include "tests/ui/ui_on_screen.h"
 #include "ui/kit.h"
 #include "ui/probe.h"
 #include "ui/screens.h"
@@ -26,37 +19,12 @@ using namespace results_test;
 
 namespace {
 
-class FitOnScreen : public ::testing::Test {
+class FitOnScreen : public UiOnScreen {
 protected:
-    void SetUp() override {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server";
-        app_.applyAutomationReset();
-        app_.automation = true;
-        app_.dataDir = dir_.path.string();
-        app_.hwnd = plat::createGlWindow("fit capture", 1600, 900, nullptr);
-        if (!app_.hwnd) GTEST_SKIP() << "no window";
-        plat::showAndFocus(app_.hwnd);
-        if (!loadGlFunctions() || !initRenderer(app_.renderer)) GTEST_SKIP() << "no OpenGL 3.3";
-        ImGui::CreateContext();
-        ImGui::GetIO().IniFilename = nullptr;
-        plat::uiBackendInit(app_.hwnd);
-        app_.uiScale = 1;
-        loadFontsAndTheme(app_);
-        probeEnable(true);
-        uiUp_ = true;
-        out_ = std::filesystem::path(TARVION_BINARY_DIR) / "captures";
-        std::filesystem::create_directories(out_);
-    }
+    FitOnScreen() : UiOnScreen("fit capture", 1600, 900, true) {}
     void TearDown() override {
         resetCalibratedYaws();
-        if (uiUp_) {
-            probeEnable(false);
-            plat::uiBackendShutdown();
-            ImGui::DestroyContext();
-        }
-        releaseMsaaTarget(app_.renderer.msaa);
-        if (app_.hwnd) plat::destroyGlWindow(app_.hwnd);
-        app_.hwnd = nullptr;
+        UiOnScreen::TearDown();
     }
 
     // A client area of w x h, once the server has settled it.
@@ -73,25 +41,6 @@ protected:
         ASSERT_EQ(app_.height, h);
     }
 
-    void frame(const std::string& capture = "") {
-        std::vector<plat::Event> events;
-        plat::pumpEvents(app_.hwnd, events);
-        plat::drawableSize(app_.hwnd, &app_.width, &app_.height);
-        ensureMsaaTarget(app_.renderer.msaa, app_.width, app_.height, 4);
-        drawScene(app_.renderer, buildSceneView(app_));
-        plat::uiBackendNewFrame();
-        probeBeginFrame();
-        ImGui::NewFrame();
-        drawUi(app_);
-        ImGui::Render();
-        plat::uiBackendRenderDrawData();
-        if (!capture.empty()) {
-            std::vector<uint8_t> rgb;
-            ASSERT_TRUE(readFrameRegion(0, 0, app_.width, app_.height, app_.height, rgb, app_.width));
-            ASSERT_TRUE(writePng((out_ / (capture + ".png")).string(), rgb.data(), app_.width, app_.height));
-        }
-        plat::swapWindow(app_.hwnd);
-    }
     // A piece of the frame, enlarged `zoom` times, for looking at a widget up close.
     void closeUp(const std::string& capture, ImVec2 min, ImVec2 max, int zoom) {
         for (int k = 0; k < 3; ++k) frame();
@@ -114,10 +63,6 @@ protected:
         frame(capture);
     }
 
-    TempDir dir_;
-    App app_;
-    bool uiUp_ = false;
-    std::filesystem::path out_;
 };
 
 TEST_F(FitOnScreen, MousePageForEachKindOfGameAndTheHomeScreen) {

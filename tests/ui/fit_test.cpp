@@ -29,11 +29,11 @@ constexpr float kMinH = static_cast<float>(kMinimumDisplayHeight);
 
 // A headless UI with a data folder of its own; Arma Reforger starts uncalibrated.
 struct Screen {
-    TempDir dir;
+    TempFolder dir;
     App app;
     UiHarness ui;
     Screen(float w, float h) : ui(app, w, h) {
-        app.dataDir = dir.path.string();
+        app.dataDir = dir.path();
         resetCalibratedYaws();
     }
     ~Screen() { resetCalibratedYaws(); }

@@ -17,6 +17,8 @@
 #include "core/profile/score_log.h"
 #include "platform/base/process.h"
 #include "imgui_internal.h"
+#include "tests/support/stand_in_opener.h"
+#include "tests/support/temp_folder.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/day_chart.h"
 #include "ui/kit.h"
@@ -49,12 +51,10 @@ HistoryEntry result(const std::string& when, const std::string& game, double rec
 struct HistoryScreen {
     App app;
     UiHarness ui{app, 1600, 1200};
-    std::string dir;
+    TempFolder folder;
+    std::string dir = folder.path();
 
-    explicit HistoryScreen(const char* name) {
-        dir = testing::TempDir() + name;
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+    HistoryScreen() {
         app.dataDir = dir + "/";
         app.game = gameIndexById("cm360");
         app.cmDirect = 35;
@@ -88,7 +88,7 @@ constexpr const char* kChartHint =
     "charted here.";
 
 TEST(HistoryScreen, NothingStoredYet) {
-    HistoryScreen f("tarvion_history_empty");
+    HistoryScreen f;
     EXPECT_TRUE(f.ui.hasText("No game - just give me cm/360  \xC2\xB7  COMBINED BEST"));
     EXPECT_TRUE(f.ui.hasText("No results for this game yet."));
     EXPECT_TRUE(f.ui.hasText("No results yet."));
@@ -110,7 +110,7 @@ TEST(HistoryScreen, CombinedBestWordsFollowTheCount) {
     const double recs[3] = {33, 35, 37};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.count);
-        HistoryScreen f("tarvion_history_count");
+        HistoryScreen f;
         for (size_t i = 0; i < c.count; ++i)
             f.app.history.push_back(result("2026-12-0" + std::to_string(i + 1) + " 10:00", key, recs[i], recs[i] - 3,
                                            recs[i] + 3));
@@ -130,7 +130,7 @@ TEST(HistoryScreen, CombinedBestWordsFollowTheCount) {
 }
 
 TEST(HistoryScreen, CombinedBestInTheGamesOwnUnits) {
-    HistoryScreen f("tarvion_history_units");
+    HistoryScreen f;
     f.app.game = gameIndexById("cs2");
     f.app.dpi = 1600;
     const GameInfo& cs2 = gameRow("cs2");
@@ -145,7 +145,7 @@ TEST(HistoryScreen, CombinedBestInTheGamesOwnUnits) {
 }
 
 TEST(HistoryScreen, OtherGamesResultsFillOnlyTheTable) {
-    HistoryScreen f("tarvion_history_other");
+    HistoryScreen f;
     f.app.game = gameIndexById("cs2");
     f.app.sens = 1.5;
     f.app.history.push_back(result("2026-11-30 21:05", historyGameKey(gameRow("valorant")), 31.2, 28.4, 34.1));
@@ -216,7 +216,7 @@ TEST(HistoryScreen, ProgressChartOfDailyMeans) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        HistoryScreen f("tarvion_history_chart");
+        HistoryScreen f;
         for (ScoreRow r : c.rows) {
             r.drill = f.drill();
             r.mode = "practice";
@@ -233,7 +233,7 @@ TEST(HistoryScreen, ProgressChartOfDailyMeans) {
 }
 
 TEST(HistoryScreen, ReadsANanScoreLineFromAnEditedFile) {
-    HistoryScreen f("tarvion_history_nanfile");
+    HistoryScreen f;
     const int32_t d = f.drill();
     std::ofstream(f.dir + "/scores.csv") << kScoresHeader << "\n"
                                          << "2026-12-01,cm360," << d << ",35.00,2.000,0.9,500,0.500,practice\n"
@@ -261,7 +261,7 @@ void scrollScreenToEnd() {
 // Ten thousand results: only the rows in view are laid out, newest first, and scrolling to
 // the end brings the oldest ones and the buttons under the table into view.
 TEST(HistoryScreen, LaysOutOnlyTheRowsInView) {
-    HistoryScreen f("tarvion_history_clip");
+    HistoryScreen f;
     const std::string key = historyGameKey(gameRow("cm360"));
     auto when = [](int i) { return formatString("2026-01-01 %05d", i); };
     const int rows = 10000;
@@ -293,7 +293,7 @@ TEST(HistoryScreen, LaysOutOnlyTheRowsInView) {
 // The pooled card and the chart follow every writer of the rows while the screen stays
 // open, including a reload that keeps the number of rows.
 TEST(HistoryScreen, FollowsTheRowsWhileShown) {
-    HistoryScreen f("tarvion_history_follow");
+    HistoryScreen f;
     const int32_t d = f.drill();
     auto scores = [&](const char* second) {
         std::ofstream(f.dir + "/scores.csv") << kScoresHeader << "\n"
@@ -377,31 +377,13 @@ TEST(DayChart, PointsSpreadOverThePlot) {
 }
 
 TEST(HistoryScreen, OpenDataFolderStartsTheOpener) {
-    HistoryScreen f("tarvion_history_open");
+    HistoryScreen f;
     // A stand-in opener first on the search path writes down what it was asked to open.
-    const std::string bin = f.dir + "/bin";
-    std::filesystem::create_directories(bin);
-    const std::string record = f.dir + "/opened.txt";
-    {
-        std::ofstream script(bin + "/xdg-open");
-        script << "#!/bin/sh\necho \"$1\" > '" << record << "'\n";
-    }
-    std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
-    const char* oldPath = std::getenv("PATH");
-    const std::string savedPath = oldPath ? oldPath : "";
-    ASSERT_TRUE(plat::setEnv("PATH", bin + ":" + savedPath));
-    const bool clicked = f.ui.click("Open data folder");
-    plat::setEnv("PATH", savedPath);
-    ASSERT_TRUE(clicked);
+    StandInOpener opener;
+    opener.recording();
+    ASSERT_TRUE(f.ui.click("Open data folder"));
     EXPECT_EQ(f.app.screen, ScreenHistory);
-    // The opener runs on its own; give it up to five seconds to write its line.
-    std::error_code ec;
-    for (int i = 0; i < 500 && !(std::filesystem::file_size(record, ec) > 0 && !ec); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::ifstream in(record);
-    std::string opened;
-    std::getline(in, opened);
-    EXPECT_EQ(opened, f.app.dataDir);
+    EXPECT_EQ(opener.recorded(), f.app.dataDir + "\n");
     f.ui.frame();
     EXPECT_FALSE(f.ui.hasText("Couldn't open the data folder"));
 }
@@ -423,20 +405,11 @@ TEST(HistoryScreen, OpenDataFolderSaysWhenItCannot) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        HistoryScreen f("tarvion_history_noopen");
+        HistoryScreen f;
         if (c.dataDir[0]) f.app.dataDir = c.dataDir;
-        const std::string bin = f.dir + "/bin";
-        std::filesystem::create_directories(bin);
-        if (c.opener) {
-            std::ofstream(bin + "/xdg-open") << "#!/bin/sh\n" << c.opener << "\n";
-            std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
-        }
-        const char* oldPath = std::getenv("PATH");
-        const std::string savedPath = oldPath ? oldPath : "";
-        ASSERT_TRUE(plat::setEnv("PATH", bin));
-        const bool clicked = f.ui.click("Open data folder");
-        plat::setEnv("PATH", savedPath);
-        ASSERT_TRUE(clicked);
+        StandInOpener opener;
+        if (c.opener) opener.script(c.opener);
+        ASSERT_TRUE(f.ui.click("Open data folder"));
         // The opener's exit is picked up by a later frame.
         for (int k = 0; k < 400 && f.app.dataFolderNotice.empty(); ++k) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));

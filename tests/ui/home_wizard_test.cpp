@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "core/catalog/catalog.h"
 #include "engine/kernel/session.h"
+#include "tests/support/temp_folder.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/kit.h"
 #include "ui/probe.h"
@@ -18,21 +16,6 @@
 #include "updater/steps.h"
 
 namespace {
-
-std::string freshDataDir(const char* name) {
-    std::string dir = testing::TempDir() + name;
-    std::remove((dir + "/settings.ini").c_str());
-    std::string cmd = "mkdir -p '" + dir + "'";
-    EXPECT_EQ(std::system(cmd.c_str()), 0);
-    return dir;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 void finishDetection(App& app, std::vector<DetectedGame> games) {
     app.detectedGames = std::move(games);
@@ -155,7 +138,8 @@ TEST_F(UpdateCardTest, LaterHidesTheCardWhileIdleOnly) {
 
 TEST(HomeScreen, GamesFoundCardWaitsForDetection) {
     App app;
-    app.dataDir = freshDataDir("tarvion_home_found");
+    TempFolder data;
+    app.dataDir = data.path();
     UiHarness ui(app);
     app.detectedGames = {{"Counter-Strike 2", "Steam", gameIndexById("cs2")}};  // not yet handed over
     ui.frame();
@@ -169,16 +153,14 @@ TEST(HomeScreen, GamesFoundCardWaitsForDetection) {
     EXPECT_TRUE(app.foundGamesNotNow);
     EXPECT_FALSE(ui.hasText("Games found on your PC"));
     EXPECT_NE(app.knownGames.find("cs2"), std::string::npos);
-    EXPECT_NE(readFile(app.dataDir + "/settings.ini").find("knownGames=cs2,apex"), std::string::npos);
+    EXPECT_NE(test_files::readText(app.dataDir + "/settings.ini").find("knownGames=cs2,apex"), std::string::npos);
 }
 
 TEST(HomeScreen, AKeptUnreadableSettingsFileIsToldOnceUntilSeen) {
     App app;
-    app.dataDir = freshDataDir("tarvion_home_kept");
-    {
-        std::ofstream(app.dataDir + "/settings.ini", std::ios::binary) << std::string("\xFF\xFEg\0a\0", 6);
-    }
-    std::remove((app.dataDir + "/settings.ini.unreadable").c_str());
+    TempFolder data;
+    app.dataDir = data.path();
+    data.write("settings.ini", std::string("\xFF\xFEg\0a\0", 6));
     app.loadSettings();
     UiHarness ui(app);
     ui.frame();
@@ -190,14 +172,13 @@ TEST(HomeScreen, AKeptUnreadableSettingsFileIsToldOnceUntilSeen) {
     EXPECT_FALSE(ui.hasText("Your settings could not be read"));
     ui.frame();
     EXPECT_FALSE(ui.hasText("Your settings could not be read"));
-    std::remove((app.dataDir + "/settings.ini.unreadable").c_str());
 }
 
 TEST(HomeScreen, SettingsThatCannotBeSavedAreToldOnce) {
     App app;
-    app.dataDir = freshDataDir("tarvion_home_unsaved");
+    TempFolder data;
+    app.dataDir = data.path();
     const std::string link = app.dataDir + "/settings.ini";
-    std::remove(link.c_str());
     // A link into a folder that is not there.
     std::filesystem::create_symlink(app.dataDir + "/gone/settings.ini", link);
     app.loadSettings();
@@ -212,12 +193,12 @@ TEST(HomeScreen, SettingsThatCannotBeSavedAreToldOnce) {
     app.saveSettings();  // fails again, silently
     ui.frame();
     EXPECT_FALSE(ui.hasText("Your settings could not be saved"));
-    std::remove(link.c_str());
 }
 
 TEST(HomeScreen, UseThemKeepsAMainGameThatIsAlreadyMine) {
     App app;
-    app.dataDir = freshDataDir("tarvion_home_use");
+    TempFolder data;
+    app.dataDir = data.path();
     UiHarness ui(app);
     app.setMyGame(app.game, true);
     const int32_t before = app.game;
@@ -230,7 +211,8 @@ TEST(HomeScreen, UseThemKeepsAMainGameThatIsAlreadyMine) {
 
 TEST(QuickTour, PagesAndSkip) {
     App app;
-    app.dataDir = freshDataDir("tarvion_tour");
+    TempFolder data;
+    app.dataDir = data.path();
     app.tourVisible = true;
     UiHarness ui(app);
     ui.frame();
@@ -243,7 +225,7 @@ TEST(QuickTour, PagesAndSkip) {
     ASSERT_TRUE(ui.click("Skip \xE2\x80\x94 I'm ready"));
     EXPECT_FALSE(app.tourVisible);
     EXPECT_TRUE(app.tutorialDone);
-    EXPECT_NE(readFile(app.dataDir + "/settings.ini").find("tutorialDone=1"), std::string::npos);
+    EXPECT_NE(test_files::readText(app.dataDir + "/settings.ini").find("tutorialDone=1"), std::string::npos);
 }
 
 TEST(QuickTour, BackIsDisabledOnTheFirstPage) {
@@ -257,7 +239,8 @@ TEST(QuickTour, BackIsDisabledOnTheFirstPage) {
 
 TEST(QuickTour, PracticeRoundStartsTheTutorial) {
     App app;
-    app.dataDir = freshDataDir("tarvion_tour_practice");
+    TempFolder data;
+    app.dataDir = data.path();
     app.tourVisible = true;
     app.tourPage = 4;
     UiHarness ui(app);
@@ -272,7 +255,8 @@ TEST(QuickTour, PracticeRoundStartsTheTutorial) {
 // The whole way in: home, the four wizard pages with every control used once, the start.
 TEST(SetupWizard, WalkThroughStartsTheTestWithTheChoices) {
     App app;
-    app.dataDir = freshDataDir("tarvion_wizard");
+    TempFolder data;
+    app.dataDir = data.path();
     UiHarness ui(app);
     finishDetection(app, {{"Apex Legends", "Steam", gameIndexById("apex")},
                           {"Some Shooter", "Epic Games", -1}});
@@ -342,7 +326,7 @@ TEST(SetupWizard, WalkThroughStartsTheTestWithTheChoices) {
     EXPECT_NEAR(app.session.config.startCm360, app.currentCm360(), 1e-9);
     EXPECT_EQ(app.round.config.dpi, 1600);
 
-    const std::string ini = readFile(app.dataDir + "/settings.ini");
+    const std::string ini = test_files::readText(app.dataDir + "/settings.ini");
     for (std::string line : {std::string("game=cs2\n"), std::string("dpi=1600\n"), std::string("sens=1.25\n"),
                              std::string("style=2\n"), std::string("length=2\n"),
                              "fov=" + formatString("%g", chosenFov) + "\n", std::string("myGames=apex"),
@@ -378,7 +362,8 @@ TEST(SetupWizard, CmOnlyGameClampsItsCm360) {
 // presses the focused button.
 TEST(SetupWizard, KeyboardAloneReachesTheFirstRound) {
     App app;
-    app.dataDir = freshDataDir("tarvion_wizard_keys");
+    TempFolder data;
+    app.dataDir = data.path();
     UiHarness ui(app);
     ui.frame();
     int tabs = 0;

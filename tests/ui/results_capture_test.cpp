@@ -6,13 +6,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "app/png.h"
 #include "app/result_image.h"
-#include "app/scene.h"
 #include "core/profile/app.h"
 #include "engine/flow/session_flow.h"
 #include "engine/flow/starters.h"
@@ -20,11 +17,11 @@
 #include "imgui_internal.h"
 #include "platform/system/clipboard.h"
 #include "platform/system/input.h"
-#include "platform/system/ui_backend.h"
 #include "platform/system/window.h"
-#include "render/renderer.h"
 #include "tests/platform/system/xclip_run.h"
+#include "tests/support/scoped_env.h"
 #include "tests/ui/results_fixture.h"
+#include "tests/ui/ui_on_screen.h"
 #include "ui/kit.h"
 #include "ui/results.h"
 #include "ui/screens.h"
@@ -35,59 +32,12 @@ namespace {
 
 constexpr double kFrame = 1.0 / 60;
 
-class ResultsOnScreen : public ::testing::Test {
+class ResultsOnScreen : public UiOnScreen {
 protected:
+    ResultsOnScreen() : UiOnScreen("results capture", 1280, 720, false) {}
     void SetUp() override {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server";
-        app_.applyAutomationReset();
-        app_.automation = true;
-        app_.dataDir = dir_.path.string();
-        app_.shotsDir = (dir_.path / "shots").string();
-        app_.hwnd = plat::createGlWindow("results capture", 1280, 720, nullptr);
-        if (!app_.hwnd) GTEST_SKIP() << "no window";
-        plat::showAndFocus(app_.hwnd);
-        if (!loadGlFunctions() || !initRenderer(app_.renderer)) GTEST_SKIP() << "no OpenGL 3.3";
-        ImGui::CreateContext();
-        ImGui::GetIO().IniFilename = nullptr;
-        plat::uiBackendInit(app_.hwnd);
-        app_.uiScale = 1;
-        loadFontsAndTheme(app_);
-        uiUp_ = true;
-        out_ = std::filesystem::path(TARVION_BINARY_DIR) / "captures";
-        std::filesystem::create_directories(out_);
-    }
-    void TearDown() override {
-        if (uiUp_) {
-            plat::uiBackendShutdown();
-            ImGui::DestroyContext();
-        }
-        releaseMsaaTarget(app_.renderer.msaa);
-        if (app_.hwnd) plat::destroyGlWindow(app_.hwnd);
-        app_.hwnd = nullptr;
-    }
-
-    // One frame as the main loop draws it: scene, UI, then what is read back before the swap.
-    void frame(const std::string& capture = "") {
-        std::vector<plat::Event> events;
-        plat::pumpEvents(app_.hwnd, events);
-        plat::drawableSize(app_.hwnd, &app_.width, &app_.height);
-        ensureMsaaTarget(app_.renderer.msaa, app_.width, app_.height, 4);
-        drawScene(app_.renderer, buildSceneView(app_));
-        plat::uiBackendNewFrame();
-        ImGui::NewFrame();
-        drawUi(app_);
-        ImGui::Render();
-        plat::uiBackendRenderDrawData();
-        if (!capture.empty()) {
-            std::vector<uint8_t> rgb;
-            ASSERT_TRUE(readFrameRegion(0, 0, app_.width, app_.height, app_.height, rgb, app_.width));
-            ASSERT_TRUE(writePng((out_ / (capture + ".png")).string(), rgb.data(), app_.width, app_.height));
-        }
-        if (app_.shareCapturePending) saveShareImage(app_);
-        plat::swapWindow(app_.hwnd);
-    }
-    void frames(int n) {
-        for (int k = 0; k < n; ++k) frame();
+        UiOnScreen::SetUp();
+        app_.shotsDir = dir_.file("shots");
     }
     void play() {
         for (int k = 0; k < 100000 && app_.screen == ScreenRound; ++k) {
@@ -95,17 +45,7 @@ protected:
             updateFrame(app_, kFrame);
         }
     }
-
-    TempDir dir_;
-    App app_;
-    bool uiUp_ = false;
-    std::filesystem::path out_;
 };
-
-std::vector<uint8_t> fileBytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
     return (uint32_t(b[at]) << 24) | (uint32_t(b[at + 1]) << 16) | (uint32_t(b[at + 2]) << 8) | b[at + 3];
@@ -146,7 +86,7 @@ TEST_F(ResultsOnScreen, ResultsChartVerdictAndShareImage) {
     for (const auto& e : std::filesystem::directory_iterator(app_.shotsDir))
         if (e.path().extension() == ".png") image = e.path();
     ASSERT_FALSE(image.empty());
-    const std::vector<uint8_t> png = fileBytes(image);
+    const std::vector<uint8_t> png = test_files::readBytes(image);
     ASSERT_GT(png.size(), 33u);
     EXPECT_EQ(be32(png, 16), 1000u);
     EXPECT_EQ(be32(png, 20), 540u);
@@ -171,7 +111,7 @@ TEST_F(ResultsOnScreen, ShareCardPixelsComeBackAsDrawn) {
     std::filesystem::path image;
     for (const auto& e : std::filesystem::directory_iterator(app_.shotsDir)) image = e.path();
     ASSERT_FALSE(image.empty());
-    const std::vector<uint8_t> png = fileBytes(image);
+    const std::vector<uint8_t> png = test_files::readBytes(image);
     // Stored blocks: the pixels can be read straight out of the file. Row y, column x sits
     // after the 41 bytes before the zlib data, the 2-byte zlib header and 5 bytes per block.
     const size_t rowBytes = 3 * 1000 + 1;
@@ -197,26 +137,25 @@ TEST_F(ResultsOnScreen, ShareCardPixelsComeBackAsDrawn) {
 // image: the answer goes in INCR pieces).
 TEST_F(ResultsOnScreen, ShareImageIsOnTheClipboardAsTheSavedFile) {
     if (!xclip::available()) GTEST_SKIP() << "no xclip";
-    const std::filesystem::path home = dir_.path / "home";
+    const std::filesystem::path home = dir_.at("home");
     std::filesystem::create_directories(home);
-    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-    ::setenv("HOME", home.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
-    app_.automation = false;
-    fillResult(app_);
-    app_.screen = ScreenResults;
-    frames(2);
-    app_.shareRequested = true;
-    frame();
-    ::setenv("HOME", oldHome.c_str(), 1);
-    ::unsetenv("XDG_CONFIG_HOME");
+    {
+        ScopedEnv homeVar("HOME", home.string());
+        ScopedEnv config("XDG_CONFIG_HOME", (home / ".config").string());
+        app_.automation = false;
+        fillResult(app_);
+        app_.screen = ScreenResults;
+        frames(2);
+        app_.shareRequested = true;
+        frame();
+    }
 
     EXPECT_EQ(app_.toast,
               "Copied to your clipboard \xE2\x80\x94 paste it into Discord with Ctrl+V. Also saved in Pictures/Tarvion.");
     std::filesystem::path image;
     for (const auto& e : std::filesystem::directory_iterator(home / "Pictures" / "Tarvion")) image = e.path();
     ASSERT_FALSE(image.empty());
-    const std::vector<uint8_t> saved = fileBytes(image);
+    const std::vector<uint8_t> saved = test_files::readBytes(image);
     ASSERT_GT(saved.size(), 3u * 1000 * 540);
     EXPECT_EQ(be32(saved, 16), 1000u);
     EXPECT_EQ(be32(saved, 20), 540u);

@@ -4,15 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <sstream>
 #include <string>
 
 #include "core/catalog/catalog.h"
 #include "core/profile/app.h"
+#include "tests/support/temp_folder.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/probe.h"
 
@@ -69,42 +67,22 @@ inline void fillResult(App& app) {
     a.fit.xMax = std::log(63.0);
 }
 
-inline std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The value of one key=value line of a settings file; "" when absent.
 inline std::string settingValue(const fs::path& file, const std::string& key) {
-    std::istringstream in(readFile(file));
+    std::istringstream in(test_files::read(file));
     std::string line;
     while (std::getline(in, line))
         if (line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
     return "";
 }
 
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        std::random_device rd;
-        path = fs::temp_directory_path() / ("tarvion-results-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(path);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
-
 // The display is tall so that the whole screen, down to its last button, is on it.
 struct ResultsFixture {
-    TempDir dir;
+    TempFolder dir;
     App app;
     UiHarness ui;
     explicit ResultsFixture(float width = 1600, float height = 3200) : ui(app, width, height) {
-        app.dataDir = dir.path.string();
+        app.dataDir = dir.path();
         resetCalibratedYaws();
         fillResult(app);
         app.screen = ScreenResults;
@@ -116,7 +94,7 @@ struct ResultsFixture {
         ui.frame();
         ui.frame();
     }
-    fs::path settingsFile() const { return dir.path / "settings.ini"; }
+    fs::path settingsFile() const { return dir.at("settings.ini"); }
     void useGame(const char* id, double yaw) {
         app.resultGame = gameIndexById(id);
         app.resultYaw = yaw;

@@ -19,15 +19,15 @@ namespace {
 constexpr double kFrame = 1.0 / 60;
 
 struct FlowFixture {
-    TempDir dir;
+    TempFolder dir;
     App app;
     UiHarness ui;
     FlowFixture() : ui(app, 1600, 3200) {
         resetCalibratedYaws();
         app.applyAutomationReset();
         app.automation = true;
-        app.dataDir = dir.path.string();
-        app.shotsDir = dir.path.string();
+        app.dataDir = dir.path();
+        app.shotsDir = dir.path();
     }
     ~FlowFixture() { resetCalibratedYaws(); }
 
@@ -72,7 +72,7 @@ TEST(ResultsFlow, FinderResultShownAdoptedThenCheckedWithTheVerdictTable) {
     // Adopting stores the value VALORANT can be given, rounded to its three decimals.
     ASSERT_TRUE(f.ui.click("Make this my sens"));
     const std::string rounded = formatSens(sensFromCm360(0.07, a.recommendedCm360, 800), 3);
-    EXPECT_DOUBLE_EQ(std::stod(settingValue(f.dir.path / "settings.ini", "sens")), std::stod(rounded));
+    EXPECT_DOUBLE_EQ(std::stod(settingValue(f.dir.at("settings.ini"), "sens")), std::stod(rounded));
     EXPECT_DOUBLE_EQ(f.app.sens, std::stod(rounded));
 
     // The next step: a Sens Check pooled with the finder's rounds.
@@ -101,10 +101,10 @@ TEST(ResultsFlow, OneResultReadsTheSameOnEveryScreen) {
     const double cases[] = {914.4 / (0.07 * 800 * 0.38648), 42.2549};
     for (double rec : cases) {
         SCOPED_TRACE(rec);
-        TempDir dir;
+        TempFolder dir;
         App app;
         UiHarness ui(app, 1600, 3200);
-        app.dataDir = dir.path.string();
+        app.dataDir = dir.path();
         app.game = gameIndexById("valorant");
         app.dpi = 800;
         fillResult(app);
@@ -136,7 +136,7 @@ TEST(ResultsFlow, OneResultReadsTheSameOnEveryScreen) {
         EXPECT_TRUE(probeShowsExactly(sens)) << "combined best";
         EXPECT_TRUE(ui.hasText(cm + " cm/360 at 800 DPI")) << "combined best";
         // The report says the same.
-        EXPECT_NE(readFile(app.reportPath).find("RECOMMENDED:   " + sens + " (" + cm + " cm/360)"), std::string::npos);
+        EXPECT_NE(test_files::read(app.reportPath).find("RECOMMENDED:   " + sens + " (" + cm + " cm/360)"), std::string::npos);
     }
 }
 
@@ -144,7 +144,7 @@ TEST(ResultsFlow, UncalibratedReforgerResultCannotBeAdopted) {
     FlowFixture f;
     f.app.game = gameIndexById("reforger");
     f.app.saveSettings();
-    const std::string sensBefore = settingValue(f.dir.path / "settings.ini", "sens");
+    const std::string sensBefore = settingValue(f.dir.at("settings.ini"), "sens");
     f.app.length = 0;  // Quick
     startFinder(f.app);
     ASSERT_TRUE(f.playUntilOffRoundScreen());
@@ -156,7 +156,7 @@ TEST(ResultsFlow, UncalibratedReforgerResultCannotBeAdopted) {
     EXPECT_EQ(probeFindItem("Make this my sens"), nullptr);
     EXPECT_NE(probeFindItem("COPY"), nullptr);
     EXPECT_NE(probeFindItem("Calibrate"), nullptr);
-    EXPECT_EQ(settingValue(f.dir.path / "settings.ini", "sens"), sensBefore);
+    EXPECT_EQ(settingValue(f.dir.at("settings.ini"), "sens"), sensBefore);
     EXPECT_NE(sensBefore, "0");
 }
 

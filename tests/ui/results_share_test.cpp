@@ -113,7 +113,7 @@ TEST(ShareCard, WaitsOnTheRoundScreenAndIsDroppedWithoutAResult) {
 }
 
 TEST(ShareCard, TinyWindowFilesAnEmptyRequest) {
-    TempDir dir;
+    TempFolder dir;
     App app;
     UiHarness ui(app, 18, 18);
     fillResult(app);

@@ -13,6 +13,8 @@
 #include "app/input.h"
 #include "audio/output.h"
 #include "core/catalog/sound.h"
+#include "tests/support/stand_in_opener.h"
+#include "tests/support/temp_folder.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/probe.h"
 
@@ -25,12 +27,10 @@ void recordSound(SoundId id, float gain) { gPlayed.emplace_back(id, gain); }
 struct SettingsScreen {
     App app;
     UiHarness ui{app, 1600, 1200};  // tall enough to show the buttons under the cards
-    std::string dir;
+    TempFolder folder;
+    std::string dir = folder.path();
 
-    explicit SettingsScreen(const char* name) {
-        dir = testing::TempDir() + name;
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+    SettingsScreen() {
         app.dataDir = dir;
         app.screen = ScreenSettings;
         gPlayed.clear();
@@ -40,17 +40,12 @@ struct SettingsScreen {
     }
     ~SettingsScreen() { setSoundSink(nullptr); }
 
-    std::string settingsFile() const {
-        std::ifstream in(dir + "/settings.ini");
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string settingsFile() const { return test_files::readText(dir + "/settings.ini"); }
     bool saved() const { return std::filesystem::exists(dir + "/settings.ini"); }
 };
 
 TEST(SettingsScreen, ChangesApplyAtOnceAndBackSavesThem) {
-    SettingsScreen f("tarvion_settings_back");
+    SettingsScreen f;
     EXPECT_TRUE(f.ui.hasText("Crosshair"));
     EXPECT_TRUE(f.ui.hasText("Display & sound"));
     ASSERT_TRUE(f.ui.click("Black outline"));
@@ -70,7 +65,7 @@ TEST(SettingsScreen, ChangesApplyAtOnceAndBackSavesThem) {
 }
 
 TEST(SettingsScreen, EscapeGoesHomeWithoutSaving) {
-    SettingsScreen f("tarvion_settings_escape");
+    SettingsScreen f;
     ASSERT_TRUE(f.ui.click("Fast"));
     onKey(f.app, plat::KeyEscape);
     EXPECT_EQ(f.app.screen, ScreenHome);
@@ -79,7 +74,7 @@ TEST(SettingsScreen, EscapeGoesHomeWithoutSaving) {
 }
 
 TEST(SettingsScreen, FpsCapOutsideTheListReadsAs1000UntilPicked) {
-    SettingsScreen f("tarvion_settings_fps");
+    SettingsScreen f;
     f.app.fpsCap = 75;
     f.ui.frame();
     EXPECT_TRUE(probeShowsExactly("1000"));
@@ -99,7 +94,7 @@ TEST(SettingsScreen, FpsCapOutsideTheListReadsAs1000UntilPicked) {
 }
 
 TEST(SettingsScreen, ResetRestoresLookAndSoundOnly) {
-    SettingsScreen f("tarvion_settings_reset");
+    SettingsScreen f;
     App& a = f.app;
     a.xhStyle = 3;
     a.xhSize = 20;
@@ -166,7 +161,7 @@ TEST(SettingsScreen, HitSoundChoicesAndPlayIt) {
                           {"Click", 2, SoundHitClick},
                           {"Classic", 3, SoundHitClassic},
                           {"Pop", 0, SoundHitPop}};
-    SettingsScreen f("tarvion_settings_hit");
+    SettingsScreen f;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         gPlayed.clear();
@@ -194,7 +189,7 @@ TEST(SettingsScreen, HitSoundChoicesAndPlayIt) {
 }
 
 TEST(SettingsScreen, VolumeSliderSetsTheMasterVolume) {
-    SettingsScreen f("tarvion_settings_volume");
+    SettingsScreen f;
     setMasterVolume(0.6f);
     const ProbeItem* item = probeFindItem("Volume");
     ASSERT_NE(item, nullptr);
@@ -216,7 +211,7 @@ TEST(SettingsScreen, VolumeSliderSetsTheMasterVolume) {
 }
 
 TEST(SettingsScreen, TutorialAgainSavesAndShowsTheTourAtHome) {
-    SettingsScreen f("tarvion_settings_tour");
+    SettingsScreen f;
     f.app.tutorialDone = true;
     f.app.tourPage = 3;
     ASSERT_TRUE(f.ui.click("Show the tutorial again"));
@@ -229,7 +224,7 @@ TEST(SettingsScreen, TutorialAgainSavesAndShowsTheTourAtHome) {
 }
 
 TEST(SettingsScreen, AboutCardCredits) {
-    SettingsScreen f("tarvion_settings_about");
+    SettingsScreen f;
     EXPECT_TRUE(f.ui.hasText("Version 2.1.1  \xC2\xB7  works offline  \xC2\xB7  raw mouse input"));
     EXPECT_TRUE(f.ui.hasText("Gun models: Tarvion  \xC2\xB7  UI: Dear ImGui (MIT)"));
     EXPECT_TRUE(f.ui.hasText("Orrin Vale"));
@@ -237,20 +232,6 @@ TEST(SettingsScreen, AboutCardCredits) {
     f.ui.frame();
     EXPECT_TRUE(f.ui.hasText("Running at 144 FPS."));
 }
-
-// PATH for the length of a test: a folder of our own, holding a stand-in xdg-open or nothing.
-class PathGuard {
-public:
-    explicit PathGuard(const std::string& folder) {
-        const char* old = std::getenv("PATH");
-        old_ = old ? old : "";
-        setenv("PATH", folder.c_str(), 1);
-    }
-    ~PathGuard() { setenv("PATH", old_.c_str(), 1); }
-
-private:
-    std::string old_;
-};
 
 bool anyItemStartsWith(const std::string& prefix) {
     for (const ProbeItem& item : probeItems())
@@ -266,7 +247,7 @@ TEST(SettingsScreen, NoDonationButtonUnlessServiceAndPageAreSet) {
     const Case cases[] = {{"", ""}, {"Test Pay", ""}, {"", "https://pay.example/tarvion"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.service) + " | " + c.url);
-        SettingsScreen f("tarvion_settings_nodonate");
+        SettingsScreen f;
         f.app.donateService = c.service;
         f.app.donateUrl = c.url;
         f.ui.frame();
@@ -278,17 +259,9 @@ TEST(SettingsScreen, NoDonationButtonUnlessServiceAndPageAreSet) {
 }
 
 TEST(SettingsScreen, DonationButtonOpensThePageWithTheSystemOpener) {
-    SettingsScreen f("tarvion_settings_donate");
-    const std::string bin = f.dir + "/bin";
-    std::filesystem::create_directories(bin);
-    const std::string record = f.dir + "/opened.txt";
-    {
-        std::ofstream script(bin + "/xdg-open");
-        script << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << record << ".part' && mv '" << record << ".part' '"
-               << record << "'\n";
-    }
-    std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
-    PathGuard path(bin + ":/usr/bin:/bin");
+    SettingsScreen f;
+    StandInOpener opener;
+    opener.recording();
     f.app.donateService = "Test Pay";
     f.app.donateHandle = "@tarvion-test";
     f.app.donateUrl = "https://pay.example/tarvion?x=$1&y=2";
@@ -297,12 +270,7 @@ TEST(SettingsScreen, DonationButtonOpensThePageWithTheSystemOpener) {
     EXPECT_TRUE(f.ui.hasText("Tarvion is free. If it helped your aim, you can chip in:"));
     ASSERT_TRUE(f.ui.click("Support on Test Pay  (@tarvion-test)"));
     // The opener runs in the background; wait for its record, within a limit.
-    for (int k = 0; k < 500 && !std::filesystem::exists(record); ++k)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::ifstream in(record);
-    std::stringstream got;
-    got << in.rdbuf();
-    EXPECT_EQ(got.str(), "https://pay.example/tarvion?x=$1&y=2\n");  // one argument, as given
+    EXPECT_EQ(opener.recorded(), "https://pay.example/tarvion?x=$1&y=2\n");  // one argument, as given
     EXPECT_TRUE(f.app.donateNotice.empty());
 
     // Without a handle the label is the service alone.
@@ -313,10 +281,8 @@ TEST(SettingsScreen, DonationButtonOpensThePageWithTheSystemOpener) {
 }
 
 TEST(SettingsScreen, DonationButtonWithoutAnOpenerShowsTheAddress) {
-    SettingsScreen f("tarvion_settings_noopener");
-    const std::string empty = f.dir + "/empty-bin";
-    std::filesystem::create_directories(empty);
-    PathGuard path(empty);
+    SettingsScreen f;
+    StandInOpener none;
     f.app.donateService = "Test Pay";
     f.app.donateUrl = "https://pay.example/tarvion";
     f.ui.frame();
@@ -330,12 +296,9 @@ TEST(SettingsScreen, DonationButtonWithoutAnOpenerShowsTheAddress) {
 
 // xdg-open that finds no browser exits 3 after it started; the card says so on a later frame.
 TEST(SettingsScreen, DonationButtonTellsAnOpenerThatFindsNoBrowser) {
-    SettingsScreen f("tarvion_settings_nobrowser");
-    const std::string bin = f.dir + "/bin";
-    std::filesystem::create_directories(bin);
-    std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nexit 3\n";
-    std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
-    PathGuard path(bin + ":/usr/bin:/bin");
+    SettingsScreen f;
+    StandInOpener opener;
+    opener.script("exit 3");
     f.app.donateService = "Test Pay";
     f.app.donateUrl = "https://pay.example/tarvion";
     f.ui.frame();

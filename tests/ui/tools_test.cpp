@@ -7,6 +7,7 @@
 #include "core/catalog/catalog.h"
 #include "core/catalog/format.h"
 #include "core/catalog/sound.h"
+#include "tests/support/temp_folder.h"
 #include "tests/ui/ui_harness.h"
 #include "ui/probe.h"
 
@@ -19,12 +20,10 @@ void recordToolSound(SoundId id, float) { gToolSounds.push_back(id); }
 struct ToolsFixture {
     App app;
     UiHarness ui{app, 1600, 1200};
-    std::string dir;
+    TempFolder folder;
+    std::string dir = folder.path();
 
-    ToolsFixture(const char* name, int32_t screen) {
-        dir = testing::TempDir() + name;
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
+    explicit ToolsFixture(int32_t screen) {
         app.dataDir = dir;
         app.screen = screen;
         gToolSounds.clear();
@@ -63,7 +62,7 @@ void giveScopeResult(App& app, double best, const char* confidence) {
 
 TEST(ToolsScreen, TilesLeadToTheirTools) {
     {
-        ToolsFixture f("tarvion_tools_dpi", ScreenTools);
+        ToolsFixture f(ScreenTools);
         EXPECT_TRUE(f.ui.hasText("Handy extras. None of these are needed for the Sensitivity Finder."));
         f.app.dpiReturnScreen = ScreenHome;
         ASSERT_TRUE(f.ui.click("Measure DPI"));
@@ -72,13 +71,13 @@ TEST(ToolsScreen, TilesLeadToTheirTools) {
         EXPECT_EQ(gToolSounds, std::vector<SoundId>{SoundClick});
     }
     {
-        ToolsFixture f("tarvion_tools_conv", ScreenTools);
+        ToolsFixture f(ScreenTools);
         ASSERT_TRUE(f.ui.click("Converter"));
         EXPECT_EQ(f.app.screen, ScreenConverter);
     }
     {
         // Whatever the main game, the calibration opens for Arma Reforger and comes back here.
-        ToolsFixture f("tarvion_tools_cal", ScreenTools);
+        ToolsFixture f(ScreenTools);
         f.app.game = gameIndexById("cs2");
         ASSERT_TRUE(f.ui.click("Calibrate a game"));
         EXPECT_EQ(f.app.screen, ScreenCalibrate);
@@ -86,7 +85,7 @@ TEST(ToolsScreen, TilesLeadToTheirTools) {
         EXPECT_EQ(f.app.calReturnScreen, ScreenTools);
     }
     {
-        ToolsFixture f("tarvion_tools_back", ScreenTools);
+        ToolsFixture f(ScreenTools);
         ASSERT_TRUE(f.ui.click("Back"));
         EXPECT_EQ(f.app.screen, ScreenHome);
         EXPECT_EQ(gToolSounds, std::vector<SoundId>{SoundClick});
@@ -94,7 +93,7 @@ TEST(ToolsScreen, TilesLeadToTheirTools) {
 }
 
 TEST(ScopeResultScreen, WithoutAResultOnlyGoesBack) {
-    ToolsFixture f("tarvion_scope_none", ScreenScopeResult);
+    ToolsFixture f(ScreenScopeResult);
     EXPECT_TRUE(f.ui.hasText("No result yet."));
     EXPECT_FALSE(f.ui.hasText("YOUR BEST SCOPE SETTING"));
     ASSERT_TRUE(f.ui.click("Back"));
@@ -125,7 +124,7 @@ TEST(ScopeResultScreen, PercentageIsHeldToTheConvertersRange) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.best);
-        ToolsFixture f("tarvion_scope_pct", ScreenScopeResult);
+        ToolsFixture f(ScreenScopeResult);
         giveScopeResult(f.app, c.best, "Medium");
         f.show();
         EXPECT_DOUBLE_EQ(f.app.windowFov(), fov);
@@ -140,7 +139,7 @@ TEST(ScopeResultScreen, PercentageIsHeldToTheConvertersRange) {
 }
 
 TEST(ScopeResultScreen, HeadlineAndRoundsSlowestFirst) {
-    ToolsFixture f("tarvion_scope_rounds", ScreenScopeResult);
+    ToolsFixture f(ScreenScopeResult);
     giveScopeResult(f.app, 1.2, "Low");
     f.show();
     EXPECT_TRUE(f.ui.hasText("3 scoped rounds at 4x zoom  \xC2\xB7  hip-fire 35.0 cm/360"));
@@ -171,7 +170,7 @@ TEST(ScopeResultScreen, HeadlineAndRoundsSlowestFirst) {
 TEST(ScopeResultScreen, WaysOn) {
     {
         // The longbow is for this practice only: nothing is saved.
-        ToolsFixture f("tarvion_scope_sniper", ScreenScopeResult);
+        ToolsFixture f(ScreenScopeResult);
         giveScopeResult(f.app, 1.2, "High");
         f.show();
         ASSERT_TRUE(f.ui.click("Practice with the sniper"));
@@ -184,7 +183,7 @@ TEST(ScopeResultScreen, WaysOn) {
         EXPECT_EQ(gToolSounds.front(), SoundClick);
     }
     {
-        ToolsFixture f("tarvion_scope_again", ScreenScopeResult);
+        ToolsFixture f(ScreenScopeResult);
         giveScopeResult(f.app, 1.2, "High");
         f.show();
         ASSERT_TRUE(f.ui.click("RUN IT AGAIN"));
@@ -192,7 +191,7 @@ TEST(ScopeResultScreen, WaysOn) {
         EXPECT_EQ(f.app.sessionKind, SessionScopeCheck);
     }
     {
-        ToolsFixture f("tarvion_scope_menu", ScreenScopeResult);
+        ToolsFixture f(ScreenScopeResult);
         giveScopeResult(f.app, 1.2, "High");
         f.show();
         ASSERT_TRUE(f.ui.click("Main menu"));

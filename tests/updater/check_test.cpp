@@ -3,6 +3,7 @@
 #include "platform/base/process.h"
 #include "platform/system/exe.h"
 #include "platform/system/hash.h"
+#include "tests/support/scoped_env.h"
 #include "tests/updater/helpers.h"
 #include "updater/steps.h"
 #include "updater/updater.h"
@@ -17,24 +18,13 @@ const std::string kManifest =
 // Points the system's temporary folder at a private one, to see what the check leaves there.
 class PrivateTemp {
 public:
-    PrivateTemp() {
-        const char* old = std::getenv("TMPDIR");
-        hadOld_ = old != nullptr;
-        if (hadOld_) saved_ = old;
-        plat::setEnv("TMPDIR", dir_.path().string());
-    }
-    ~PrivateTemp() {
-        if (hadOld_) plat::setEnv("TMPDIR", saved_);
-        else plat::unsetEnv("TMPDIR");
-    }
     size_t entries() const {
-        return static_cast<size_t>(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()));
+        return static_cast<size_t>(std::distance(fs::directory_iterator(dir_.dir()), fs::directory_iterator()));
     }
 
 private:
-    TempDir dir_;
-    std::string saved_;
-    bool hadOld_ = false;
+    TempFolder dir_;
+    ScopedEnv tmpdir_{"TMPDIR", dir_.path()};
 };
 
 TEST(FetchManifest, DefaultThenFallbackWithCacheBusters) {
@@ -85,12 +75,12 @@ TEST(FetchManifest, OverrideIsTheOnlySourceTried) {
 }
 
 TEST(FetchManifest, FileOverrideGetsNoCacheBuster) {
-    TempDir dir;
-    writeAll(dir.path() / "latest.json", kManifest);
+    TempFolder dir;
+    dir.write("latest.json", kManifest);
     std::string text;
-    ASSERT_TRUE(updater::fetchManifest(fileUrl(dir.path() / "latest.json"), "", "", 5, text));
+    ASSERT_TRUE(updater::fetchManifest(fileUrl(dir.at("latest.json")), "", "", 5, text));
     EXPECT_EQ(text, kManifest);
-    EXPECT_FALSE(updater::fetchManifest(fileUrl(dir.path() / "missing.json"), "", "", 5, text));
+    EXPECT_FALSE(updater::fetchManifest(fileUrl(dir.at("missing.json")), "", "", 5, text));
 }
 
 TEST(FetchManifest, PlainHttpOverrideElsewhereIsRefused) {
@@ -99,11 +89,11 @@ TEST(FetchManifest, PlainHttpOverrideElsewhereIsRefused) {
 }
 
 TEST(FetchManifest, OversizedManifestIsRefused) {
-    TempDir dir;
-    writeAll(dir.path() / "huge.json",
+    TempFolder dir;
+    test_files::write(dir.at("huge.json"),
              kManifest + std::string(static_cast<size_t>(updater::kManifestMaxBytes), ' '));
     std::string text;
-    EXPECT_FALSE(updater::fetchManifest(fileUrl(dir.path() / "huge.json"), "", "", 5, text));
+    EXPECT_FALSE(updater::fetchManifest(fileUrl(dir.at("huge.json")), "", "", 5, text));
     EXPECT_TRUE(text.empty());
 }
 
@@ -116,23 +106,23 @@ TEST(UpdaterPublic, CheckOfferInstallRestart) {
 
     LoopbackServer server;
     ASSERT_TRUE(server.ready());
-    TempDir dir;
-    std::string payload = readAll(UPDATER_DUMMY_EXE);
+    TempFolder dir;
+    std::string payload = test_files::read(UPDATER_DUMMY_EXE);
     payload.resize(700000, '\0');
     server.serve("Tarvion-2.2.0", payload);
-    writeAll(dir.path() / "payload", payload);
-    const std::string digest = plat::sha256File(dir.str("payload"));
+    dir.write("payload", payload);
+    const std::string digest = plat::sha256File(dir.file("payload"));
     const std::string manifest = "{\"version\": \"2.2.0\", \"url\": \"" + server.url("/slow/Tarvion-2.2.0") +
                                  "\", \"sha256\": \"" + digest + "\", \"notes\": \"Say \\\"hi\\\"\\nBye\"}";
-    writeAll(dir.path() / "latest.json", manifest);
+    dir.write("latest.json", manifest);
 
-    const std::string exe = dir.str("Tarvion");
+    const std::string exe = dir.file("Tarvion");
     const std::string oldBuild = plat::executableMagic() + "running build";
-    writeAll(exe, oldBuild);
-    writeAll(exe + ".old", "from the update before");
+    test_files::write(exe, oldBuild);
+    test_files::write(exe + ".old", "from the update before");
     updater::setExecutablePathForTesting(exe, true);
 
-    updater::setManifestUrl(fileUrl(dir.path() / "latest.json"));
+    updater::setManifestUrl(fileUrl(dir.at("latest.json")));
     EXPECT_TRUE(updater::hasManifestSource());
     updater::deleteOldExe();
     EXPECT_FALSE(fs::exists(exe + ".old"));
@@ -154,11 +144,10 @@ TEST(UpdaterPublic, CheckOfferInstallRestart) {
     ASSERT_EQ(updater::updateState(), updater::UpdateInstalled) << updater::updateMessage();
     EXPECT_EQ(updater::updateMessage(), "Updated to 2.2.0 - restarting...");
     EXPECT_EQ(server.requests(), std::vector<std::string>{"/slow/Tarvion-2.2.0"});
-    EXPECT_EQ(readAll(exe), payload);
-    EXPECT_EQ(readAll(exe + ".old"), oldBuild);
+    EXPECT_EQ(test_files::read(exe), payload);
+    EXPECT_EQ(test_files::read(exe + ".old"), oldBuild);
     const fs::path mark = exe + ".ran";
-    for (int i = 0; i < 200 && !fs::exists(mark); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    EXPECT_TRUE(fs::exists(mark));
+    EXPECT_TRUE(test_files::waitForFile(mark));
     updater::setExecutablePathForTesting("", false);
 }
 

@@ -35,15 +35,15 @@ class InstallFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(server.ready());
-        exe = dir.str("Tarvion");
+        exe = dir.file("Tarvion");
         oldBuild = plat::executableMagic() + std::string("the build that runs now");
-        writeAll(exe, oldBuild);
-        payload = readAll(UPDATER_DUMMY_EXE);
+        test_files::write(exe, oldBuild);
+        payload = test_files::read(UPDATER_DUMMY_EXE);
         ASSERT_FALSE(payload.empty());
         payload.resize(600000, '\0');
         server.serve("Tarvion-2.2.0", payload);
-        writeAll(dir.str("payload"), payload);
-        digest = plat::sha256File(dir.str("payload"));
+        test_files::write(dir.file("payload"), payload);
+        digest = plat::sha256File(dir.file("payload"));
         ASSERT_EQ(digest.size(), 64u);
     }
 
@@ -57,12 +57,12 @@ protected:
     }
 
     void expectUnchanged() const {
-        EXPECT_EQ(readAll(exe), oldBuild);
+        EXPECT_EQ(test_files::read(exe), oldBuild);
         EXPECT_FALSE(fs::exists(exe + ".new"));
     }
 
     LoopbackServer server;
-    TempDir dir;
+    TempFolder dir;
     std::string exe, oldBuild, payload, digest;
 };
 
@@ -70,18 +70,17 @@ TEST_F(InstallFixture, GoodHashSwapsAndStartsTheNewBuild) {
     const updater::InstallOutcome out = updater::installUpdate(info(digest), exe, true);
     EXPECT_EQ(out.state, updater::UpdateInstalled);
     EXPECT_EQ(out.message, "Updated to 2.2.0 - restarting...");
-    EXPECT_EQ(readAll(exe), payload);
-    EXPECT_EQ(readAll(exe + ".old"), oldBuild);
+    EXPECT_EQ(test_files::read(exe), payload);
+    EXPECT_EQ(test_files::read(exe + ".old"), oldBuild);
     EXPECT_FALSE(fs::exists(exe + ".new"));
     EXPECT_NE(fs::status(exe).permissions() & fs::perms::owner_exec, fs::perms::none);
     const fs::path mark = exe + ".ran";
-    for (int i = 0; i < 200 && !fs::exists(mark); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    EXPECT_TRUE(fs::exists(mark)) << "the new build was not started";
+    EXPECT_TRUE(test_files::waitForFile(mark)) << "the new build was not started";
 }
 
 TEST_F(InstallFixture, UpperCaseHashMatches) {
     EXPECT_EQ(updater::installUpdate(info(upper(digest)), exe, false).state, updater::UpdateInstalled);
-    EXPECT_EQ(readAll(exe), payload);
+    EXPECT_EQ(test_files::read(exe), payload);
 }
 
 struct BadHashCase {
@@ -119,15 +118,15 @@ TEST_F(InstallFixture, SizeLimitIsStrictlyAboveFiveHundredThousand) {
         std::string body = payload;
         body.resize(size, '\0');
         server.serve("sized", body);
-        writeAll(dir.str("sized"), body);
-        const updater::InstallOutcome out = updater::installUpdate(info(plat::sha256File(dir.str("sized")), "/sized"), exe, false);
+        test_files::write(dir.file("sized"), body);
+        const updater::InstallOutcome out = updater::installUpdate(info(plat::sha256File(dir.file("sized")), "/sized"), exe, false);
         if (size == 500000) {
             EXPECT_EQ(out.state, updater::UpdateFailed);
             EXPECT_EQ(out.message, kNotVerified);
             expectUnchanged();
         } else {
             EXPECT_EQ(out.state, updater::UpdateInstalled) << out.message;
-            EXPECT_EQ(readAll(exe), body);
+            EXPECT_EQ(test_files::read(exe), body);
         }
     }
 }
@@ -136,9 +135,9 @@ TEST_F(InstallFixture, ForeignExecutableHeaderIsRefused) {
     // A Windows build on this platform (or any file not starting like our executables).
     std::string body = "MZ" + payload.substr(2);
     server.serve("foreign", body);
-    writeAll(dir.str("foreign"), body);
+    test_files::write(dir.file("foreign"), body);
     const updater::InstallOutcome out =
-        updater::installUpdate(info(plat::sha256File(dir.str("foreign")), "/foreign"), exe, false);
+        updater::installUpdate(info(plat::sha256File(dir.file("foreign")), "/foreign"), exe, false);
     EXPECT_EQ(out.message, kNotVerified);
     expectUnchanged();
 }
@@ -168,14 +167,14 @@ TEST_F(InstallFixture, SameOrOlderVersionIsNeverInstalled) {
 }
 
 TEST_F(InstallFixture, StaleCompanionsAreClearedFirst) {
-    writeAll(exe + ".new", "half of an earlier download");
-    writeAll(exe + ".old", "the build before last");
+    test_files::write(exe + ".new", "half of an earlier download");
+    test_files::write(exe + ".old", "the build before last");
     ASSERT_EQ(updater::installUpdate(info(digest), exe, false).state, updater::UpdateInstalled);
-    EXPECT_EQ(readAll(exe + ".old"), oldBuild);
+    EXPECT_EQ(test_files::read(exe + ".old"), oldBuild);
     EXPECT_FALSE(fs::exists(exe + ".new"));
 
     // A stale .new is gone even when the next attempt fails.
-    writeAll(exe + ".new", "stale");
+    test_files::write(exe + ".new", "stale");
     updater::installUpdate(info(std::string(64, 'b')), exe, false);
     EXPECT_FALSE(fs::exists(exe + ".new"));
 }
@@ -183,7 +182,7 @@ TEST_F(InstallFixture, StaleCompanionsAreClearedFirst) {
 TEST_F(InstallFixture, ExecutableThatCannotBeMovedAsideStaysInPlace) {
     // A folder where the old file goes: the move aside fails whatever our privileges.
     fs::create_directory(exe + ".old");
-    writeAll(fs::path(exe + ".old") / "keep", "x");
+    test_files::write(fs::path(exe + ".old") / "keep", "x");
     const updater::InstallOutcome out = updater::installUpdate(info(digest), exe, false);
     EXPECT_EQ(out.state, updater::UpdateFailed);
     EXPECT_EQ(out.message, kNoPermission);
@@ -192,16 +191,16 @@ TEST_F(InstallFixture, ExecutableThatCannotBeMovedAsideStaysInPlace) {
 }
 
 TEST_F(InstallFixture, ReadOnlyFolderEndsInFailureWithNothingChanged) {
-    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    if (fs::exists(dir.path())) {
-        const bool stillWritable = std::ofstream(dir.path() / "probe").good();
+    fs::permissions(dir.dir(), fs::perms::owner_read | fs::perms::owner_exec);
+    if (fs::exists(dir.dir())) {
+        const bool stillWritable = std::ofstream(dir.at("probe")).good();
         if (stillWritable) {
-            fs::permissions(dir.path(), fs::perms::owner_all);
+            fs::permissions(dir.dir(), fs::perms::owner_all);
             GTEST_SKIP() << "running with privileges that ignore folder permissions";
         }
     }
     const updater::InstallOutcome out = updater::installUpdate(info(digest), exe, false);
-    fs::permissions(dir.path(), fs::perms::owner_all);
+    fs::permissions(dir.dir(), fs::perms::owner_all);
     EXPECT_EQ(out.state, updater::UpdateFailed);
     EXPECT_EQ(out.message, kNoPermission);
     expectUnchanged();
@@ -214,17 +213,17 @@ TEST_F(InstallFixture, NewFileThatCannotBeWrittenIsAPermissionProblem) {
     const updater::InstallOutcome out = updater::installUpdate(info(digest), exe, false);
     EXPECT_EQ(out.state, updater::UpdateFailed);
     EXPECT_EQ(out.message, kNoPermission);
-    EXPECT_EQ(readAll(exe), oldBuild);
+    EXPECT_EQ(test_files::read(exe), oldBuild);
     EXPECT_FALSE(fs::exists(exe + ".old"));
     EXPECT_TRUE(server.requests().empty()) << "nothing should be downloaded that cannot be kept";
 }
 
 TEST_F(InstallFixture, TheMessageNamesThisPlatformsExecutable) {
     // The Linux build is "tarvion"; the message must not send its player looking for an .exe.
-    const std::string linuxExe = dir.str("tarvion");
-    writeAll(linuxExe, oldBuild);
+    const std::string linuxExe = dir.file("tarvion");
+    test_files::write(linuxExe, oldBuild);
     fs::create_directory(linuxExe + ".old");
-    writeAll(fs::path(linuxExe + ".old") / "keep", "x");
+    test_files::write(fs::path(linuxExe + ".old") / "keep", "x");
     const updater::InstallOutcome out = updater::installUpdate(info(digest), linuxExe, false);
     EXPECT_EQ(out.message,
               "Couldn't replace tarvion (no permission in this folder?). Move Tarvion to your Desktop or Documents "
@@ -262,7 +261,7 @@ TEST_F(InstallMoves, ANewFileThatCannotBePutInPlaceBringsTheOldOneBack) {
     const updater::InstallOutcome out = updater::installUpdate(info(digest), exe, false);
     EXPECT_EQ(out.state, updater::UpdateFailed);
     EXPECT_EQ(out.message, kNotInstalled);
-    EXPECT_EQ(readAll(exe), oldBuild);
+    EXPECT_EQ(test_files::read(exe), oldBuild);
     EXPECT_EQ(FailingMoves::call, 3);
 }
 
@@ -276,7 +275,7 @@ TEST_F(InstallMoves, AFailedWayBackIsSaidAndNamesBothFiles) {
     EXPECT_EQ(out.message.find("unchanged"), std::string::npos);
     // What the message says is where things are.
     EXPECT_FALSE(fs::exists(exe));
-    EXPECT_EQ(readAll(exe + ".old"), oldBuild);
+    EXPECT_EQ(test_files::read(exe + ".old"), oldBuild);
 }
 
 std::vector<std::string> entriesOf(const fs::path& folder) {
@@ -291,16 +290,16 @@ TEST_F(InstallFixture, ANewVersionThatCannotBeStartedIsSwappedBackOut) {
     std::string body = plat::executableMagic() + std::string("not really a program");
     body.resize(600000, '\x01');
     server.serve("unstartable", body);
-    writeAll(dir.str("unstartable"), body);
-    const std::vector<std::string> before = entriesOf(dir.path());
+    test_files::write(dir.file("unstartable"), body);
+    const std::vector<std::string> before = entriesOf(dir.dir());
     // The player's retry meets the same folder and ends the same way: nothing piles up.
     for (int attempt = 1; attempt <= 2; ++attempt) {
         const updater::InstallOutcome out =
-            updater::installUpdate(info(plat::sha256File(dir.str("unstartable")), "/unstartable"), exe, true);
+            updater::installUpdate(info(plat::sha256File(dir.file("unstartable")), "/unstartable"), exe, true);
         EXPECT_EQ(out.state, updater::UpdateFailed) << "Installed would end this program with nothing running";
         EXPECT_EQ(out.message, "Tarvion 2.2.0 would not start, so your current version was put back.");
-        EXPECT_TRUE(readAll(exe) == oldBuild) << "attempt " << attempt << ": the current version is not back";
-        EXPECT_EQ(entriesOf(dir.path()), before) << "attempt " << attempt;
+        EXPECT_TRUE(test_files::read(exe) == oldBuild) << "attempt " << attempt << ": the current version is not back";
+        EXPECT_EQ(entriesOf(dir.dir()), before) << "attempt " << attempt;
     }
 }
 
@@ -312,7 +311,7 @@ TEST_F(InstallMoves, ABuildThatWillNotStartAndNoWayBackIsSaid) {
     EXPECT_EQ(out.state, updater::UpdateFailed);
     EXPECT_EQ(out.message, "Tarvion 2.2.0 would not start, and putting the current version back failed too: it is "
                            "now \"" + exe + ".old\". Rename it back to \"" + exe + "\" to start Tarvion again.");
-    EXPECT_EQ(readAll(exe + ".old"), oldBuild);
+    EXPECT_EQ(test_files::read(exe + ".old"), oldBuild);
 }
 
 // The updater's downloads under a short progress rule: 1 KiB every 2 s.
@@ -343,8 +342,7 @@ TEST_F(InstallFixture, TheExitStopsADownloadAndDeletesWhatItWrote) {
     const fs::path partial = exe + ".new";
     EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server, [&] {
         std::thread install([&] { out = updater::installUpdate(info(digest, "/trickle/600000"), exe, true, &control); });
-        for (int i = 0; i < 200 && server.requests().empty(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        server.waitForRequest();
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         EXPECT_TRUE(fs::exists(partial));
         updater::stopForExit(control, 2000);
@@ -378,19 +376,19 @@ TEST_F(InstallMoves, TheExitLetsASwapUnderWayFinish) {
     ASSERT_TRUE(SlowMoves::inSwap.load());
     updater::stopForExit(control, 5000);
     // Both moves are done when the exit goes on.
-    EXPECT_EQ(readAll(exe), payload);
-    EXPECT_EQ(readAll(exe + ".old"), oldBuild);
+    EXPECT_EQ(test_files::read(exe), payload);
+    EXPECT_EQ(test_files::read(exe + ".old"), oldBuild);
     install.join();
 }
 
 TEST(DeleteOldExe, WorksOnTheNameTheProgramStartedUnder) {
     // The probe moves its own file to "Tarvion.moved", as an install moves it to ".old",
     // and then clears the old companion: that of "Tarvion", never that of the moved file.
-    TempDir dir;
-    const fs::path exe = dir.path() / "Tarvion";
+    TempFolder dir;
+    const fs::path exe = dir.at("Tarvion");
     fs::copy_file(UPDATER_PATH_PROBE, exe);
-    writeAll(dir.path() / "Tarvion.old", "from the update before");
-    writeAll(dir.path() / "Tarvion.moved.old", "not ours to delete");
+    dir.write("Tarvion.old", "from the update before");
+    dir.write("Tarvion.moved.old", "not ours to delete");
     FILE* out = popen(("\"" + exe.string() + "\"").c_str(), "r");
     ASSERT_NE(out, nullptr);
     char line[4096] = {};
@@ -399,16 +397,16 @@ TEST(DeleteOldExe, WorksOnTheNameTheProgramStartedUnder) {
     ASSERT_TRUE(read);
     // What the system reports by then: the moved file.
     EXPECT_EQ(std::string(line), exe.string() + ".moved\n");
-    EXPECT_FALSE(fs::exists(dir.path() / "Tarvion.old"));
-    EXPECT_TRUE(fs::exists(dir.path() / "Tarvion.moved.old"));
+    EXPECT_FALSE(fs::exists(dir.at("Tarvion.old")));
+    EXPECT_TRUE(fs::exists(dir.at("Tarvion.moved.old")));
 }
 
 TEST(DeleteOldExe, RemovesOnlyTheOldCompanion) {
-    TempDir dir;
-    const std::string exe = dir.str("Tarvion");
-    writeAll(exe, "exe");
-    writeAll(exe + ".new", "new");
-    writeAll(exe + ".old", "old");
+    TempFolder dir;
+    const std::string exe = dir.file("Tarvion");
+    test_files::write(exe, "exe");
+    test_files::write(exe + ".new", "new");
+    test_files::write(exe + ".old", "old");
     updater::deleteOldExeAt(exe);
     EXPECT_FALSE(fs::exists(exe + ".old"));
     EXPECT_TRUE(fs::exists(exe));
@@ -418,7 +416,7 @@ TEST(DeleteOldExe, RemovesOnlyTheOldCompanion) {
     EXPECT_TRUE(fs::exists(exe));
 
     // The public call works on the executable it is pointed at.
-    writeAll(exe + ".old", "old");
+    test_files::write(exe + ".old", "old");
     updater::setExecutablePathForTesting(exe, false);
     updater::deleteOldExe();
     EXPECT_FALSE(fs::exists(exe + ".old"));

@@ -80,6 +80,9 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         super().do_GET()
 
 
+# LOOPBACK_SERVER_START_DELAY (seconds) stands for a Python that is slow to start on a
+# loaded machine.
+time.sleep(float(os.environ.get("LOOPBACK_SERVER_START_DELAY", "0")))
 server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
 server.daemon_threads = True
 with open(port_file + ".tmp", "w") as f:

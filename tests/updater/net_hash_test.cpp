@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "platform/system/exe.h"
-#include "platform/system/hash.h"
-#include "platform/system/net.h"
 #include <atomic>
+
 #include "platform/system/exe.h"
 #include "platform/system/hash.h"
 #include "platform/system/net.h"
+#include "tests/support/scoped_env.h"
 #include "tests/updater/helpers.h"
 
 namespace {
@@ -14,71 +13,83 @@ namespace {
 using namespace updater_test;
 
 TEST(Sha256File, KnownDigests) {
-    TempDir dir;
-    writeAll(dir.path() / "abc", "abc");
-    writeAll(dir.path() / "empty", "");
+    TempFolder dir;
+    dir.write("abc", "abc");
+    dir.write("empty", "");
     // Longer than one 64 KiB read, so the chunks must add up.
-    writeAll(dir.path() / "million", std::string(1000000, 'a'));
-    EXPECT_EQ(plat::sha256File(dir.str("abc")), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    EXPECT_EQ(plat::sha256File(dir.str("empty")), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-    EXPECT_EQ(plat::sha256File(dir.str("million")),
+    dir.write("million", std::string(1000000, 'a'));
+    EXPECT_EQ(plat::sha256File(dir.file("abc")), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(plat::sha256File(dir.file("empty")), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(plat::sha256File(dir.file("million")),
               "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
-    EXPECT_EQ(plat::sha256File(dir.str("missing")), "");
-    EXPECT_EQ(plat::sha256File(dir.path().string()), "");  // a folder is no file
+    EXPECT_EQ(plat::sha256File(dir.file("missing")), "");
+    EXPECT_EQ(plat::sha256File(dir.path()), "");  // a folder is no file
 }
 
 TEST(DownloadToFile, RefusedLocationTouchesNothingAndLeavesNoFile) {
-    TempDir dir;
-    writeAll(dir.path() / "out", "stale");
-    EXPECT_FALSE(plat::downloadToFile("http://example.invalid/x", dir.str("out"), 1000));
-    EXPECT_FALSE(fs::exists(dir.path() / "out"));
+    TempFolder dir;
+    dir.write("out", "stale");
+    EXPECT_FALSE(plat::downloadToFile("http://example.invalid/x", dir.file("out"), 1000));
+    EXPECT_FALSE(fs::exists(dir.at("out")));
 }
 
 TEST(DownloadToFile, FileLocations) {
-    TempDir dir;
-    writeAll(dir.path() / "src", "hello\r\nworld");
-    ASSERT_TRUE(plat::downloadToFile(fileUrl(dir.path() / "src"), dir.str("out"), 1000));
-    EXPECT_EQ(readAll(dir.path() / "out"), "hello\r\nworld");  // bytes as they are
-    EXPECT_FALSE(plat::downloadToFile(fileUrl(dir.path() / "missing"), dir.str("out2"), 1000));
-    EXPECT_FALSE(fs::exists(dir.path() / "out2"));
+    TempFolder dir;
+    dir.write("src", "hello\r\nworld");
+    ASSERT_TRUE(plat::downloadToFile(fileUrl(dir.at("src")), dir.file("out"), 1000));
+    EXPECT_EQ(test_files::read(dir.at("out")), "hello\r\nworld");  // bytes as they are
+    EXPECT_FALSE(plat::downloadToFile(fileUrl(dir.at("missing")), dir.file("out2"), 1000));
+    EXPECT_FALSE(fs::exists(dir.at("out2")));
+}
+
+// Under load (sanitizer builds, many jobs) the server's Python may take seconds to start;
+// the tests wait for it rather than fail.
+TEST(LoopbackServerStart, ASlowStartIsWaitedFor) {
+    ScopedEnv delay("LOOPBACK_SERVER_START_DELAY", "7");
+    LoopbackServer server;
+    ASSERT_TRUE(server.ready());
+    TempFolder dir;
+    server.serve("small.txt", "ok");
+    ASSERT_TRUE(plat::downloadToFile(server.url("/small.txt"), dir.file("a"), 1000));
+    EXPECT_EQ(test_files::read(dir.at("a")), "ok");
 }
 
 TEST(DownloadToFile, LoopbackServer) {
     LoopbackServer server;
     ASSERT_TRUE(server.ready());
-    TempDir dir;
+    TempFolder dir;
     const std::string body(300000, 'z');
     server.serve("big.bin", body);
     server.serve("small.txt", "ok");
 
-    ASSERT_TRUE(plat::downloadToFile(server.url("/big.bin"), dir.str("a"), 1000000));
-    EXPECT_EQ(readAll(dir.path() / "a"), body);
+    ASSERT_TRUE(plat::downloadToFile(server.url("/big.bin"), dir.file("a"), 1000000));
+    EXPECT_EQ(test_files::read(dir.at("a")), body);
 
     // An answer that is not 2xx is a failure and leaves no file, also for an existing one.
-    writeAll(dir.path() / "b", "stale");
-    EXPECT_FALSE(plat::downloadToFile(server.url("/status/404"), dir.str("b"), 1000000));
-    EXPECT_FALSE(fs::exists(dir.path() / "b"));
-    EXPECT_FALSE(plat::downloadToFile(server.url("/status/500"), dir.str("b"), 1000000));
+    dir.write("b", "stale");
+    EXPECT_FALSE(plat::downloadToFile(server.url("/status/404"), dir.file("b"), 1000000));
+    EXPECT_FALSE(fs::exists(dir.at("b")));
+    EXPECT_FALSE(plat::downloadToFile(server.url("/status/500"), dir.file("b"), 1000000));
 
     // A body past the cap is cut off and deleted, never kept as partial.
-    EXPECT_FALSE(plat::downloadToFile(server.url("/big.bin"), dir.str("c"), 1000));
-    EXPECT_FALSE(fs::exists(dir.path() / "c"));
+    EXPECT_FALSE(plat::downloadToFile(server.url("/big.bin"), dir.file("c"), 1000));
+    EXPECT_FALSE(fs::exists(dir.at("c")));
 
     // Redirects stay on https: onto plain http (even our own loopback) is refused.
     const std::string toHttp = server.url("/redirect?to=" + server.url("/small.txt"));
-    EXPECT_FALSE(plat::downloadToFile(toHttp, dir.str("d"), 1000));
-    EXPECT_FALSE(fs::exists(dir.path() / "d"));
-    const std::string toFile = server.url("/redirect?to=" + fileUrl(dir.path() / "a"));
-    EXPECT_FALSE(plat::downloadToFile(toFile, dir.str("e"), 1000000));
-    EXPECT_FALSE(fs::exists(dir.path() / "e"));
+    EXPECT_FALSE(plat::downloadToFile(toHttp, dir.file("d"), 1000));
+    EXPECT_FALSE(fs::exists(dir.at("d")));
+    const std::string toFile = server.url("/redirect?to=" + fileUrl(dir.at("a")));
+    EXPECT_FALSE(plat::downloadToFile(toFile, dir.file("e"), 1000000));
+    EXPECT_FALSE(fs::exists(dir.at("e")));
 
     // A body cut short of its declared length is no download.
-    EXPECT_FALSE(plat::downloadToFile(server.url("/short/100"), dir.str("g"), 1000));
-    EXPECT_FALSE(fs::exists(dir.path() / "g"));
+    EXPECT_FALSE(plat::downloadToFile(server.url("/short/100"), dir.file("g"), 1000));
+    EXPECT_FALSE(fs::exists(dir.at("g")));
 
     // Nothing listening there.
-    EXPECT_FALSE(plat::downloadToFile("http://127.0.0.1:1/x", dir.str("f"), 1000));
-    EXPECT_FALSE(fs::exists(dir.path() / "f"));
+    EXPECT_FALSE(plat::downloadToFile("http://127.0.0.1:1/x", dir.file("f"), 1000));
+    EXPECT_FALSE(fs::exists(dir.at("f")));
 }
 
 // A short progress rule, so the cases take seconds: 1 KiB must arrive every 2 s.
@@ -92,39 +103,38 @@ plat::DownloadOptions shortRule(uint64_t maxBytes) {
 TEST(DownloadToFile, AServerThatKeepsNoPaceIsGivenUp) {
     LoopbackServer server;
     ASSERT_TRUE(server.ready());
-    TempDir dir;
+    TempFolder dir;
     // Two bytes every half second would take days; a server that never answers, for ever.
     for (const char* path : {"/trickle/1000000", "/stall"}) {
         bool ok = true;
-        writeAll(dir.path() / "out", "stale");
+        dir.write("out", "stale");
         EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server,
-                               [&] { ok = plat::downloadToFile(server.url(path), dir.str("out"), shortRule(2000000)); }))
+                               [&] { ok = plat::downloadToFile(server.url(path), dir.file("out"), shortRule(2000000)); }))
             << path << " was never given up";
         EXPECT_FALSE(ok) << path;
-        EXPECT_FALSE(fs::exists(dir.path() / "out")) << path;
+        EXPECT_FALSE(fs::exists(dir.at("out"))) << path;
     }
     // A body that keeps the pace is whole, under the same rule.
     const std::string body(3000000, 'q');
     server.serve("big.bin", body);
-    ASSERT_TRUE(plat::downloadToFile(server.url("/big.bin"), dir.str("big"), shortRule(4000000)));
-    EXPECT_EQ(readAll(dir.path() / "big"), body);
+    ASSERT_TRUE(plat::downloadToFile(server.url("/big.bin"), dir.file("big"), shortRule(4000000)));
+    EXPECT_EQ(test_files::read(dir.at("big")), body);
 }
 
 TEST(DownloadToFile, AStopEndsItAndLeavesNoFile) {
     LoopbackServer server;
     ASSERT_TRUE(server.ready());
-    TempDir dir;
+    TempFolder dir;
     std::atomic<bool> stop{false};
     plat::DownloadOptions options;
     options.maxBytes = 2000000;
     options.stop = &stop;  // and the default rule, which would not end this for 30 s
-    const fs::path out = dir.path() / "out";
+    const fs::path out = dir.at("out");
     bool ok = true;
     EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server, [&] {
         // Once the body is on its way.
         std::thread stopper([&] {
-            for (int i = 0; i < 200 && server.requests().empty(); ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            server.waitForRequest();
             std::this_thread::sleep_for(std::chrono::milliseconds(600));
             stop.store(true);
         });
@@ -139,23 +149,22 @@ TEST(Executable, RunningPathAndMagic) {
     const std::string self = plat::runningExecutablePath();
     ASSERT_FALSE(self.empty());
     EXPECT_NE(self.find("updater_tests"), std::string::npos);
-    EXPECT_EQ(readAll(self).substr(0, plat::executableMagic().size()), plat::executableMagic());
+    EXPECT_EQ(test_files::read(self).substr(0, plat::executableMagic().size()), plat::executableMagic());
 }
 
 TEST(Executable, MarkAndLaunch) {
-    TempDir dir;
-    const fs::path copy = dir.path() / "dummy";
+    TempFolder dir;
+    const fs::path copy = dir.at("dummy");
     fs::copy_file(UPDATER_DUMMY_EXE, copy);
     fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write);
     ASSERT_TRUE(plat::markExecutable(copy.string()));
     EXPECT_NE(fs::status(copy).permissions() & fs::perms::owner_exec, fs::perms::none);
-    EXPECT_FALSE(plat::markExecutable(dir.str("missing")));
+    EXPECT_FALSE(plat::markExecutable(dir.file("missing")));
 
     ASSERT_TRUE(plat::launchExecutable(copy.string()));
     const fs::path mark = copy.string() + ".ran";
-    for (int i = 0; i < 200 && !fs::exists(mark); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    EXPECT_TRUE(fs::exists(mark));
-    EXPECT_FALSE(plat::launchExecutable(dir.str("missing")));
+    EXPECT_TRUE(test_files::waitForFile(mark));
+    EXPECT_FALSE(plat::launchExecutable(dir.file("missing")));
 }
 
 }  // namespace

@@ -3,23 +3,13 @@
 
 #include <algorithm>
 
+#include "platform/base/text.h"
+
 namespace plat {
-
-namespace {
-
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string loweredCopy(const std::string& s) {
-    std::string out = s;
-    for (char& c : out) c = lowerAscii(c);
-    return out;
-}
-
-}  // namespace
 
 void sortFileEntries(std::vector<FileEntry>& entries) {
     std::sort(entries.begin(), entries.end(), [](const FileEntry& a, const FileEntry& b) {
-        const std::string la = loweredCopy(a.name), lb = loweredCopy(b.name);
+        const std::string la = asciiLowered(a.name), lb = asciiLowered(b.name);
         return la != lb ? la < lb : a.name < b.name;
     });
 }
@@ -33,7 +23,7 @@ bool matchesPattern(const std::string& name, const std::string& pattern) {
         if (p < pattern.size() && pattern[p] == '*') {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size() && (pattern[p] == '?' || lowerAscii(pattern[p]) == lowerAscii(name[n]))) {
+        } else if (p < pattern.size() && (pattern[p] == '?' || asciiLower(pattern[p]) == asciiLower(name[n]))) {
             ++n;
             ++p;
         } else if (starP != std::string::npos) {

@@ -2,17 +2,12 @@
 // and plain http only to this machine, where there is no wire to tamper with.
 #include <string>
 
+#include "platform/base/text.h"
 #include "platform/base/url_rules.h"
 
 namespace plat {
 
 namespace {
-
-std::string lowered(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 bool isSchemeChar(char c, bool first) {
     const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -26,7 +21,7 @@ std::string urlScheme(const std::string& url) {
     size_t i = 0;
     while (i < url.size() && isSchemeChar(url[i], i == 0)) ++i;
     if (i == 0 || i >= url.size() || url[i] != ':') return std::string();
-    return lowered(url.substr(0, i));
+    return asciiLowered(url.substr(0, i));
 }
 
 bool urlAuthority(const std::string& url, std::string& authority, size_t* restStart) {
@@ -42,7 +37,7 @@ bool urlAuthority(const std::string& url, std::string& authority, size_t* restSt
 
 bool urlHost(const std::string& authority, std::string& host) {
     const size_t at = authority.rfind('@');
-    const std::string hostPort = lowered(at == std::string::npos ? authority : authority.substr(at + 1));
+    const std::string hostPort = asciiLowered(at == std::string::npos ? authority : authority.substr(at + 1));
     std::string port;
     if (!hostPort.empty() && hostPort[0] == '[') {
         const size_t close = hostPort.find(']');
@@ -72,7 +67,7 @@ bool isAllowedDownloadUrl(const std::string& url) {
     const std::string scheme = urlScheme(url);
     std::string authority;
     if (scheme.empty() || !urlAuthority(url, authority)) return false;
-    authority = lowered(authority);
+    authority = asciiLowered(authority);
     if (scheme == "file") return authority.empty() || authority == "localhost";
     if (scheme != "https" && scheme != "http") return false;
     std::string host;

@@ -8,18 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/base/text.h"
+
 namespace plat {
 
 namespace {
-
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsIgnoreCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    return true;
-}
 
 std::string appendComponent(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
@@ -39,7 +32,7 @@ std::string findEntryIgnoringCase(const std::string& folder, const std::string& 
     std::string best;
     while (dirent* e = readdir(dir)) {
         std::string entry = e->d_name;
-        if (equalsIgnoreCase(entry, name) && (best.empty() || entry < best)) best = entry;
+        if (equalsIgnoringAsciiCase(entry, name) && (best.empty() || entry < best)) best = entry;
     }
     closedir(dir);
     return best;

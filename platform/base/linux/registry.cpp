@@ -13,17 +13,6 @@ namespace {
 const char* const kSteamKey = "Software\\Valve\\Steam";
 int steamKeyMarker = 0;
 
-bool sameIgnoringCase(const std::string& a, const char* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return i == a.size() && !b[i];
-}
-
 bool isFolder(const std::string& path) {
     struct stat st{};
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -43,7 +32,7 @@ std::string steamFolder() {
 
 bool regOpenKey(RegHive hive, const std::string& subKey, uint32_t viewFlags, RegKey& key) {
     (void)viewFlags;
-    if (hive != RegCurrentUser || !sameIgnoringCase(subKey, kSteamKey) || steamFolder().empty()) return false;
+    if (hive != RegCurrentUser || !equalsIgnoringAsciiCase(subKey, kSteamKey) || steamFolder().empty()) return false;
     key.handle = &steamKeyMarker;
     key.hive = hive;
     key.path = subKey;
@@ -60,7 +49,7 @@ bool regEnumSubKey(const RegKey& key, uint32_t index, std::string& name) {
 }
 
 bool regQueryValue(const RegKey& key, const std::string& valueName, RegValue& value) {
-    if (key.handle != &steamKeyMarker || !sameIgnoringCase(valueName, "SteamPath")) return false;
+    if (key.handle != &steamKeyMarker || !equalsIgnoringAsciiCase(valueName, "SteamPath")) return false;
     std::string folder = steamFolder();
     if (folder.empty()) return false;
     std::u16string units = utf8ToUtf16(folder);

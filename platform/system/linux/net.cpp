@@ -46,12 +46,6 @@ bool curlReady() {
 
 }  // namespace
 
-bool downloadToFile(const std::string& url, const std::string& path, uint64_t maxBytes) {
-    DownloadOptions options;
-    options.maxBytes = maxBytes;
-    return downloadToFile(url, path, options);
-}
-
 bool downloadToFile(const std::string& url, const std::string& path, const DownloadOptions& options) {
     if (path.empty()) return false;
     const uint64_t maxBytes = options.maxBytes;

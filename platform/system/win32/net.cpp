@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/base/text.h"
 #include "platform/base/win32/wide.h"
 
 namespace plat {
@@ -23,15 +24,13 @@ constexpr int kSendTimeoutMs = 30000;
 constexpr int kReceiveTimeoutMs = 60000;
 constexpr DWORD kChunkBytes = 65536;
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 bool isHttpsUrl(const std::string& url) { return urlScheme(url) == "https" && isAllowedDownloadUrl(url); }
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
-    c = lowerAscii(c);
+    c = asciiLower(c);
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
 }
@@ -243,12 +242,6 @@ bool fetchHttp(const std::string& url, Sink& sink) {
 }
 
 }  // namespace
-
-bool downloadToFile(const std::string& url, const std::string& path, uint64_t maxBytes) {
-    DownloadOptions options;
-    options.maxBytes = maxBytes;
-    return downloadToFile(url, path, options);
-}
 
 bool downloadToFile(const std::string& url, const std::string& path, const DownloadOptions& options) {
     if (path.empty()) return false;

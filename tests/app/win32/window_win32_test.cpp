@@ -17,6 +17,7 @@
 #include "platform/system/instance.h"
 #include "platform/system/window.h"
 #include "tests/platform/win32/window_probe.h"
+#include "tests/support/test_window.h"
 #include "ui/kit.h"
 
 namespace {
@@ -28,13 +29,13 @@ using win_probe::outerOf;
 class WindowUnderWine : public ::testing::Test {
 protected:
     void SetUp() override {
-        app_.hwnd = plat::createGlWindow("window test", 1600, 900, nullptr);
-        ASSERT_NE(app_.hwnd, nullptr);
+        ASSERT_TRUE(window_.open("window test", 1600, 900)) << window_.why();
+        app_.hwnd = window_.get();
         app_.fullscreen = false;
     }
     void TearDown() override {
         if (ImGui::GetCurrentContext()) ImGui::DestroyContext();
-        plat::destroyGlWindow(app_.hwnd);
+        window_.close();
     }
     void pump() {
         std::vector<plat::Event> events;
@@ -52,6 +53,7 @@ protected:
         return outerOf(w, h);
     }
     App app_;
+    TestWindow window_;
 };
 
 TEST_F(WindowUnderWine, TheSmallestTrackingSizeFollowsTheUiScale) {

@@ -3,10 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <random>
-#include <sstream>
 
 #include "core/catalog/catalog.h"
 #include "core/profile/app.h"
@@ -25,27 +22,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Text mode: the program writes text with the platform's line ends ("\r\n" on Windows),
-// which read back as "\n".
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeFile(const fs::path& p, const std::string& text) {
-    std::ofstream out(p, std::ios::binary);
-    out << text;
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    std::string l;
-    while (std::getline(in, l)) out.push_back(l);
-    return out;
-}
+using test_files::readText;
+using test_files::lines;
 
 RoundMetrics metricsRow(int32_t number, int32_t stage, double cm, double perf) {
     RoundMetrics m;
@@ -252,7 +230,7 @@ TEST(HistoryEstimateTest, WeightsByPrecisionAndWidensForDisagreement) {
 }
 
 TEST_F(HistoryTest, LoadKeepsEveryWellFormedRow) {
-    writeFile(historyFile(),
+    test_files::write(historyFile(),
               std::string(kHistoryHeader) + "\r\n" +
                   "2025-01-01 10:00,VALORANT,800,0.4000,32.65,0.3500,37.32,33.00,41.00,High,1600,finder\r\n"
                   "2025-01-01 11:00,VALORANT,800\n"
@@ -275,7 +253,7 @@ TEST_F(HistoryTest, MissingOrEmptyFileGivesEmptyHistory) {
     app.history.push_back(HistoryEntry{});
     app.loadHistory();
     EXPECT_TRUE(app.history.empty());
-    writeFile(historyFile(), "");
+    test_files::write(historyFile(), "");
     app.history.push_back(HistoryEntry{});
     app.loadHistory();
     EXPECT_TRUE(app.history.empty());
@@ -287,7 +265,7 @@ TEST_F(HistoryTest, SaveAppendsRowWritesReportAndReloads) {
     app.resultMode = "check";
     app.saveResult();
 
-    const std::vector<std::string> file = lines(readFile(historyFile()));
+    const std::vector<std::string> file = lines(readText(historyFile()));
     ASSERT_EQ(file.size(), 3u);
     EXPECT_EQ(file[0], kHistoryHeader);
     // 1600 DPI from the rounds; sens = 914.4 / (0.07 x cm x 1600), the recommended one as the
@@ -309,18 +287,18 @@ TEST_F(HistoryTest, SaveAppendsRowWritesReportAndReloads) {
     const std::string name = fs::path(app.reportPath).filename().string();
     EXPECT_EQ(name.rfind("Tarvion_", 0), 0u);
     EXPECT_EQ(name.size(), std::string("Tarvion_20250102_030405.txt").size());
-    const std::string report = readFile(app.reportPath);
+    const std::string report = readText(app.reportPath);
     const std::string when = report.substr(std::string("Tarvion sensitivity report - ").size(), 16);
     EXPECT_EQ(report, resultReportText(app, when));
     EXPECT_EQ(file[2].substr(0, 16), when);
 }
 
 TEST_F(HistoryTest, ZeroByteFileGetsTheHeader) {
-    writeFile(historyFile(), "");
+    test_files::write(historyFile(), "");
     fillResult(app);
     app.saveResult();
     EXPECT_EQ(app.history.size(), 1u);
-    EXPECT_EQ(lines(readFile(historyFile()))[0], kHistoryHeader);
+    EXPECT_EQ(lines(readText(historyFile()))[0], kHistoryHeader);
 }
 
 TEST_F(HistoryTest, FailedAppendKeepsResultInMemory) {
@@ -337,7 +315,7 @@ TEST_F(HistoryTest, FailedAppendKeepsResultInMemory) {
 }
 
 TEST_F(HistoryTest, AResultSavedAfterAHandEditedCutLineIsARowOfItsOwn) {
-    writeFile(historyFile(), std::string(kHistoryHeader) +
+    test_files::write(historyFile(), std::string(kHistoryHeader) +
                                  "\n2025-01-02 10:00,Apex Legends,800,1.0000,51.95,1.1000,47.23,44.00,50.00,Low,800,finder");
     fillResult(app);
     app.saveResult();
@@ -366,7 +344,7 @@ TEST_F(HistoryTest, AReportWriteThatFailsPartWayLeavesTheEarlierReportWhole) {
     std::vector<fs::path> earlier;
     for (std::time_t t = now - 1; t <= now + 3; ++t) {
         earlier.push_back(dir / "reports" / ("Tarvion_" + plat::formatLocalTime("%Y%m%d_%H%M%S", t) + ".txt"));
-        writeFile(earlier.back(), "an earlier report");
+        test_files::write(earlier.back(), "an earlier report");
     }
     {
         fsize_test::ScopedFileSizeLimit limit(200);  // more than the earlier reports, less than a new one
@@ -374,7 +352,7 @@ TEST_F(HistoryTest, AReportWriteThatFailsPartWayLeavesTheEarlierReportWhole) {
         app.saveResult();
     }
     EXPECT_EQ(app.reportPath, "");
-    for (const fs::path& p : earlier) EXPECT_EQ(readFile(p), "an earlier report") << p;
+    for (const fs::path& p : earlier) EXPECT_EQ(readText(p), "an earlier report") << p;
     for (const auto& entry : fs::directory_iterator(dir / "reports"))
         EXPECT_EQ(entry.path().extension(), ".txt") << "a temporary was left: " << entry.path();
 }
@@ -389,7 +367,7 @@ TEST_F(HistoryTest, AFifoInPlaceOfTheHistoryIsNotReadAndNeverBlocks) {
 #endif
 
 TEST_F(HistoryTest, ReportPathOnlyWhenWritten) {
-    writeFile(dir / "reports", "a file where the folder should be");
+    test_files::write(dir / "reports", "a file where the folder should be");
     fillResult(app);
     app.reportPath = "stale";
     app.saveResult();
@@ -409,8 +387,8 @@ TEST(ResultReport, MatchesGolden) {
     const std::string report = resultReportText(app, "2025-01-02 03:04");
     const fs::path golden = fs::path(TARVION_SOURCE_DIR) / "tests/core/profile/data/report_golden.txt";
     // TARVION_UPDATE_GOLDEN=1 rewrites the file after a deliberate layout change.
-    if (std::getenv("TARVION_UPDATE_GOLDEN")) writeFile(golden, report);
-    EXPECT_EQ(report, readFile(golden));
+    if (std::getenv("TARVION_UPDATE_GOLDEN")) test_files::write(golden, report);
+    EXPECT_EQ(report, readText(golden));
 }
 
 TEST(ResultReport, FinderReportHasNoCheckBlock) {
@@ -454,7 +432,7 @@ TEST_F(HistoryTest, EveryWriterBumpsTheGeneration) {
 // values, another game's key.
 TEST_F(HistoryTest, CachedEstimateFollowsRowsAndKey) {
     auto file = [&](const char* rec) {
-        writeFile(historyFile(), std::string(kHistoryHeader) + "\n" +
+        test_files::write(historyFile(), std::string(kHistoryHeader) + "\n" +
                                      "2025-01-01 10:00,VALORANT,800,0.4000,32.65,0.3500," + rec +
                                      ",33.00,41.00,High,1600,finder\n");
     };

@@ -3,10 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <random>
-#include <sstream>
 
 #include "core/catalog/catalog.h"
 #include "core/profile/app.h"
@@ -21,19 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Text mode: the program writes text with the platform's line ends ("\r\n" on Windows),
-// which read back as "\n".
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeFile(const fs::path& p, const std::string& text) {
-    std::ofstream out(p, std::ios::binary);
-    out << text;
-}
+using test_files::readText;
 
 // An App whose data folder is a fresh temporary folder, removed afterwards.
 class ScoreLogTest : public ::testing::Test {
@@ -123,7 +108,7 @@ TEST_F(ScoreLogTest, FirstAppendWritesHeaderThenRowsOnly) {
 
     const std::string day = plat::formatLocalTime("%Y-%m-%d");
     const std::string row = day + ",valorant,2,31.42,6.919,1.000,600,0.250,";
-    EXPECT_EQ(readFile(scoresFile()), std::string(kScoresHeader) + "\n" + row + "finder\n" + row + "check\n");
+    EXPECT_EQ(readText(scoresFile()), std::string(kScoresHeader) + "\n" + row + "finder\n" + row + "check\n");
 
     ASSERT_EQ(app.scores.size(), 2u);
     const ScoreRow& s = app.scores[0];
@@ -139,11 +124,11 @@ TEST_F(ScoreLogTest, FirstAppendWritesHeaderThenRowsOnly) {
 }
 
 TEST_F(ScoreLogTest, ZeroByteFileGetsTheHeader) {
-    writeFile(scoresFile(), "");
+    test_files::write(scoresFile(), "");
     app.logScore(knownRound(), "finder");
     app.loadScores();
     ASSERT_EQ(app.scores.size(), 1u);  // the row was not taken for a header
-    EXPECT_EQ(readFile(scoresFile()).rfind(kScoresHeader, 0), 0u);
+    EXPECT_EQ(readText(scoresFile()).rfind(kScoresHeader, 0), 0u);
 }
 
 // Finder and Sens Check rounds belong to the result's game; practice and Scope Check
@@ -167,15 +152,15 @@ TEST_F(ScoreLogTest, AnAppendStartsOnANewLineWhateverTheFileEndsWith) {
         SCOPED_TRACE(c.what);
         const fs::path file = dir / "t.csv";
         fs::remove(file);
-        if (c.before) writeFile(file, c.before);
-        const std::string old = c.before ? readFile(file) : std::string();
+        if (c.before) test_files::write(file, c.before);
+        const std::string old = c.before ? readText(file) : std::string();
         EXPECT_TRUE(appendCsvLine(file.string(), "h", "B"));
-        EXPECT_EQ(readFile(file), old + c.added);
+        EXPECT_EQ(readText(file), old + c.added);
     }
 }
 
 TEST_F(ScoreLogTest, ARoundLoggedAfterAHandEditedCutLineIsARowOfItsOwn) {
-    writeFile(scoresFile(), std::string(kScoresHeader) + "\n2024-01-01,cs2,0,40.00,5.100,0.800,450,0.600,finder");
+    test_files::write(scoresFile(), std::string(kScoresHeader) + "\n2024-01-01,cs2,0,40.00,5.100,0.800,450,0.600,finder");
     app.logScore(knownRound(), "practice");
     app.loadScores();
     ASSERT_EQ(app.scores.size(), 2u);
@@ -225,7 +210,7 @@ TEST_F(ScoreLogTest, UnwritableFileKeepsRowInMemory) {
 }
 
 TEST_F(ScoreLogTest, LoadKeepsEveryWellFormedRow) {
-    writeFile(scoresFile(),
+    test_files::write(scoresFile(),
               std::string(kScoresHeader) + "\r\n" +
                   "2024-01-01,cs2,0,40.00,5.100,0.800,450,0.600,finder\r\n"  // CRLF
                   "2024-01-01,cs2,0,40.00\n"                                  // short
@@ -249,7 +234,7 @@ TEST_F(ScoreLogTest, LoadKeepsEveryWellFormedRow) {
 }
 
 TEST_F(ScoreLogTest, FirstLineIsAlwaysTakenForTheHeader) {
-    writeFile(scoresFile(),
+    test_files::write(scoresFile(),
               "2024-01-01,cs2,0,40.00,5.100,0.800,450,0.600,finder\n"
               "2024-01-02,cs2,0,41.00,5.200,0.800,450,0.600,finder\n");
     app.loadScores();
@@ -261,7 +246,7 @@ TEST_F(ScoreLogTest, MissingOrEmptyFileGivesEmptyLog) {
     app.scores.push_back(ScoreRow{});
     app.loadScores();
     EXPECT_TRUE(app.scores.empty());
-    writeFile(scoresFile(), "");
+    test_files::write(scoresFile(), "");
     app.scores.push_back(ScoreRow{});
     app.loadScores();
     EXPECT_TRUE(app.scores.empty());
@@ -338,7 +323,7 @@ TEST_F(ScoreLogTest, ProgressSeriesIsRebuiltWhenRowsOrInputsChange) {
     const GameInfo& g = app.currentGame();
     const int32_t drill = gameStyle(g, app.style);
     auto file = [&](double flick) {
-        writeFile(scoresFile(), std::string(kScoresHeader) + "\n" + "2026-12-01,cm360," + std::to_string(drill) +
+        test_files::write(scoresFile(), std::string(kScoresHeader) + "\n" + "2026-12-01,cm360," + std::to_string(drill) +
                                     ",35.00," + std::to_string(flick) + ",0.9,500,0.500,practice\n");
     };
     file(2.0);

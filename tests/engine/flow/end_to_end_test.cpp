@@ -5,10 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <regex>
-#include <sstream>
 
 #include "core/catalog/catalog.h"
 #include "core/catalog/format.h"
@@ -18,6 +15,7 @@
 #include "engine/flow/session_flow.h"
 #include "engine/flow/starters.h"
 #include "engine/kernel/session.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -25,22 +23,8 @@ namespace {
 
 constexpr double kFrame = 1.0 / 60;
 
-// Text mode: the program writes text with the platform's line ends ("\r\n" on Windows),
-// which read back as "\n".
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    std::string l;
-    while (std::getline(in, l)) out.push_back(l);
-    return out;
-}
+using test_files::lines;
+using test_files::readText;
 
 // What the main loop does with the clock under automation: outside a playing round it runs
 // automationSpeed times faster than the frame time; inside, the session flow's 1 ms steps
@@ -80,7 +64,7 @@ std::vector<ScoreRow> rowsOfMode(const std::vector<ScoreRow>& rows, const std::s
 void expectReportLayout(const App& app, const std::string& path, size_t checks) {
     ASSERT_FALSE(path.empty());
     ASSERT_TRUE(fs::exists(path)) << path;
-    const std::string text = readFile(path);
+    const std::string text = readText(path);
     const std::vector<std::string> l = lines(text);
     const std::string title = "Tarvion sensitivity report - ";
     ASSERT_GT(l.size(), 10u);
@@ -123,17 +107,9 @@ void expectReportLayout(const App& app, const std::string& path, size_t checks) 
 
 class EndToEnd : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::random_device rd;
-        dir = fs::temp_directory_path() / ("tarvion-e2e-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(dir);
-        resetCalibratedYaws();
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    fs::path dir;
+    void SetUp() override { resetCalibratedYaws(); }
+    TempFolder folder;
+    fs::path dir{folder.dir()};
 };
 
 TEST_F(EndToEnd, FinderThenSensCheckThenScopeCheckThenRestart) {
@@ -221,8 +197,8 @@ TEST_F(EndToEnd, FinderThenSensCheckThenScopeCheckThenRestart) {
         // The files hold what memory holds.
         logged = app.scores;
         EXPECT_EQ(logged.size(), 22u);
-        EXPECT_EQ(lines(readFile(dir / "scores.csv")).size(), logged.size() + 1);
-        EXPECT_EQ(lines(readFile(dir / "history.csv")).size(), 3u);
+        EXPECT_EQ(lines(readText(dir / "scores.csv")).size(), logged.size() + 1);
+        EXPECT_EQ(lines(readText(dir / "history.csv")).size(), 3u);
         EXPECT_GE(std::distance(fs::directory_iterator(dir / "reports"), fs::directory_iterator{}), 1);
     }
 

@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 
 #include "core/catalog/armory.h"
 #include "core/catalog/catalog.h"
@@ -16,6 +13,7 @@
 #include "engine/flow/starters.h"
 #include "engine/kernel/session.h"
 #include "tests/fakes/sound_recorder.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -34,13 +32,7 @@ int countSound(SoundId id) {
                                           [id](const PlayedSound& s) { return s.id == id; }));
 }
 
-size_t fileLines(const fs::path& p) {
-    std::ifstream in(p);
-    size_t n = 0;
-    std::string l;
-    while (std::getline(in, l)) ++n;
-    return n;
-}
+size_t fileLines(const fs::path& p) { return test_files::lines(test_files::readText(p)).size(); }
 
 // A finished round at cm360: three scored kills and two tracking segments.
 RoundResult roundAt(double cm360, double moveSeconds = 0.4) {
@@ -92,9 +84,6 @@ int32_t gunWithScope(int32_t scoped) {
 class FlowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::random_device rd;
-        dir = fs::temp_directory_path() / ("tarvion-flow-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(dir);
         app.dataDir = dir.string();
         playedSounds().clear();
         captureRequests().clear();
@@ -102,8 +91,6 @@ protected:
     }
     void TearDown() override {
         setMouseCaptureSink(nullptr);
-        std::error_code ec;
-        fs::remove_all(dir, ec);
     }
 
     // The running round ends with this result; one frame runs the end-of-round sequence.
@@ -114,7 +101,8 @@ protected:
         updateFrame(app, 0);
     }
 
-    fs::path dir;
+    TempFolder folder;
+    fs::path dir{folder.dir()};
     App app;
 };
 

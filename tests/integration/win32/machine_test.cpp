@@ -17,6 +17,7 @@
 #include "tests/integration/test_support.h"
 #include "tests/platform/win32/stalled_pipe.h"
 #include "tests/platform/win32/support.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -56,11 +57,11 @@ protected:
         std::string forward = utf8(steam);
         for (char& c : forward)
             if (c == '\\') c = '/';
-        writeAll(steam / "steamapps" / "libraryfolders.vdf",
+        test_files::write(steam / "steamapps" / "libraryfolders.vdf",
                  "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + escaped(utf8(steam)) +
                      "\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + escaped(utf8(second)) + "\"\n\t}\n}\n");
         fs::copy(fixture("stores/drive_c/programdata"), dir.at("ProgramData"), fs::copy_options::recursive);
-        programData_ = std::make_unique<testing_support::ScopedEnv>("ProgramData", dir.str("ProgramData"));
+        programData_ = std::make_unique<ScopedEnv>("ProgramData", dir.file("ProgramData"));
 
         std::string reg = "[HKEY_CURRENT_USER\\Software\\Valve\\Steam]\r\n\"SteamPath\"=\"" + forward + "\"\r\n\r\n";
         reg += uninstallEntry("HKEY_LOCAL_MACHINE", "Steam App 730", "Counter-Strike 2", "Valve");
@@ -83,8 +84,8 @@ protected:
         runCommand("reg delete \"HKCU\\" + std::string(kUninstall) + "\\TarvionTest Squad\" /f >NUL 2>&1");
     }
 
-    ScratchDir dir;
-    std::unique_ptr<testing_support::ScopedEnv> programData_;
+    TempFolder dir;
+    std::unique_ptr<ScopedEnv> programData_;
 };
 
 TEST_F(MachineScan, TheStoresOfThisMachineGiveTheExactList) {
@@ -124,8 +125,8 @@ TEST_F(MachineScan, TheStoresOfThisMachineGiveTheExactList) {
 
 TEST_F(MachineScan, RiotByTheGameFolderOnDriveC) {
     const fs::path folder = "C:\\Riot Games\\VALORANT";
-    ScratchDir empty;
-    testing_support::ScopedEnv noRecords("ProgramData", empty.str());
+    TempFolder empty;
+    ScopedEnv noRecords("ProgramData", empty.path());
     std::vector<DetectedGame> list;
     scanRiot(list, machineScanInputs());
     EXPECT_TRUE(list.empty()) << "drives D: and E: are missing, which is no error";
@@ -160,13 +161,13 @@ protected:
         return dir.at("Dokumenty \xC5\x81\xC3\xB3\xC5\xBA") / "My Games" / "ArmaReforger" / "profile" / ".save" /
                ("app1874880_user" + user) / "settings" / "ReforgerGameSettings.conf";
     }
-    std::string documents() const { return dir.str("Dokumenty \xC5\x81\xC3\xB3\xC5\xBA"); }
-    ScratchDir dir;
+    std::string documents() const { return dir.file("Dokumenty \xC5\x81\xC3\xB3\xC5\xBA"); }
+    TempFolder dir;
 };
 
 TEST_F(ReforgerFile, NewestProfileReadAndRewrittenInPlace) {
-    writeAll(profile("1111"), "m_fMouseSensitivity 0.3\r\n");
-    writeAll(profile("2222"), "x 1\r\nm_fMouseSensitivity 0.75\r\nm_fFirstPersonFOV 74\r\n");
+    test_files::write(profile("1111"), "m_fMouseSensitivity 0.3\r\n");
+    test_files::write(profile("2222"), "x 1\r\nm_fMouseSensitivity 0.75\r\nm_fFirstPersonFOV 74\r\n");
     fs::last_write_time(profile("1111"), fs::last_write_time(profile("2222")) - std::chrono::hours(1));
     const ReforgerSettings s = locateReforgerSettings(documents());
     ASSERT_TRUE(s.found);
@@ -176,16 +177,16 @@ TEST_F(ReforgerFile, NewestProfileReadAndRewrittenInPlace) {
 
     std::string message;
     ASSERT_TRUE(writeReforgerSens(s.path, 0.8, message)) << message;
-    EXPECT_EQ(readAll(profile("2222")), "x 1\r\nm_fMouseSensitivity 0.8\r\nm_fFirstPersonFOV 74\r\n");
-    EXPECT_EQ(readAll(u8path(s.path + ".tarvion-backup")), "x 1\r\nm_fMouseSensitivity 0.75\r\nm_fFirstPersonFOV 74\r\n");
+    EXPECT_EQ(test_files::read(profile("2222")), "x 1\r\nm_fMouseSensitivity 0.8\r\nm_fFirstPersonFOV 74\r\n");
+    EXPECT_EQ(test_files::read(u8path(s.path + ".tarvion-backup")), "x 1\r\nm_fMouseSensitivity 0.75\r\nm_fFirstPersonFOV 74\r\n");
     EXPECT_FALSE(fs::exists(u8path(s.path + ".tarvion-tmp")));
     ASSERT_TRUE(writeReforgerSens(s.path, 1.2, message)) << message;
-    EXPECT_EQ(readAll(u8path(s.path + ".tarvion-backup")), "x 1\r\nm_fMouseSensitivity 0.75\r\nm_fFirstPersonFOV 74\r\n");
-    EXPECT_NE(readAll(profile("2222")).find("m_fMouseSensitivity 1.2\r\n"), std::string::npos);
+    EXPECT_EQ(test_files::read(u8path(s.path + ".tarvion-backup")), "x 1\r\nm_fMouseSensitivity 0.75\r\nm_fFirstPersonFOV 74\r\n");
+    EXPECT_NE(test_files::read(profile("2222")).find("m_fMouseSensitivity 1.2\r\n"), std::string::npos);
 }
 
 TEST_F(ReforgerFile, TheRunningGameBlocksTheWriteItsServerDoesNot) {
-    writeAll(profile("1"), "m_fMouseSensitivity 0.5\r\n");
+    test_files::write(profile("1"), "m_fMouseSensitivity 0.5\r\n");
     ReforgerHost host;
     host.documentsKnown = true;
     host.documents = documents();
@@ -213,7 +214,7 @@ TEST_F(ReforgerFile, TheShellsDocumentsFolder) {
     ASSERT_TRUE(plat::documentsFolder(documents));
     const fs::path file = u8path(documents) / "My Games" / "ArmaReforger" / "profile" / ".save" /
                           "app1874880_user9" / "settings" / "ReforgerGameSettings.conf";
-    writeAll(file, "m_fMouseSensitivity 0.42\n");
+    test_files::write(file, "m_fMouseSensitivity 0.42\n");
     const ReforgerSettings s = locateReforgerSettings();
     fs::remove_all(u8path(documents) / "My Games" / "ArmaReforger");
     ASSERT_TRUE(s.found);

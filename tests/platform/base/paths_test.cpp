@@ -1,30 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "platform/base/paths.h"
 #include "platform/base/text.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
-
-// Sets (or unsets, for nullptr) an environment variable for one scope.
-class EnvGuard {
-public:
-    EnvGuard(const char* name, const char* value) : name_(name) {
-        const char* old = std::getenv(name);
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        if (value) setenv(name, value, 1); else unsetenv(name);
-    }
-    ~EnvGuard() {
-        if (had_) setenv(name_, old_.c_str(), 1); else unsetenv(name_);
-    }
-private:
-    const char* name_;
-    bool had_ = false;
-    std::string old_;
-};
 
 TEST(DataFolder, FollowsTheEnvironment) {
     struct Case {
@@ -40,14 +23,14 @@ TEST(DataFolder, FollowsTheEnvironment) {
         {nullptr, nullptr, nullptr, "./Tarvion"},
     };
     for (const Case& c : cases) {
-        EnvGuard a("APPDATA", c.appdata), x("XDG_DATA_HOME", c.xdg), h("HOME", c.home);
+        ScopedEnv a("APPDATA", c.appdata), x("XDG_DATA_HOME", c.xdg), h("HOME", c.home);
         EXPECT_EQ(plat::defaultDataFolder(), c.expected) << (c.appdata ? c.appdata : "(unset)");
     }
 }
 
 TEST(DataFolder, MakeFoldersCreatesEveryLevel) {
-    std::string base = testing::TempDir() + "tarvion_paths_test";
-    std::string deep = base + "/a/b/c";
+    const TempFolder base;
+    const std::string deep = base.path() + "/a/b/c";
     ASSERT_TRUE(plat::makeFolders(deep));
     EXPECT_TRUE(plat::folderExists(deep));
     EXPECT_TRUE(plat::makeFolder(deep));  // an existing folder is fine
@@ -64,6 +47,29 @@ TEST(Text, Utf16ToUtf8) {
     EXPECT_EQ(plat::utf16ToUtf8(lone), "\xEF\xBF\xBDx");
     EXPECT_EQ(plat::utf8ToUtf16("\xE2\x86\x92\xF0\x9F\x8E\xAF"), u"\u2192\U0001F3AF");
     EXPECT_EQ(plat::utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
+}
+
+// Only A-Z change: the bytes either side of them in the table, NULs and UTF-8 stay, whatever
+// the C library's locale would do with them.
+TEST(Text, AsciiLowerCasing) {
+    EXPECT_EQ(plat::asciiLowered("@AZ[`az{"), "@az[`az{");
+    EXPECT_EQ(plat::asciiLowered("\xC3\x89T\xC3\xA9 \xC0\xDE"), "\xC3\x89t\xC3\xA9 \xC0\xDE");
+    EXPECT_EQ(plat::asciiLowered(std::string("A\0B", 3)), std::string("a\0b", 3));
+    EXPECT_EQ(plat::asciiLowered(""), "");
+
+    struct Case {
+        const char* a;
+        const char* b;
+        bool equal;
+    } cases[] = {
+        {"Software\\Valve\\Steam", "SOFTWARE\\valve\\steam", true},
+        {"", "", true},
+        {"Steam", "Stea", false},
+        {"Stea", "Steam", false},
+        {"@", "`", false},       // one apart from A and a, but no letters
+        {"\xC3\x89", "\xC3\xA9", false},  // no case folding beyond ASCII
+    };
+    for (const Case& c : cases) EXPECT_EQ(plat::equalsIgnoringAsciiCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
 }
 
 }  // namespace

@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -401,11 +400,11 @@ TEST_F(Clipboard, AnotherProgramTakesTheClipboardAndACopyTakesItBack) {
     const std::vector<uint8_t> png = noise(400000, 5);
     ASSERT_TRUE(plat::setClipboardImage(nullptr, {}, png));
     // xclip takes the selection (and serves one paste in the background).
-    const std::filesystem::path in = std::filesystem::temp_directory_path() / ("tarvion_xclip_in_" + std::to_string(::getpid()));
-    std::ofstream(in) << "other text";
-    ASSERT_EQ(xclip::run("-selection clipboard -i -loops 1 '" + in.string() + "'", in.string() + ".out"), 0);
-    std::filesystem::remove(in);
-    std::filesystem::remove(in.string() + ".out");
+    {
+        const TempFolder dir;
+        dir.write("in", "other text");
+        ASSERT_EQ(xclip::run("-selection clipboard -i -loops 1 '" + dir.file("in") + "'", dir.at("out")), 0);
+    }
     std::optional<std::vector<uint8_t>> other;
     for (int k = 0; k < 100 && !(other && text(*other) == "other text"); ++k) {
         other = xclip::paste("UTF8_STRING");
@@ -574,6 +573,7 @@ TEST_F(Clipboard, QuitWaitsForASilentManagerOnlyAsLongAsAllowed) {
 }
 
 TEST_F(Clipboard, WithoutADisplayNothingIsCopied) {
+    // Not through ScopedEnv: the sanitizer build of this file links the clipboard alone.
     const std::string display = std::getenv("DISPLAY");
     ::unsetenv("DISPLAY");
     const bool copied = plat::setClipboardImage(nullptr, {}, noise(100, 1));

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/system/instance.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -43,9 +44,8 @@ TEST(ProfileFolderClaim, OfAFreshProcess) {
 }
 
 TEST(ProfileFolderClaim, OneHolderAtATime) {
-    const fs::path folder = fs::temp_directory_path() / ("tarvion_claim_" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    const TempFolder temp;
+    const fs::path folder = temp.dir();
     const int claimed = static_cast<int>(plat::FolderClaim::Claimed);
     const int held = static_cast<int>(plat::FolderClaim::HeldElsewhere);
 
@@ -69,7 +69,6 @@ TEST(ProfileFolderClaim, OneHolderAtATime) {
     EXPECT_EQ(claimInChild(folder, false), claimed) << "released";
     EXPECT_EQ(plat::claimProfileFolder((folder / "missing").string()), plat::FolderClaim::Unavailable);
     unsetenv("TARVION_PROFILE_HANDOVER");
-    fs::remove_all(folder);
 }
 
 }  // namespace

@@ -2,13 +2,13 @@
 // the user from dragging the frame any smaller; the UI scale follows the desktop's.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 // Before Xlib, whose macro None would rename WindowFailure::None.
 #include "platform/system/linux/desktop_scale.h"
 #include "platform/system/ui_backend.h"
 #include "platform/system/window.h"
 #include "tests/platform/system/private_x.h"
+#include "tests/support/test_window.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -34,9 +34,9 @@ void minimumHint(void* window, int* w, int* h) {
 }
 
 TEST(WindowOnScreen, TheSmallestSizeIsAHintToTheWindowManager) {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server";
-    void* window = plat::createGlWindow("minimum size test", 1600, 900, nullptr);
-    if (!window) GTEST_SKIP() << "no window";
+    TestWindow testWindow;
+    OPEN_TEST_WINDOW(testWindow, "minimum size test", 1600, 900);
+    void* window = testWindow.get();
     plat::setMinimumClientSize(window, 1168, 720);
     int w = 0, h = 0;
     minimumHint(window, &w, &h);
@@ -47,7 +47,6 @@ TEST(WindowOnScreen, TheSmallestSizeIsAHintToTheWindowManager) {
     minimumHint(window, &w, &h);
     EXPECT_LE(w, 1);
     EXPECT_LE(h, 1);
-    plat::destroyGlWindow(window);
 }
 
 }  // namespace
@@ -79,8 +78,9 @@ TEST(DesktopScale, XftDpiFromTheResourceText) {
 TEST(DesktopScaleOnScreen, TheScaleFollowsTheDesktopsXftDpi) {
     PrivateXServer server;
     if (!server.start(false)) GTEST_SKIP() << "no Xvfb";
-    void* window = plat::createGlWindow("desktop scale test", 800, 600, nullptr);
-    ASSERT_NE(window, nullptr);
+    TestWindow testWindow;
+    ASSERT_TRUE(testWindow.open("desktop scale test", 800, 600)) << testWindow.why();
+    void* window = testWindow.get();
     const struct {
         const char* resources;
         float scale;
@@ -96,5 +96,4 @@ TEST(DesktopScaleOnScreen, TheScaleFollowsTheDesktopsXftDpi) {
         ASSERT_TRUE(setRootResources(c.resources));
         EXPECT_FLOAT_EQ(plat::uiDpiScale(window), c.scale);
     }
-    plat::destroyGlWindow(window);
 }

@@ -1,26 +1,21 @@
 #pragma once
 // Runs xclip, the command-line X clipboard client, as another program on the display would
 // paste or copy.
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
+
 namespace xclip {
 
 inline bool available() { return std::getenv("DISPLAY") && std::system("command -v xclip >/dev/null 2>&1") == 0; }
-
-inline std::string slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-}
 
 // Runs an xclip command line (under a time limit, so a stuck owner fails the test instead of
 // hanging it) with its output in `out`; its exit code. Xvfb now and then drops a connection
@@ -32,7 +27,7 @@ inline int run(const std::string& args, const std::filesystem::path& out) {
         const std::string command =
             "timeout 20 xclip " + args + " > '" + out.string() + "' 2> '" + err.string() + "'";
         code = std::system(command.c_str());
-        if (code == 0 || slurp(err).find("Can't open display") == std::string::npos) break;
+        if (code == 0 || test_files::read(err).find("Can't open display") == std::string::npos) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     std::filesystem::remove(err);
@@ -41,11 +36,9 @@ inline int run(const std::string& args, const std::filesystem::path& out) {
 
 // What a paste of `target` from the clipboard gives; nullopt when it is refused.
 inline std::optional<std::vector<uint8_t>> paste(const std::string& target) {
-    const std::filesystem::path file =
-        std::filesystem::temp_directory_path() / ("tarvion_xclip_" + std::to_string(::getpid()));
-    const int code = run("-selection clipboard -t '" + target + "' -o", file);
-    const std::string bytes = slurp(file);
-    std::filesystem::remove(file);
+    const TempFolder dir;
+    const int code = run("-selection clipboard -t '" + target + "' -o", dir.at("paste"));
+    const std::string bytes = test_files::read(dir.at("paste"));
     if (code != 0) return std::nullopt;
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }

@@ -4,6 +4,7 @@
 
 #include "platform/system/clipboard.h"
 #include "platform/system/window.h"
+#include "tests/support/test_window.h"
 
 namespace {
 
@@ -38,10 +39,10 @@ std::vector<uint8_t> tinyDib() {
 class Clipboard : public ::testing::Test {
 protected:
     void SetUp() override {
-        window_ = plat::createGlWindow("clipboard test", 64, 64, nullptr);
-        ASSERT_NE(window_, nullptr);
+        ASSERT_TRUE(testWindow_.open("clipboard test", 64, 64)) << testWindow_.why();
+        window_ = testWindow_.get();
     }
-    void TearDown() override { plat::destroyGlWindow(window_); }
+    TestWindow testWindow_;
     void* window_ = nullptr;
 };
 

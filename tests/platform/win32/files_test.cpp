@@ -28,13 +28,13 @@ TEST(WindowsPaths, ResolveAsTheyAre) {
 }
 
 TEST(FindFiles, PatternsWithoutRegardToCaseInNameOrder) {
-    ScratchDir dir;
-    writeAll(dir.at("b.item"), "");
-    writeAll(dir.at("A.ITEM"), "");
-    writeAll(dir.at(std::string(kName) + ".item"), "");
-    writeAll(dir.at("c.txt"), "");
+    TempFolder dir;
+    dir.write("b.item", "");
+    dir.write("A.ITEM", "");
+    test_files::write(dir.at(std::string(kName) + ".item"), "");
+    dir.write("c.txt", "");
     fs::create_directories(dir.at("d.item"));
-    const std::vector<plat::FileEntry> found = plat::findFiles(dir.str() + "\\*.item");
+    const std::vector<plat::FileEntry> found = plat::findFiles(dir.path() + "\\*.item");
     ASSERT_EQ(found.size(), 4u);
     EXPECT_EQ(found[0].name, "A.ITEM");
     EXPECT_EQ(found[1].name, "b.item");
@@ -46,84 +46,84 @@ TEST(FindFiles, PatternsWithoutRegardToCaseInNameOrder) {
     // Folder and pattern in another letter case; "." and ".." are never listed.
     fs::create_directories(dir.at(kName) / "app1874880_user1");
     fs::create_directories(dir.at(kName) / "APP1874880_USER2");
-    const std::vector<plat::FileEntry> users = plat::findFiles(dir.str("TARVI\xC3\xB3N") + "\\App1874880_user*");
+    const std::vector<plat::FileEntry> users = plat::findFiles(dir.file("TARVI\xC3\xB3N") + "\\App1874880_user*");
     ASSERT_EQ(users.size(), 2u);
     EXPECT_EQ(users[0].name, "app1874880_user1");
-    EXPECT_EQ(plat::findFiles(dir.str(kName) + "\\*").size(), 2u);
-    EXPECT_TRUE(plat::findFiles(dir.str("missing") + "\\*").empty());
+    EXPECT_EQ(plat::findFiles(dir.file(kName) + "\\*").size(), 2u);
+    EXPECT_TRUE(plat::findFiles(dir.file("missing") + "\\*").empty());
 }
 
 TEST(FileAttributes, SizeFolderAndWriteTime) {
-    ScratchDir dir;
-    writeAll(dir.at(kName), "12345");
+    TempFolder dir;
+    test_files::write(dir.at(kName), "12345");
     plat::FileAttributes a;
-    ASSERT_TRUE(plat::fileAttributes(dir.str(kName), &a));
+    ASSERT_TRUE(plat::fileAttributes(dir.file(kName), &a));
     EXPECT_FALSE(a.isFolder);
     EXPECT_EQ(a.size, 5u);
     const int64_t now = static_cast<int64_t>(std::time(nullptr)) * 1000000000;
     EXPECT_LT(std::llabs(a.lastWriteTime - now), 120LL * 1000000000) << "nanoseconds since 1970";
-    ASSERT_TRUE(plat::fileAttributes(dir.str(), &a));
+    ASSERT_TRUE(plat::fileAttributes(dir.path(), &a));
     EXPECT_TRUE(a.isFolder);
-    EXPECT_FALSE(plat::fileAttributes(dir.str("missing")));
-    EXPECT_TRUE(plat::fileExists(dir.str(kName)));
-    EXPECT_TRUE(plat::folderExists(dir.str()));
-    EXPECT_FALSE(plat::folderExists(dir.str(kName)));
+    EXPECT_FALSE(plat::fileAttributes(dir.file("missing")));
+    EXPECT_TRUE(plat::fileExists(dir.file(kName)));
+    EXPECT_TRUE(plat::folderExists(dir.path()));
+    EXPECT_FALSE(plat::folderExists(dir.file(kName)));
 }
 
 TEST(CopyFileNoOverwrite, NeverReplacesWhatIsThere) {
-    ScratchDir dir;
-    writeAll(dir.at("from"), "new");
-    writeAll(dir.at("taken"), "old");
-    EXPECT_FALSE(plat::copyFileNoOverwrite(dir.str("from"), dir.str("taken")));
-    EXPECT_EQ(readAll(dir.at("taken")), "old");
-    ASSERT_TRUE(plat::copyFileNoOverwrite(dir.str("from"), dir.str(kName)));
-    EXPECT_EQ(readAll(dir.at(kName)), "new");
-    EXPECT_FALSE(plat::copyFileNoOverwrite(dir.str("missing"), dir.str("to")));
+    TempFolder dir;
+    dir.write("from", "new");
+    dir.write("taken", "old");
+    EXPECT_FALSE(plat::copyFileNoOverwrite(dir.file("from"), dir.file("taken")));
+    EXPECT_EQ(test_files::read(dir.at("taken")), "old");
+    ASSERT_TRUE(plat::copyFileNoOverwrite(dir.file("from"), dir.file(kName)));
+    EXPECT_EQ(test_files::read(dir.at(kName)), "new");
+    EXPECT_FALSE(plat::copyFileNoOverwrite(dir.file("missing"), dir.file("to")));
     EXPECT_FALSE(fs::exists(dir.at("to")));
 }
 
 TEST(WriteReplaceDelete, WholeFilesByWidePath) {
-    ScratchDir dir;
-    ASSERT_TRUE(plat::writeWholeFile(dir.str(kName), std::string("a\r\nb\0c", 6)));
-    EXPECT_EQ(readAll(dir.at(kName)), std::string("a\r\nb\0c", 6));  // bytes as they are
-    EXPECT_FALSE(plat::writeWholeFile(dir.str("no folder") + "\\x", "x"));
+    TempFolder dir;
+    ASSERT_TRUE(plat::writeWholeFile(dir.file(kName), std::string("a\r\nb\0c", 6)));
+    EXPECT_EQ(test_files::read(dir.at(kName)), std::string("a\r\nb\0c", 6));  // bytes as they are
+    EXPECT_FALSE(plat::writeWholeFile(dir.file("no folder") + "\\x", "x"));
 
-    writeAll(dir.at("target"), "before");
-    ASSERT_TRUE(plat::syncFile(dir.str(kName)));
-    ASSERT_TRUE(plat::replaceFile(dir.str(kName), dir.str("target")));
-    EXPECT_EQ(readAll(dir.at("target")), std::string("a\r\nb\0c", 6));
+    dir.write("target", "before");
+    ASSERT_TRUE(plat::syncFile(dir.file(kName)));
+    ASSERT_TRUE(plat::replaceFile(dir.file(kName), dir.file("target")));
+    EXPECT_EQ(test_files::read(dir.at("target")), std::string("a\r\nb\0c", 6));
     EXPECT_FALSE(fs::exists(dir.at(kName)));
 
-    EXPECT_TRUE(plat::deleteFile(dir.str("target")));
-    EXPECT_FALSE(plat::deleteFile(dir.str("target")));
-    EXPECT_FALSE(plat::deleteFile(dir.str()));  // not a folder
+    EXPECT_TRUE(plat::deleteFile(dir.file("target")));
+    EXPECT_FALSE(plat::deleteFile(dir.file("target")));
+    EXPECT_FALSE(plat::deleteFile(dir.path()));  // not a folder
 }
 
 TEST(TempFiles, UniqueAndEmpty) {
-    ScratchDir dir;
-    const std::string a = plat::makeTempFile(dir.str(kName), "qxu");
+    TempFolder dir;
+    const std::string a = plat::makeTempFile(dir.file(kName), "qxu");
     EXPECT_TRUE(a.empty()) << "no such folder yet";
     fs::create_directories(dir.at(kName));
-    const std::string b = plat::makeTempFile(dir.str(kName), "qxu");
-    const std::string c = plat::makeTempFile(dir.str(kName), "qxu");
+    const std::string b = plat::makeTempFile(dir.file(kName), "qxu");
+    const std::string c = plat::makeTempFile(dir.file(kName), "qxu");
     ASSERT_FALSE(b.empty());
     EXPECT_NE(b, c);
-    EXPECT_EQ(b.rfind(dir.str(kName), 0), 0u);
-    EXPECT_EQ(readAll(u8path(b)), "");
+    EXPECT_EQ(b.rfind(dir.file(kName), 0), 0u);
+    EXPECT_EQ(test_files::read(u8path(b)), "");
     const std::string system = plat::makeTempFile("", "qxu");
     ASSERT_FALSE(system.empty());
     EXPECT_TRUE(plat::deleteFile(system));
 }
 
 TEST(ReadFileCapped, OkTruncatedFailed) {
-    ScratchDir dir;
-    writeAll(dir.at(kName), "0123456789");
+    TempFolder dir;
+    test_files::write(dir.at(kName), "0123456789");
     std::string text;
-    EXPECT_EQ(plat::readFileCapped(dir.str(kName), 10, text), plat::ReadResult::Ok);
+    EXPECT_EQ(plat::readFileCapped(dir.file(kName), 10, text), plat::ReadResult::Ok);
     EXPECT_EQ(text, "0123456789");
-    EXPECT_EQ(plat::readFileCapped(dir.str(kName), 4, text), plat::ReadResult::Truncated);
+    EXPECT_EQ(plat::readFileCapped(dir.file(kName), 4, text), plat::ReadResult::Truncated);
     EXPECT_EQ(text, "0123");
-    EXPECT_EQ(plat::readFileCapped(dir.str("missing"), 4, text), plat::ReadResult::Failed);
+    EXPECT_EQ(plat::readFileCapped(dir.file("missing"), 4, text), plat::ReadResult::Failed);
     EXPECT_EQ(text, "");
 }
 
@@ -145,46 +145,46 @@ TEST(ReadFileCapped, ANamedPipeFailsAtOnceInsteadOfBlocking) {
 // A temporary file is made afresh: what stands at its name goes first and is never written
 // through; a folder there is left alone.
 TEST(WriteFreshFile, NothingAtTheNameIsFollowedOrWrittenThrough) {
-    ScratchDir dir;
-    const std::string at = dir.str("settings.ini.tmp");
+    TempFolder dir;
+    const std::string at = dir.file("settings.ini.tmp");
     ASSERT_TRUE(plat::writeFreshFile(at, "first"));
-    EXPECT_EQ(readAll(dir.at("settings.ini.tmp")), "first");
+    EXPECT_EQ(test_files::read(dir.at("settings.ini.tmp")), "first");
     ASSERT_TRUE(plat::writeFreshFile(at, "new"));  // a file left by a crash
-    EXPECT_EQ(readAll(dir.at("settings.ini.tmp")), "new");
+    EXPECT_EQ(test_files::read(dir.at("settings.ini.tmp")), "new");
 
     // A link to another file (when this system lets the test make one).
-    writeAll(dir.at("victim"), "someone else's");
+    dir.write("victim", "someone else's");
     fs::remove(dir.at("settings.ini.tmp"));
     // Only a link that reads through to its target shows anything (Wine 8 makes links that
     // read as empty files).
     const bool linked = CreateSymbolicLinkW(dir.at("settings.ini.tmp").c_str(), dir.at("victim").c_str(),
                                             SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) != 0 &&
-                        readAll(dir.at("settings.ini.tmp")) == "someone else's";
+                        test_files::read(dir.at("settings.ini.tmp")) == "someone else's";
     if (linked) {
         ASSERT_TRUE(plat::writeFreshFile(at, "through?"));
-        EXPECT_EQ(readAll(dir.at("victim")), "someone else's");
+        EXPECT_EQ(test_files::read(dir.at("victim")), "someone else's");
         EXPECT_FALSE(fs::is_symlink(dir.at("settings.ini.tmp")));
-        EXPECT_EQ(readAll(dir.at("settings.ini.tmp")), "through?");
+        EXPECT_EQ(test_files::read(dir.at("settings.ini.tmp")), "through?");
     } else {
         std::printf("no link that reads through could be made here: that case is not shown\n");
     }
 
     fs::create_directories(dir.at("folder.tmp"));
-    EXPECT_FALSE(plat::writeFreshFile(dir.str("folder.tmp"), "x"));
+    EXPECT_FALSE(plat::writeFreshFile(dir.file("folder.tmp"), "x"));
     EXPECT_TRUE(fs::is_directory(dir.at("folder.tmp")));
-    EXPECT_FALSE(plat::writeFreshFile(dir.str("no folder") + "\\x.tmp", "x"));
+    EXPECT_FALSE(plat::writeFreshFile(dir.file("no folder") + "\\x.tmp", "x"));
 
     plat::FileAttributes a;
     ASSERT_TRUE(plat::writeFreshFile(at, "a file"));
     ASSERT_TRUE(plat::fileAttributes(at, &a));
     EXPECT_TRUE(a.isFile);
-    ASSERT_TRUE(plat::fileAttributes(dir.str("folder.tmp"), &a));
+    ASSERT_TRUE(plat::fileAttributes(dir.file("folder.tmp"), &a));
     EXPECT_FALSE(a.isFile);
 }
 
 TEST(Folders, MadeByLevelAndKnownFolders) {
-    ScratchDir dir;
-    const std::string deep = dir.str(kName) + "\\data\\more";
+    TempFolder dir;
+    const std::string deep = dir.file(kName) + "\\data\\more";
     EXPECT_FALSE(plat::makeFolder(deep));
     ASSERT_TRUE(plat::makeFolders(deep));
     EXPECT_TRUE(plat::folderExists(deep));

@@ -13,17 +13,17 @@ namespace {
 using namespace win_test;
 
 TEST(Sha256File, KnownDigests) {
-    ScratchDir dir;
-    writeAll(dir.at("abc"), "abc");
-    writeAll(dir.at("empty"), "");
+    TempFolder dir;
+    dir.write("abc", "abc");
+    dir.write("empty", "");
     // Longer than one 64 KiB read, so the chunks must add up; a name outside ASCII.
-    writeAll(dir.at("milli\xC3\xB3n"), std::string(1000000, 'a'));
-    EXPECT_EQ(plat::sha256File(dir.str("abc")), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    EXPECT_EQ(plat::sha256File(dir.str("empty")), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-    EXPECT_EQ(plat::sha256File(dir.str("milli\xC3\xB3n")),
+    dir.write("milli\xC3\xB3n", std::string(1000000, 'a'));
+    EXPECT_EQ(plat::sha256File(dir.file("abc")), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(plat::sha256File(dir.file("empty")), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(plat::sha256File(dir.file("milli\xC3\xB3n")),
               "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
-    EXPECT_EQ(plat::sha256File(dir.str("missing")), "");
-    EXPECT_EQ(plat::sha256File(dir.str()), "");  // a folder is no file
+    EXPECT_EQ(plat::sha256File(dir.file("missing")), "");
+    EXPECT_EQ(plat::sha256File(dir.path()), "");  // a folder is no file
 }
 
 // "file:///C:/a/b" for a Windows path, with the characters a URL cannot hold escaped.
@@ -38,29 +38,29 @@ std::string fileUrl(const fs::path& path) {
 }
 
 TEST(DownloadToFile, FileLocations) {
-    ScratchDir dir;
-    writeAll(dir.at("the s\xC3\xB3urce"), "hello\r\nworld");
-    ASSERT_TRUE(plat::downloadToFile(fileUrl(dir.at("the s\xC3\xB3urce")), dir.str("out"), 1000));
-    EXPECT_EQ(readAll(dir.at("out")), "hello\r\nworld");  // bytes as they are
+    TempFolder dir;
+    dir.write("the s\xC3\xB3urce", "hello\r\nworld");
+    ASSERT_TRUE(plat::downloadToFile(fileUrl(dir.at("the s\xC3\xB3urce")), dir.file("out"), 1000));
+    EXPECT_EQ(test_files::read(dir.at("out")), "hello\r\nworld");  // bytes as they are
 
     // The same file on this machine by name.
     std::string localhost = fileUrl(dir.at("the s\xC3\xB3urce"));
     localhost.insert(7, "localhost");
-    ASSERT_TRUE(plat::downloadToFile(localhost, dir.str("out3"), 1000)) << localhost;
+    ASSERT_TRUE(plat::downloadToFile(localhost, dir.file("out3"), 1000)) << localhost;
 
     // Missing, a folder, or longer than the cap: no file is left.
-    EXPECT_FALSE(plat::downloadToFile(fileUrl(dir.at("missing")), dir.str("out4"), 1000));
+    EXPECT_FALSE(plat::downloadToFile(fileUrl(dir.at("missing")), dir.file("out4"), 1000));
     EXPECT_FALSE(fs::exists(dir.at("out4")));
-    EXPECT_FALSE(plat::downloadToFile(fileUrl(dir.path()), dir.str("out5"), 1000));
+    EXPECT_FALSE(plat::downloadToFile(fileUrl(dir.dir()), dir.file("out5"), 1000));
     EXPECT_FALSE(fs::exists(dir.at("out5")));
-    EXPECT_FALSE(plat::downloadToFile(fileUrl(dir.at("the s\xC3\xB3urce")), dir.str("out6"), 5));
+    EXPECT_FALSE(plat::downloadToFile(fileUrl(dir.at("the s\xC3\xB3urce")), dir.file("out6"), 5));
     EXPECT_FALSE(fs::exists(dir.at("out6")));
 }
 
 TEST(DownloadToFile, RefusedLocationTouchesNothingAndLeavesNoFile) {
-    ScratchDir dir;
-    writeAll(dir.at("out"), "stale");
-    EXPECT_FALSE(plat::downloadToFile("http://example.invalid/x", dir.str("out"), 1000));
+    TempFolder dir;
+    dir.write("out", "stale");
+    EXPECT_FALSE(plat::downloadToFile("http://example.invalid/x", dir.file("out"), 1000));
     EXPECT_FALSE(fs::exists(dir.at("out")));
 }
 
@@ -68,42 +68,42 @@ class Downloads : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server.ready()) << "the loopback server did not start"; }
     LoopbackServer server;
-    ScratchDir dir;
+    TempFolder dir;
 };
 
 TEST_F(Downloads, WholeBodyOfA2xxAnswer) {
     const std::string body(300000, 'z');
     server.serve("big.bin", body);
-    ASSERT_TRUE(plat::downloadToFile(server.url("/big.bin"), dir.str("a"), 1000000));
-    EXPECT_EQ(readAll(dir.at("a")), body);
+    ASSERT_TRUE(plat::downloadToFile(server.url("/big.bin"), dir.file("a"), 1000000));
+    EXPECT_EQ(test_files::read(dir.at("a")), body);
     // The query goes to the server as it is; a fragment does not.
     server.serve("small.txt", "ok");
-    ASSERT_TRUE(plat::downloadToFile(server.url("/small.txt?t=5#part"), dir.str("b"), 1000));
-    EXPECT_EQ(readAll(dir.at("b")), "ok");
+    ASSERT_TRUE(plat::downloadToFile(server.url("/small.txt?t=5#part"), dir.file("b"), 1000));
+    EXPECT_EQ(test_files::read(dir.at("b")), "ok");
     EXPECT_EQ(server.requests().back(), "/small.txt?t=5");
 }
 
 TEST_F(Downloads, StatusErrorsAreFailuresAndLeaveNoFile) {
     for (const char* path : {"/status/404", "/status/500", "/status/302", "/missing"}) {
-        writeAll(dir.at("b"), "stale");
-        EXPECT_FALSE(plat::downloadToFile(server.url(path), dir.str("b"), 1000000)) << path;
+        dir.write("b", "stale");
+        EXPECT_FALSE(plat::downloadToFile(server.url(path), dir.file("b"), 1000000)) << path;
         EXPECT_FALSE(fs::exists(dir.at("b"))) << path;
     }
 }
 
 TEST_F(Downloads, BodyPastTheCapIsDeleted) {
     server.serve("big.bin", std::string(300000, 'z'));
-    EXPECT_FALSE(plat::downloadToFile(server.url("/big.bin"), dir.str("c"), 1000));
+    EXPECT_FALSE(plat::downloadToFile(server.url("/big.bin"), dir.file("c"), 1000));
     EXPECT_FALSE(fs::exists(dir.at("c")));
     // Exactly the cap is still whole.
     server.serve("ten", "0123456789");
-    EXPECT_TRUE(plat::downloadToFile(server.url("/ten"), dir.str("d"), 10));
-    EXPECT_FALSE(plat::downloadToFile(server.url("/ten"), dir.str("e"), 9));
+    EXPECT_TRUE(plat::downloadToFile(server.url("/ten"), dir.file("d"), 10));
+    EXPECT_FALSE(plat::downloadToFile(server.url("/ten"), dir.file("e"), 9));
 }
 
 TEST_F(Downloads, CutTransferIsAFailure) {
     // The server promises more than it sends and closes the connection.
-    EXPECT_FALSE(plat::downloadToFile(server.url("/short/100"), dir.str("f"), 1000));
+    EXPECT_FALSE(plat::downloadToFile(server.url("/short/100"), dir.file("f"), 1000));
     EXPECT_FALSE(fs::exists(dir.at("f")));
 }
 
@@ -116,7 +116,7 @@ TEST_F(Downloads, RedirectsAreFollowedOnlyOntoHttps) {
         server.url("/redirect?to=ftp://127.0.0.1/x"),
     };
     for (const std::string& url : cases) {
-        EXPECT_FALSE(plat::downloadToFile(url, dir.str("g"), 1000)) << url;
+        EXPECT_FALSE(plat::downloadToFile(url, dir.file("g"), 1000)) << url;
         EXPECT_FALSE(fs::exists(dir.at("g"))) << url;
     }
     // WinHTTP itself followed none of them: only the redirects were asked for.
@@ -135,9 +135,9 @@ TEST_F(Downloads, AServerThatKeepsNoPaceIsGivenUp) {
     // Two bytes every half second would take days; a server that never answers, for ever.
     for (const char* path : {"/trickle/1000000", "/stall"}) {
         bool ok = true;
-        writeAll(dir.at("out"), "stale");
+        dir.write("out", "stale");
         EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server,
-                               [&] { ok = plat::downloadToFile(server.url(path), dir.str("out"), shortRule(2000000)); }))
+                               [&] { ok = plat::downloadToFile(server.url(path), dir.file("out"), shortRule(2000000)); }))
             << path << " was never given up";
         EXPECT_FALSE(ok) << path;
         EXPECT_FALSE(fs::exists(dir.at("out"))) << path;
@@ -145,8 +145,8 @@ TEST_F(Downloads, AServerThatKeepsNoPaceIsGivenUp) {
     // A body that keeps the pace is whole, under the same rule.
     const std::string body(3000000, 'q');
     server.serve("big.bin", body);
-    ASSERT_TRUE(plat::downloadToFile(server.url("/big.bin"), dir.str("big"), shortRule(4000000)));
-    EXPECT_EQ(readAll(dir.at("big")), body);
+    ASSERT_TRUE(plat::downloadToFile(server.url("/big.bin"), dir.file("big"), shortRule(4000000)));
+    EXPECT_EQ(test_files::read(dir.at("big")), body);
 }
 
 TEST_F(Downloads, AStopEndsItAndLeavesNoFile) {
@@ -158,12 +158,11 @@ TEST_F(Downloads, AStopEndsItAndLeavesNoFile) {
     EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server, [&] {
         // Once the body is on its way.
         std::thread stopper([&] {
-            for (int i = 0; i < 200 && server.requests().empty(); ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            server.waitForRequest();
             std::this_thread::sleep_for(std::chrono::milliseconds(600));
             stop.store(true);
         });
-        ok = plat::downloadToFile(server.url("/trickle/1000000"), dir.str("out"), options);
+        ok = plat::downloadToFile(server.url("/trickle/1000000"), dir.file("out"), options);
         stopper.join();
     })) << "the stop was not noticed";
     EXPECT_FALSE(ok);
@@ -171,7 +170,7 @@ TEST_F(Downloads, AStopEndsItAndLeavesNoFile) {
 }
 
 TEST_F(Downloads, NothingListening) {
-    EXPECT_FALSE(plat::downloadToFile("http://127.0.0.1:1/x", dir.str("h"), 1000));
+    EXPECT_FALSE(plat::downloadToFile("http://127.0.0.1:1/x", dir.file("h"), 1000));
     EXPECT_FALSE(fs::exists(dir.at("h")));
 }
 

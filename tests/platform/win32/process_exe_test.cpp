@@ -33,7 +33,7 @@ TEST(RunningProcessNames, FileNamesOfTheSnapshot) {
 }
 
 TEST(RunningProcessNames, AProgramStartedFromAFolderOutsideAscii) {
-    ScratchDir dir;
+    TempFolder dir;
     const fs::path exe = dir.at("Tarvi\xC3\xB3n") / u8path("TarvionStandIn.exe");
     fs::create_directories(exe.parent_path());
     fs::copy_file(UPDATER_DUMMY_EXE, exe);
@@ -71,21 +71,21 @@ TEST(Executable, RunningPathAndMagic) {
     EXPECT_NE(self.find("win32_tests.exe"), std::string::npos) << self;
     EXPECT_EQ(self.find('/'), std::string::npos) << self;
     EXPECT_EQ(plat::executableMagic(), "MZ");
-    EXPECT_EQ(readAll(u8path(self)).substr(0, 2), "MZ");
+    EXPECT_EQ(test_files::read(u8path(self)).substr(0, 2), "MZ");
 }
 
 TEST(Executable, MarkAndLaunch) {
-    ScratchDir dir;
+    TempFolder dir;
     const fs::path exe = dir.at("n\xC3\xBC folder") / u8path("stand in.exe");
     fs::create_directories(exe.parent_path());
     fs::copy_file(UPDATER_DUMMY_EXE, exe);
     EXPECT_TRUE(plat::markExecutable(utf8(exe)));
-    EXPECT_FALSE(plat::markExecutable(dir.str("missing.exe")));
-    EXPECT_FALSE(plat::markExecutable(dir.str()));
+    EXPECT_FALSE(plat::markExecutable(dir.file("missing.exe")));
+    EXPECT_FALSE(plat::markExecutable(dir.path()));
 
     ASSERT_TRUE(plat::launchExecutable(utf8(exe)));
     EXPECT_TRUE(waitForFile(u8path(utf8(exe) + ".ran")));
-    EXPECT_FALSE(plat::launchExecutable(dir.str("missing.exe")));
+    EXPECT_FALSE(plat::launchExecutable(dir.file("missing.exe")));
     EXPECT_FALSE(plat::launchExecutable(""));
 }
 

@@ -36,7 +36,7 @@ std::string stringOf(const plat::RegValue& value) {
 class Registry : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        ScratchDir dir;
+        TempFolder dir;
         std::string text = "[HKEY_CURRENT_USER\\Software\\TarvionTest]\r\n";
         text += "\"Text\"=\"Tarvi\xC3\xB3n \xE2\x80\x94 ok\"\r\n";
         text += "\"Expand\"=" + expandData("%ProgramData%\\Epic") + "\r\n";

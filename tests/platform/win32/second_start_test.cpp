@@ -9,6 +9,8 @@
 #include <thread>
 
 #include "tests/platform/win32/window_probe.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -42,21 +44,10 @@ DWORD exitCodeWithin(const PROCESS_INFORMATION& pi, DWORD ms) {
 TEST(SecondStartUnderWine, TheRunningCopyComesToTheFront) {
     wchar_t exe[MAX_PATH] = {};
     if (!GetEnvironmentVariableW(L"TARVION_WIN_EXE", exe, MAX_PATH)) GTEST_SKIP() << "runs in the Windows test stage";
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring appdata = std::wstring(temp) + L"tarvion_second_start_" + std::to_wstring(GetCurrentProcessId());
-    const std::wstring folder = appdata + L"\\Tarvion";
-    CreateDirectoryW(appdata.c_str(), nullptr);
-    CreateDirectoryW(folder.c_str(), nullptr);
-    HANDLE file = CreateFileW((folder + L"\\settings.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                              nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    const char settings[] = "fullscreen=0\r\ntutorialDone=1\r\ncheckUpdates=0\r\nvolume=0\r\n";
-    DWORD written = 0;
-    WriteFile(file, settings, sizeof settings - 1, &written, nullptr);
-    CloseHandle(file);
-    SetEnvironmentVariableW(L"APPDATA", appdata.c_str());
-    SetEnvironmentVariableW(L"TARVION_PROFILE_HANDOVER", nullptr);
+    const TempFolder appdata;
+    appdata.write("Tarvion/settings.ini", "fullscreen=0\r\ntutorialDone=1\r\ncheckUpdates=0\r\nvolume=0\r\n");
+    ScopedEnv profile("APPDATA", appdata.path());
+    ScopedEnv noHandover("TARVION_PROFILE_HANDOVER", nullptr);
 
     // Sized by the scale it runs at from the start: the smallest size at 1.25 is 1460 x 900.
     PROCESS_INFORMATION first = startTarvion(exe, L"--scale 1.25 --size 1280x720");

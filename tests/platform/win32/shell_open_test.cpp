@@ -15,9 +15,9 @@ TEST(OpenExternal, RefusedAndMissingTargets) {
         SCOPED_TRACE(target);
         EXPECT_EQ(plat::openExternal(target), plat::OpenResult::Failed);
     }
-    ScratchDir dir;
-    EXPECT_EQ(plat::openExternal(dir.str("missing folder")), plat::OpenResult::Failed);
-    EXPECT_FALSE(plat::openFolder(dir.str("missing folder")));
+    TempFolder dir;
+    EXPECT_EQ(plat::openExternal(dir.file("missing folder")), plat::OpenResult::Failed);
+    EXPECT_FALSE(plat::openFolder(dir.file("missing folder")));
     EXPECT_FALSE(plat::openFolder(""));
 }
 

@@ -6,9 +6,10 @@
 
 #include <chrono>
 #include <functional>
-#include <future>
 #include <string>
 #include <vector>
+
+#include "tests/support/time_limit.h"
 
 namespace pipe_test {
 
@@ -40,17 +41,10 @@ private:
     std::vector<HANDLE> instances_;
 };
 
-// Runs `body` on its own thread and gives it `limit`; false (after releasing it by closing
-// the pipe) when it was still running then.
+// Runs `body` with a time limit; false (after releasing it by closing the pipe) when it
+// was still running then.
 inline bool finishesWithin(std::chrono::milliseconds limit, StalledPipe& pipe, const std::function<void()>& body) {
-    std::future<void> done = std::async(std::launch::async, body);
-    if (done.wait_for(limit) == std::future_status::ready) {
-        done.get();
-        return true;
-    }
-    pipe.close();
-    done.get();
-    return false;
+    return time_limit::finishesWithin(limit, body, [&pipe] { pipe.close(); });
 }
 
 }  // namespace pipe_test

@@ -1,8 +1,9 @@
 # The Windows services tested as Windows programs under Wine (the test stage makes the
 # prefix and the X server): the platform calls, the game scan and Reforger's file on a real
 # registry and drive, and the update swap of a running executable. They share the helpers
-# of tests/platform/win32, the loopback server of the updater tests (started on the Linux
-# side), the stand-in program and the probe that moves itself aside, built here for Windows.
+# of tests/support and tests/platform/win32 (the loopback server of the download tests is
+# started on the Linux side), the stand-in program and the probe that moves itself aside,
+# built here for Windows.
 # The shell's own (its window under Wine, a second start of Tarvion.exe) link the program's
 # libraries.
 add_executable(updater_dummy_exe "${CMAKE_SOURCE_DIR}/tests/updater/dummy/dummy_main.cpp")
@@ -12,11 +13,16 @@ add_executable(updater_path_probe "${CMAKE_SOURCE_DIR}/tests/updater/probe/path_
 target_compile_options(updater_path_probe PRIVATE ${TARVION_WARNINGS})
 target_link_libraries(updater_path_probe PRIVATE tarvion_updater)
 
+# The loopback server runs on the Linux side, under the host's Python.
+find_program(TARVION_HOST_PYTHON NAMES python3 REQUIRED)
+
 foreach(suite platform integration updater app)
   file(GLOB srcs CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${suite}/win32/*.cpp")
   if(suite STREQUAL "platform")
-    # The portable address rules' own table runs here too.
-    list(APPEND srcs "${CMAKE_SOURCE_DIR}/tests/platform/base/url_rules_test.cpp")
+    # The portable address rules' own table runs here too, and the raw-input contract that
+    # the native platform suite runs, with this system's driver (raw_input_driver.cpp here).
+    list(APPEND srcs "${CMAKE_SOURCE_DIR}/tests/platform/base/url_rules_test.cpp"
+      "${CMAKE_SOURCE_DIR}/tests/platform/system/raw_input_test.cpp")
   endif()
   if(suite STREQUAL "app")
     list(APPEND srcs "${CMAKE_SOURCE_DIR}/tests/platform/win32/window_probe.cpp")
@@ -24,7 +30,7 @@ foreach(suite platform integration updater app)
   add_executable(${suite}_win32_tests ${srcs})
   target_compile_options(${suite}_win32_tests PRIVATE ${TARVION_WARNINGS})
   target_compile_definitions(${suite}_win32_tests PRIVATE TARVION_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-    UPDATER_SERVER_SCRIPT="${CMAKE_SOURCE_DIR}/tests/updater/loopback_server.py"
+    TARVION_PYTHON="${TARVION_HOST_PYTHON}" UPDATER_SERVER_SCRIPT="${CMAKE_SOURCE_DIR}/tests/updater/loopback_server.py"
     UPDATER_DUMMY_EXE="$<TARGET_FILE:updater_dummy_exe>"
     UPDATER_PATH_PROBE="$<TARGET_FILE:updater_path_probe>")
   tarvion_unit_links(links ${suite}_win32_tests)

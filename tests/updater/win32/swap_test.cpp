@@ -27,14 +27,14 @@ protected:
         exe = dir.at("Tarvi\xC3\xB3n") / "Tarvion.exe";
         fs::create_directories(exe.parent_path());
         fs::copy_file(UPDATER_DUMMY_EXE, exe);
-        oldBuild = readAll(exe);
+        oldBuild = test_files::read(exe);
         // The new build: the stand-in with bytes after its image (which Windows ignores),
         // past the minimum size.
         payload = oldBuild + "the new build";
         if (payload.size() < 600000) payload.resize(600000, '\0');
         server.serve("Tarvion-2.2.0.exe", payload);
-        writeAll(dir.at("payload"), payload);
-        digest = plat::sha256File(dir.str("payload"));
+        dir.write("payload", payload);
+        digest = plat::sha256File(dir.file("payload"));
         ASSERT_EQ(digest.size(), 64u);
     }
     updater::UpdateInfo info() const {
@@ -55,7 +55,7 @@ protected:
     }
 
     LoopbackServer server;
-    ScratchDir dir;
+    TempFolder dir;
     fs::path exe;
     std::string oldBuild, payload, digest;
 };
@@ -65,8 +65,8 @@ TEST_F(RunningSwap, MovesTheRunningExecutableAsideAndStartsTheNewOne) {
     const updater::InstallOutcome out = updater::installUpdate(info(), utf8(exe), true);
     ASSERT_EQ(out.state, updater::UpdateInstalled) << out.message;
     EXPECT_EQ(out.message, "Updated to 2.2.0 - restarting...");
-    EXPECT_EQ(readAll(exe), payload);
-    EXPECT_EQ(readAll(u8path(utf8(exe) + ".old")), oldBuild);
+    EXPECT_EQ(test_files::read(exe), payload);
+    EXPECT_EQ(test_files::read(u8path(utf8(exe) + ".old")), oldBuild);
     EXPECT_FALSE(fs::exists(u8path(utf8(exe) + ".new")));
     EXPECT_TRUE(waitForFile(u8path(utf8(exe) + ".ran"))) << "the new build was not started";
 
@@ -88,7 +88,7 @@ TEST_F(RunningSwap, AFailedVerificationLeavesTheRunningProgramAlone) {
     const updater::InstallOutcome out = updater::installUpdate(bad, utf8(exe), true);
     EXPECT_EQ(out.state, updater::UpdateFailed);
     EXPECT_EQ(out.message, "The download didn't pass verification, so nothing was changed.");
-    EXPECT_EQ(readAll(exe), oldBuild);
+    EXPECT_EQ(test_files::read(exe), oldBuild);
     EXPECT_FALSE(fs::exists(u8path(utf8(exe) + ".old")));
     EXPECT_FALSE(fs::exists(u8path(utf8(exe) + ".new")));
 }
@@ -98,12 +98,12 @@ TEST_F(RunningSwap, ADownloadThatIsNotAWindowsProgramIsRefused) {
     notPe[0] = '\x7f';
     notPe[1] = 'E';
     server.serve("elf", notPe);
-    writeAll(dir.at("elf"), notPe);
+    dir.write("elf", notPe);
     updater::UpdateInfo i = info();
     i.url = server.url("/elf");
-    i.sha256 = plat::sha256File(dir.str("elf"));
+    i.sha256 = plat::sha256File(dir.file("elf"));
     EXPECT_EQ(updater::installUpdate(i, utf8(exe), false).state, updater::UpdateFailed);
-    EXPECT_EQ(readAll(exe), oldBuild);
+    EXPECT_EQ(test_files::read(exe), oldBuild);
 }
 
 
@@ -119,10 +119,10 @@ TEST_F(RunningSwap, ANewBuildThatWillNotStartIsSwappedBackOut) {
     std::string broken = "MZ" + std::string("not really a program");
     broken.resize(600000, '\x01');
     server.serve("broken.exe", broken);
-    writeAll(dir.at("broken"), broken);
+    dir.write("broken", broken);
     updater::UpdateInfo i = info();
     i.url = server.url("/broken.exe");
-    i.sha256 = plat::sha256File(dir.str("broken"));
+    i.sha256 = plat::sha256File(dir.file("broken"));
     startOld(8000);
     const std::vector<std::string> before = entriesOf(exe.parent_path());
     // The player's retry meets the same folder and ends the same way: nothing piles up,
@@ -131,7 +131,7 @@ TEST_F(RunningSwap, ANewBuildThatWillNotStartIsSwappedBackOut) {
         const updater::InstallOutcome out = updater::installUpdate(i, utf8(exe), true);
         EXPECT_EQ(out.state, updater::UpdateFailed) << "attempt " << attempt;
         EXPECT_EQ(out.message, "Tarvion 2.2.0 would not start, so your current version was put back.");
-        EXPECT_TRUE(readAll(exe) == oldBuild) << "attempt " << attempt << ": the current version is not back";
+        EXPECT_TRUE(test_files::read(exe) == oldBuild) << "attempt " << attempt << ": the current version is not back";
         EXPECT_EQ(entriesOf(exe.parent_path()), before) << "attempt " << attempt;
     }
 }
@@ -144,8 +144,7 @@ TEST_F(RunningSwap, TheExitStopsADownloadAndDeletesWhatItWrote) {
         updater::UpdateInfo i = info();
         i.url = server.url("/trickle/600000");
         std::thread install([&] { out = updater::installUpdate(i, utf8(exe), true, &control); });
-        for (int k = 0; k < 200 && server.requests().empty(); ++k)
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        server.waitForRequest();
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         EXPECT_TRUE(fs::exists(partial));
         updater::stopForExit(control, 2000);
@@ -153,18 +152,18 @@ TEST_F(RunningSwap, TheExitStopsADownloadAndDeletesWhatItWrote) {
         install.join();
     })) << "the download went on after the exit";
     EXPECT_EQ(out.state, updater::UpdateFailed);
-    EXPECT_TRUE(readAll(exe) == oldBuild) << "the running program's file changed";
+    EXPECT_TRUE(test_files::read(exe) == oldBuild) << "the running program's file changed";
     EXPECT_FALSE(fs::exists(u8path(utf8(exe) + ".old")));
 }
 
 TEST(StartupPath, TheOldCompanionIsThatOfTheNameTheProgramStartedUnder) {
     // The probe moves its own file to "Tarvion.exe.moved", as an install moves it to
     // ".old", and then clears the old companion: that of "Tarvion.exe", never the other.
-    ScratchDir dir;
+    TempFolder dir;
     const fs::path exe = dir.at("Tarvion.exe");
     fs::copy_file(UPDATER_PATH_PROBE, exe);
-    writeAll(dir.at("Tarvion.exe.old"), "from the update before");
-    writeAll(dir.at("Tarvion.exe.moved.old"), "not ours to delete");
+    dir.write("Tarvion.exe.old", "from the update before");
+    dir.write("Tarvion.exe.moved.old", "not ours to delete");
     EXPECT_TRUE(runCommand("\"" + utf8(exe) + "\" >NUL"));
     EXPECT_FALSE(fs::exists(dir.at("Tarvion.exe.old")));
     EXPECT_TRUE(fs::exists(dir.at("Tarvion.exe.moved.old")));
