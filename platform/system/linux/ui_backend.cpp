@@ -6,9 +6,8 @@
 #include <X11/Xlib.h>
 
 #include "imgui.h"
-#include "imgui_impl_opengl3.h"
 #include "imgui_impl_sdl2.h"
-#include "imgui_kept_geometry.h"
+#include "platform/system/common/ui_backend_system.h"
 #include "platform/system/linux/desktop_scale.h"
 #include "platform/system/linux/ui_events.h"
 
@@ -16,7 +15,6 @@ namespace plat {
 
 namespace {
 bool platformUp = false;
-bool rendererUp = false;
 
 // The root window's resource database as it is now (xrdb may have changed it since the
 // connection was opened, so not XResourceManagerString); 0 when the window is not on X11.
@@ -40,35 +38,18 @@ double desktopXftDpi(SDL_Window* window) {
 }
 }  // namespace
 
-bool uiBackendInit(void* window) {
-    if (!window || !ImGui::GetCurrentContext()) return false;
+bool uiSystemBackendInit(void* window) {
     platformUp = ImGui_ImplSDL2_InitForOpenGL(static_cast<SDL_Window*>(window), SDL_GL_GetCurrentContext());
-    rendererUp = platformUp && ImGui_ImplOpenGL3_Init("#version 330");
-    return platformUp && rendererUp;
+    return platformUp;
 }
 
-void uiBackendNewFrame() {
-    if (rendererUp) ImGui_ImplOpenGL3_NewFrame();
+void uiSystemBackendNewFrame() {
     if (platformUp) ImGui_ImplSDL2_NewFrame();
 }
 
-void uiBackendRenderDrawData() {
-    if (rendererUp) ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
-}
-
-void uiBackendFontsChanged() {
-    if (!rendererUp) return;
-    ImGui_ImplOpenGL3_DestroyFontsTexture();
-    ImGui_ImplOpenGL3_CreateFontsTexture();
-}
-
-void uiBackendShutdown() {
-    if (rendererUp) {
-        releaseKeptUiGeometry();
-        ImGui_ImplOpenGL3_Shutdown();
-    }
+void uiSystemBackendShutdown() {
     if (platformUp) ImGui_ImplSDL2_Shutdown();
-    rendererUp = platformUp = false;
+    platformUp = false;
 }
 
 // The desktop's own setting first: the Xft.dpi that GTK and Qt scale by. Without it the
