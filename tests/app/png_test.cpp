@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,9 @@
 #include "core/profile/app.h"
 #include "platform/system/clipboard.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/files.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -212,34 +214,23 @@ TEST(PngEncoder, StoredBlocksSplitAtTheLimit) {
     }
 }
 
-class TempFolder : public ::testing::Test {
+// The image files go to a fresh folder of their own.
+class PngFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::random_device rd;
-        dir = fs::temp_directory_path() / ("tarvion-png-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    static std::vector<uint8_t> readAll(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-    }
-    fs::path dir;
+    TempFolder folder;
+    const fs::path& dir = folder.dir();
 };
 
-TEST_F(TempFolder, WritePngWritesTheEncodedBytesAndReportsFailures) {
+TEST_F(PngFiles, WritePngWritesTheEncodedBytesAndReportsFailures) {
     const std::vector<uint8_t> rgb = noise(7 * 5 * 3, 3);
     const fs::path file = dir / "a.png";
     std::ofstream(file) << "an older, longer file that must be replaced whole";
     ASSERT_TRUE(writePng(file.string(), rgb.data(), 7, 5));
-    EXPECT_EQ(readAll(file), encodePng(rgb.data(), 7, 5));
+    EXPECT_EQ(test_files::readBytes(file), encodePng(rgb.data(), 7, 5));
     EXPECT_FALSE(writePng((dir / "missing" / "b.png").string(), rgb.data(), 7, 5));
 }
 
-TEST_F(TempFolder, AnImageCutShortByAFullDiskLeavesTheEarlierOneWhole) {
+TEST_F(PngFiles, AnImageCutShortByAFullDiskLeavesTheEarlierOneWhole) {
     const fs::path file = dir / "a.png";
     const std::vector<uint8_t> small = noise(2 * 2 * 3, 4);
     ASSERT_TRUE(writePng(file.string(), small.data(), 2, 2));
@@ -249,7 +240,7 @@ TEST_F(TempFolder, AnImageCutShortByAFullDiskLeavesTheEarlierOneWhole) {
         ASSERT_TRUE(limit.active());
         EXPECT_FALSE(writePng(file.string(), big.data(), 200, 200));
     }
-    EXPECT_EQ(readAll(file), encodePng(small.data(), 2, 2));
+    EXPECT_EQ(test_files::readBytes(file), encodePng(small.data(), 2, 2));
     EXPECT_FALSE(fs::exists(file.string() + ".tmp"));
 }
 
@@ -285,35 +276,13 @@ TEST(ClipboardBitmap, HeaderAndBottomUpBgrRowsWithZeroPadding) {
     }
 }
 
-// Sets an environment variable for the life of the guard.
-class EnvGuard {
-public:
-    EnvGuard(const char* name, const std::string& value) : name_(name) {
-        const char* old = std::getenv(name);
-        had_ = old != nullptr;
-        if (had_) old_ = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~EnvGuard() {
-        if (had_)
-            setenv(name_, old_.c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool had_ = false;
-    std::string old_;
-};
-
-TEST_F(TempFolder, ResultImageGoesToPicturesOrShotsAndTheToastNamesIt) {
+TEST_F(PngFiles, ResultImageGoesToPicturesOrShotsAndTheToastNamesIt) {
     const std::vector<uint8_t> rgb = noise(4 * 3 * 3, 9);
     const fs::path home = dir / "home";
     fs::create_directories(home / ".config");
     std::ofstream(home / ".config" / "user-dirs.dirs") << "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n";
-    EnvGuard h("HOME", home.string());
-    EnvGuard x("XDG_CONFIG_HOME", (home / ".config").string());
+    ScopedEnv h("HOME", home.string());
+    ScopedEnv x("XDG_CONFIG_HOME", (home / ".config").string());
 
     {
         // Interactive: Pictures/Tarvion is made on demand. With no X server to hold the
@@ -323,13 +292,12 @@ TEST_F(TempFolder, ResultImageGoesToPicturesOrShotsAndTheToastNamesIt) {
         App app;
         app.dataDir = (dir / "data").string();
         {
-            EnvGuard noDisplay("DISPLAY", "");
-            unsetenv("DISPLAY");
+            ScopedEnv noDisplay("DISPLAY", nullptr);
             storeResultImage(app, rgb, 4, 3, "20260102_030405");
         }
         const fs::path file = home / "Bilder" / "Tarvion" / "Tarvion_result_20260102_030405.png";
         ASSERT_TRUE(fs::exists(file));
-        EXPECT_EQ(readAll(file), encodePng(rgb.data(), 4, 3));
+        EXPECT_EQ(test_files::readBytes(file), encodePng(rgb.data(), 4, 3));
         EXPECT_EQ(app.toast, "Saved in Pictures/Tarvion.");
         if (!shown.empty()) {
             // With one, the image is on the clipboard and the toast says so.
