@@ -1,9 +1,7 @@
 #include "app/frame_pacing.h"
 
-#include "core/profile/app.h"
-#include "platform/base/clock.h"
-#include "platform/system/pacing.h"
 #include <algorithm>
+
 #include "core/profile/app.h"
 #include "platform/base/clock.h"
 #include "platform/system/pacing.h"

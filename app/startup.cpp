@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
-#include "core/profile/app.h"
 #include <algorithm>
+
 #include "core/profile/app.h"
 #include "integration/detection.h"
 #include "platform/base/files.h"

@@ -11,7 +11,6 @@
 #include "core/catalog/format.h"
 #include "core/profile/app.h"
 #include "core/profile/history.h"
-#include "platform/system/shell_open.h"
 #include "imgui_internal.h"
 #include "imgui_kept_geometry.h"
 #include "platform/system/shell_open.h"

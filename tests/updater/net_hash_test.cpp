@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-
 #include "platform/system/exe.h"
 #include "platform/system/hash.h"
 #include "platform/system/net.h"
+#include "tests/support/download_cases.h"
 #include "tests/support/scoped_env.h"
 #include "tests/updater/helpers.h"
 
@@ -92,57 +91,18 @@ TEST(DownloadToFile, LoopbackServer) {
     EXPECT_FALSE(fs::exists(dir.at("f")));
 }
 
-// A short progress rule, so the cases take seconds: 1 KiB must arrive every 2 s.
-plat::DownloadOptions shortRule(uint64_t maxBytes) {
-    plat::DownloadOptions options;
-    options.maxBytes = maxBytes;
-    options.progress = plat::DownloadProgressRule{1024, 2};
-    return options;
-}
-
 TEST(DownloadToFile, AServerThatKeepsNoPaceIsGivenUp) {
     LoopbackServer server;
     ASSERT_TRUE(server.ready());
     TempFolder dir;
-    // Two bytes every half second would take days; a server that never answers, for ever.
-    for (const char* path : {"/trickle/1000000", "/stall"}) {
-        bool ok = true;
-        dir.write("out", "stale");
-        EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server,
-                               [&] { ok = plat::downloadToFile(server.url(path), dir.file("out"), shortRule(2000000)); }))
-            << path << " was never given up";
-        EXPECT_FALSE(ok) << path;
-        EXPECT_FALSE(fs::exists(dir.at("out"))) << path;
-    }
-    // A body that keeps the pace is whole, under the same rule.
-    const std::string body(3000000, 'q');
-    server.serve("big.bin", body);
-    ASSERT_TRUE(plat::downloadToFile(server.url("/big.bin"), dir.file("big"), shortRule(4000000)));
-    EXPECT_EQ(test_files::read(dir.at("big")), body);
+    download_cases::noPaceIsGivenUp(server, dir);
 }
 
 TEST(DownloadToFile, AStopEndsItAndLeavesNoFile) {
     LoopbackServer server;
     ASSERT_TRUE(server.ready());
     TempFolder dir;
-    std::atomic<bool> stop{false};
-    plat::DownloadOptions options;
-    options.maxBytes = 2000000;
-    options.stop = &stop;  // and the default rule, which would not end this for 30 s
-    const fs::path out = dir.at("out");
-    bool ok = true;
-    EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server, [&] {
-        // Once the body is on its way.
-        std::thread stopper([&] {
-            server.waitForRequest();
-            std::this_thread::sleep_for(std::chrono::milliseconds(600));
-            stop.store(true);
-        });
-        ok = plat::downloadToFile(server.url("/trickle/1000000"), out.string(), options);
-        stopper.join();
-    })) << "the stop was not noticed";
-    EXPECT_FALSE(ok);
-    EXPECT_FALSE(fs::exists(out));
+    download_cases::aStopEndsIt(server, dir);
 }
 
 TEST(Executable, RunningPathAndMagic) {

@@ -3,10 +3,8 @@
 
 #include "platform/system/hash.h"
 #include "platform/system/net.h"
-#include <atomic>
-#include "platform/system/hash.h"
-#include "platform/system/net.h"
 #include "tests/platform/win32/support.h"
+#include "tests/support/download_cases.h"
 
 namespace {
 
@@ -123,51 +121,9 @@ TEST_F(Downloads, RedirectsAreFollowedOnlyOntoHttps) {
     for (const std::string& request : server.requests()) EXPECT_EQ(request.rfind("/redirect", 0), 0u) << request;
 }
 
-// A short progress rule, so the cases take seconds: 1 KiB must arrive every 2 s.
-plat::DownloadOptions shortRule(uint64_t maxBytes) {
-    plat::DownloadOptions options;
-    options.maxBytes = maxBytes;
-    options.progress = plat::DownloadProgressRule{1024, 2};
-    return options;
-}
+TEST_F(Downloads, AServerThatKeepsNoPaceIsGivenUp) { download_cases::noPaceIsGivenUp(server, dir); }
 
-TEST_F(Downloads, AServerThatKeepsNoPaceIsGivenUp) {
-    // Two bytes every half second would take days; a server that never answers, for ever.
-    for (const char* path : {"/trickle/1000000", "/stall"}) {
-        bool ok = true;
-        dir.write("out", "stale");
-        EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server,
-                               [&] { ok = plat::downloadToFile(server.url(path), dir.file("out"), shortRule(2000000)); }))
-            << path << " was never given up";
-        EXPECT_FALSE(ok) << path;
-        EXPECT_FALSE(fs::exists(dir.at("out"))) << path;
-    }
-    // A body that keeps the pace is whole, under the same rule.
-    const std::string body(3000000, 'q');
-    server.serve("big.bin", body);
-    ASSERT_TRUE(plat::downloadToFile(server.url("/big.bin"), dir.file("big"), shortRule(4000000)));
-    EXPECT_EQ(test_files::read(dir.at("big")), body);
-}
-
-TEST_F(Downloads, AStopEndsItAndLeavesNoFile) {
-    std::atomic<bool> stop{false};
-    plat::DownloadOptions options;
-    options.maxBytes = 2000000;
-    options.stop = &stop;  // and the default rule, which would not end this for 30 s
-    bool ok = true;
-    EXPECT_TRUE(endsWithin(std::chrono::seconds(20), server, [&] {
-        // Once the body is on its way.
-        std::thread stopper([&] {
-            server.waitForRequest();
-            std::this_thread::sleep_for(std::chrono::milliseconds(600));
-            stop.store(true);
-        });
-        ok = plat::downloadToFile(server.url("/trickle/1000000"), dir.file("out"), options);
-        stopper.join();
-    })) << "the stop was not noticed";
-    EXPECT_FALSE(ok);
-    EXPECT_FALSE(fs::exists(dir.at("out")));
-}
+TEST_F(Downloads, AStopEndsItAndLeavesNoFile) { download_cases::aStopEndsIt(server, dir); }
 
 TEST_F(Downloads, NothingListening) {
     EXPECT_FALSE(plat::downloadToFile("http://127.0.0.1:1/x", dir.file("h"), 1000));

@@ -3,12 +3,10 @@
 // the ".old". A stand-in program plays the running Tarvion.exe.
 #include <gtest/gtest.h>
 
-#include "platform/base/process.h"
-#include "platform/system/exe.h"
-#include "platform/system/hash.h"
 #include <algorithm>
 #include <thread>
 #include <vector>
+
 #include "platform/base/process.h"
 #include "platform/system/exe.h"
 #include "platform/system/hash.h"
