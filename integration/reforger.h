@@ -1,7 +1,8 @@
 #pragma once
 // Arma Reforger's settings file: found under Documents, or on Linux under the Documents of
-// the game's Proton prefix (the newest profile), read for the mouse sensitivity and first-person field of view, and written with a new sensitivity in
-// place, after a one-time backup, through a temporary file that then replaces it.
+// the game's Proton prefix (the newest profile), read for the mouse sensitivity and
+// first-person field of view, and written with a new sensitivity in place, after a one-time
+// backup, through a temporary file that then replaces it.
 #include <cstddef>
 #include <cstdint>
 #include <string>

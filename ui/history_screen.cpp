@@ -136,13 +136,7 @@ void openDataFolder(App& app) { tellDataFolderOutcome(app, plat::openExternal(ap
 
 // The opener may fail after it started (no program takes folders); its outcome is picked up
 // on a later frame, so the press never waits for it.
-void pollDataFolderOpener(App& app) {
-    if (app.dataFolderOpener == 0) return;
-    const plat::OpenResult outcome = plat::openerOutcome(app.dataFolderOpener);
-    if (outcome == plat::OpenResult::Pending) return;
-    app.dataFolderOpener = 0;
-    tellDataFolderOutcome(app, outcome);
-}
+void pollDataFolderOpener(App& app) { tellDataFolderOutcome(app, plat::takeOpenerOutcome(app.dataFolderOpener)); }
 
 }  // namespace
 

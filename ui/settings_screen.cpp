@@ -108,13 +108,7 @@ void tellDonationOutcome(App& app, plat::OpenResult outcome) {
 void openDonationPage(App& app) { tellDonationOutcome(app, plat::openExternal(app.donateUrl, &app.donateOpener)); }
 
 // A browser opener that fails after it started is told on a later frame.
-void pollDonationOpener(App& app) {
-    if (app.donateOpener == 0) return;
-    const plat::OpenResult outcome = plat::openerOutcome(app.donateOpener);
-    if (outcome == plat::OpenResult::Pending) return;
-    app.donateOpener = 0;
-    tellDonationOutcome(app, outcome);
-}
+void pollDonationOpener(App& app) { tellDonationOutcome(app, plat::takeOpenerOutcome(app.donateOpener)); }
 
 void drawAboutCard(App& app, float width) {
     beginCard("about", ImVec2(width, 0), colInviteCard);

@@ -28,6 +28,15 @@ OpenResult openExternal(const std::string& target, uint64_t* watch = nullptr);
 // Opened.
 OpenResult openerOutcome(uint64_t watch);
 
+// What a caller's watch has to tell this frame: Pending while there is nothing (no watch, or
+// the opener still runs), else the final outcome, once, with the watch set back to 0.
+inline OpenResult takeOpenerOutcome(uint64_t& watch) {
+    if (watch == 0) return OpenResult::Pending;
+    const OpenResult outcome = openerOutcome(watch);
+    if (outcome != OpenResult::Pending) watch = 0;
+    return outcome;
+}
+
 // openExternal for a folder; true when the opener was started.
 inline bool openFolder(const std::string& path) { return openExternal(path) == OpenResult::Opened; }
 

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "platform/base/paths.h"
+#include "platform/system/linux/window_manager.h"
 
 namespace plat {
 
@@ -49,23 +50,6 @@ unsigned long publishedWindow(const std::string& folder) {
     if (std::fscanf(file, "window %lu", &id) != 1) id = 0;
     std::fclose(file);
     return id;
-}
-
-bool windowManagerRuns(Display* d) {
-    const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", True);
-    if (check == 0) return false;
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    bool found = false;
-    if (XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False, AnyPropertyType, &type, &format, &count,
-                           &after, &data) == Success &&
-        data) {
-        found = count == 1;
-        XFree(data);
-    }
-    return found;
 }
 
 bool xFailed = false;

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/system/linux/window_manager.h"
+
 namespace plat {
 
 namespace {
@@ -246,21 +248,7 @@ bool hasFullscreenState(SDL_Window* win) {
 // frame come around the window.
 bool windowManagerRuns(SDL_Window* win) {
     const X11Window x = x11Of(win);
-    if (!x.display) return false;
-    const Atom check = XInternAtom(x.display, "_NET_SUPPORTING_WM_CHECK", True);
-    if (check == 0) return false;
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    bool found = false;
-    if (XGetWindowProperty(x.display, DefaultRootWindow(x.display), check, 0, 1, False, XA_WINDOW, &type, &format,
-                           &count, &after, &data) == Success &&
-        data) {
-        found = count == 1;
-        XFree(data);
-    }
-    return found;
+    return x.display && plat::windowManagerRuns(x.display);
 }
 
 // A window manager frames a window shown with borders a moment after the request; the
