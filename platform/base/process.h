@@ -1,5 +1,6 @@
 #pragma once
 // The running processes and this process's environment.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,5 +15,13 @@ bool runningProcessNames(std::vector<std::string>& names);
 // Sets or removes an environment variable of this process; true on success.
 bool setEnv(const char* name, const std::string& value);
 bool unsetEnv(const char* name);
+
+// This process's id.
+uint32_t currentProcessId();
+
+// Whether a process with this id is running on this machine. When that cannot be told (the
+// process belongs to another user and the system will not say), it counts as running, so a
+// caller that cleans up after ended processes never takes the files of a live one.
+bool processRunning(uint32_t id);
 
 }  // namespace plat

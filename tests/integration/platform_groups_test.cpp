@@ -13,6 +13,7 @@
 #ifndef _WIN32
 #include "tests/support/fifo_watchdog.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/forked_child.h"
 #endif
 
 namespace {
@@ -333,6 +334,24 @@ TEST(RunningProcessNames, IncludesThisTestProgram) {
     // The command name is cut at 15 characters; the full file name is recovered.
     EXPECT_NE(std::find(names.begin(), names.end(), "integration_tests"), names.end());
 }
+
+#ifndef _WIN32
+TEST(ProcessRunning, ThisOneAnotherOneAndOnesThatHaveEnded) {
+    EXPECT_TRUE(plat::processRunning(plat::currentProcessId()));
+    forked_test::Child child([](forked_test::Child& me) { return me.hear() ? 0 : 1; });
+    ASSERT_TRUE(child.started());
+    const uint32_t id = static_cast<uint32_t>(child.pid());
+    EXPECT_TRUE(plat::processRunning(id));
+    child.tell();
+    EXPECT_EQ(child.wait(), 0);
+    EXPECT_FALSE(plat::processRunning(id));
+    // Another user's process (the system's first) is there, though it may not be signalled.
+    EXPECT_TRUE(plat::processRunning(1));
+    // Ids that name no single process.
+    EXPECT_FALSE(plat::processRunning(0));
+    EXPECT_FALSE(plat::processRunning(UINT32_MAX));
+}
+#endif
 
 TEST(SetEnv, SetsAndRemoves) {
     ASSERT_TRUE(plat::setEnv("TARVION_TEST_VAR", "v"));

@@ -1,8 +1,12 @@
 #include "platform/base/process.h"
 
+#include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
+#include <unistd.h>
 
 namespace plat {
 
@@ -51,5 +55,14 @@ bool runningProcessNames(std::vector<std::string>& names) {
 bool setEnv(const char* name, const std::string& value) { return setenv(name, value.c_str(), 1) == 0; }
 
 bool unsetEnv(const char* name) { return unsetenv(name) == 0; }
+
+uint32_t currentProcessId() { return static_cast<uint32_t>(getpid()); }
+
+bool processRunning(uint32_t id) {
+    // 0 and ids past pid_t would make kill signal a process group, or every process.
+    if (id == 0 || id > static_cast<uint32_t>(INT_MAX)) return false;
+    // Signal 0 only asks; EPERM: it is there but another user's.
+    return kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH;
+}
 
 }  // namespace plat

@@ -1,6 +1,7 @@
-// The process snapshot, this process's environment, the running executable and starting
-// another one.
+// The process snapshot, whether a process runs, this process's environment, the running
+// executable and starting another one.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 
@@ -49,6 +50,29 @@ TEST(RunningProcessNames, AProgramStartedFromAFolderOutsideAscii) {
         gone = !listed("TarvionStandIn.exe");
     }
     EXPECT_TRUE(gone);
+}
+
+TEST(ProcessRunning, ThisOneAnotherOneAndOneThatHasEnded) {
+    EXPECT_TRUE(plat::processRunning(plat::currentProcessId()));
+    TempFolder dir;
+    const fs::path exe = dir.at("stand in.exe");
+    fs::copy_file(UPDATER_DUMMY_EXE, exe);
+    ASSERT_TRUE(plat::setEnv("TARVION_DUMMY_HOLD_MS", "60000"));
+    std::wstring line = L"\"" + exe.wstring() + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    const bool started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    plat::unsetEnv("TARVION_DUMMY_HOLD_MS");
+    ASSERT_TRUE(started);
+    EXPECT_TRUE(plat::processRunning(pi.dwProcessId));
+    TerminateProcess(pi.hProcess, 3);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    // Ended, though the handle held here keeps its record.
+    EXPECT_FALSE(plat::processRunning(pi.dwProcessId));
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_FALSE(plat::processRunning(pi.dwProcessId));
 }
 
 TEST(SetEnv, SetsEmptiesAndRemoves) {
