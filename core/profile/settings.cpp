@@ -2,11 +2,15 @@
 #include "core/profile/settings.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <locale>
+#include <random>
 #include <sstream>
 #include <system_error>
 #include <type_traits>
@@ -18,6 +22,7 @@
 #include "platform/base/file_open.h"
 #include "platform/base/files.h"
 #include "platform/base/paths.h"
+#include "platform/base/process.h"
 #include "platform/base/text.h"
 
 namespace {
@@ -105,6 +110,66 @@ bool hasId(const std::vector<Row>& rows, const std::string& id) {
 bool defaultWrite(const std::string& path, const std::string& bytes) { return plat::writeFreshFile(path, bytes); }
 bool defaultReplace(const std::string& from, const std::string& to) { return plat::replaceFile(from, to); }
 
+constexpr size_t kTagDigits = 16;
+
+// This process's part of its temporaries' names, drawn once.
+const std::string& processTag() {
+    static const std::string tag = [] {
+        uint64_t bits = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        try {
+            std::random_device device;
+            bits ^= (uint64_t(device()) << 32) ^ device();
+        } catch (const std::exception&) {
+            // No random source: the clock alone still parts copies started at different times.
+        }
+        char text[kTagDigits + 1];
+        std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(bits));
+        return std::string(text);
+    }();
+    return tag;
+}
+
+// Reads `name` as a temporary of a save of `base` ("<base>.<id>.<tag>.tmp", as
+// settingsTempPath forms it); false for any other name.
+bool parseTempName(const std::string& name, const std::string& base, uint32_t& id, std::string& tag) {
+    const std::string suffix = ".tmp";
+    if (name.size() < base.size() + 1 + suffix.size() || name.compare(0, base.size(), base) != 0 ||
+        name[base.size()] != '.' || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return false;
+    const std::string middle = name.substr(base.size() + 1, name.size() - base.size() - 1 - suffix.size());
+    const size_t dot = middle.find('.');
+    if (dot == std::string::npos || dot == 0 || dot > 10 || middle[0] == '0') return false;
+    uint64_t value = 0;
+    for (size_t i = 0; i < dot; ++i) {
+        if (middle[i] < '0' || middle[i] > '9') return false;
+        value = value * 10 + static_cast<uint64_t>(middle[i] - '0');
+    }
+    tag = middle.substr(dot + 1);
+    if (value > UINT32_MAX || tag.size() != kTagDigits ||
+        tag.find_first_not_of("0123456789abcdef") != std::string::npos)
+        return false;
+    id = static_cast<uint32_t>(value);
+    return true;
+}
+
+// Removes the temporaries beside `target` that saves of copies killed part-way left behind.
+// One whose process still runs is another copy's save in progress and stays: removing it
+// would make that save fail.
+void removeLeftTemporaries(const std::string& target) {
+    const std::filesystem::path p = plat::fsPath(target);
+    const std::string folder = plat::utf8Path(p.parent_path());
+    const std::string base = plat::utf8Path(p.filename());
+    const uint32_t self = plat::currentProcessId();
+    for (const plat::FileEntry& entry : plat::findFiles(plat::joinPath(folder, base + ".*.tmp"))) {
+        uint32_t id = 0;
+        std::string tag;
+        if (entry.isFolder || !parseTempName(entry.name, base, id, tag)) continue;
+        // This process's id with another tag: left by an earlier process that had the same id.
+        const bool live = id == self ? tag == processTag() : plat::processRunning(id);
+        if (!live) plat::deleteFile(plat::joinPath(folder, entry.name));
+    }
+}
+
 }  // namespace
 
 SoundId hitSoundOf(int32_t setting) {
@@ -183,6 +248,10 @@ std::string settingsSaveTarget(const std::string& path) {
         p = next.is_absolute() ? next : p.parent_path() / next;
     }
     return plat::utf8Path(p);
+}
+
+std::string settingsTempPath(const std::string& target) {
+    return target + "." + std::to_string(plat::currentProcessId()) + "." + processTag() + ".tmp";
 }
 
 std::string App::settingsPath() const { return plat::joinPath(dataDir, "settings.ini"); }
@@ -266,11 +335,15 @@ void App::saveSettings() {
         out << '\n';
     }
     // Only a complete, flushed copy replaces the old file: a crash or a full disk part-way
-    // through keeps the previous settings.
-    const std::string temp = path + ".tmp";
+    // through keeps the previous settings. The temporary's name is this process's alone, so
+    // a second copy saving at the same moment never takes it over.
+    const std::string temp = settingsTempPath(path);
     const SettingsFileOps& ops = settingsFileOps();
     if (ops.writeFile(temp, plat::withTextLineEnds(out.str()))) {
-        if (ops.replaceFile(temp, path)) return;
+        if (ops.replaceFile(temp, path)) {
+            removeLeftTemporaries(path);
+            return;
+        }
         plat::deleteFile(temp);
     }
     // A folder that cannot be written, or a link into a missing one: said once, as every

@@ -39,8 +39,8 @@ SoundId hitSoundOf(int32_t setting);
 
 // How saveSettings puts settings.ini in place, and how an unreadable one is moved aside.
 // The defaults are the platform's (a temporary made afresh and flushed, then a rename);
-// tests swap them to act out a disk that fails to flush or a folder where the rename
-// cannot happen.
+// tests swap them to act out a disk that fails to flush, a folder where the rename cannot
+// happen, or a copy that is killed part-way.
 
 struct SettingsFileOps {
     bool (*writeFile)(const std::string& path, const std::string& bytes);
@@ -59,3 +59,12 @@ bool isSettingsText(const std::string& bytes);
 // Where saveSettings writes for the file at `path`: the end of its chain of links, or the
 // path itself when it is no link.
 std::string settingsSaveTarget(const std::string& path);
+
+// The temporary that a save of this process writes before moving it over `target`:
+// target + "." + the process id + "." + 16 hex digits drawn once per process + ".tmp".
+// Each copy of the program has its own, so where two copies run on one profile (a folder
+// whose filesystem refuses the profile lock) neither ever moves the other's unfinished file
+// into place. A successful save removes the temporaries beside the target that no running
+// process can still be writing (their copy was killed part-way); the digits keep apart two
+// copies whose ids coincide.
+std::string settingsTempPath(const std::string& target);

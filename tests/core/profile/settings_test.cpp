@@ -13,12 +13,18 @@
 #include "core/catalog/armory.h"
 #include "core/profile/app.h"
 #include "core/profile/settings.h"
+#include "platform/base/atomic_file.h"
+#include "platform/base/files.h"
+#include "platform/base/process.h"
 #include "tests/support/temp_folder.h"
 #ifndef _WIN32
+#include <csignal>
+#include <cstdio>
 #include <fstream>
 
 #include "tests/support/fifo_watchdog.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/forked_child.h"
 #include "tests/support/unprivileged.h"
 #endif
 
@@ -30,6 +36,32 @@ void expectSameSettings(const App& a, const App& b, const std::string& context) 
     TARVION_SETTINGS_FIELDS(TARVION_EXPECT_SAME)
 #undef TARVION_EXPECT_SAME
 }
+
+#ifndef _WIN32
+// The names in a folder, in order.
+std::vector<std::string> namesIn(const TempFolder& f) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(f.dir()))
+        names.push_back(test_files::utf8(entry.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+const std::vector<std::string> kSettingsAlone = {"settings.ini"};
+
+// This process's temporary for the settings.ini in `f`.
+std::string tempOf(const TempFolder& f) { return settingsTempPath(f.file("settings.ini")); }
+
+// settings.ini as a save writes it for the default settings with this much XP.
+std::string savedText(int64_t xp) {
+    TempFolder f;
+    App a;
+    a.dataDir = f.path();
+    a.xp = xp;
+    a.saveSettings();
+    return f.read("settings.ini");
+}
+#endif
 
 // ---- One row of the settings table, as the tests walk it -------------------
 
@@ -171,7 +203,7 @@ TEST_F(SettingsTest, FreshProfileWritesTheGoldenFile) {
     ASSERT_FALSE(golden.empty());
     app.saveSettings();
     EXPECT_EQ(folder.read("settings.ini"), golden);
-    EXPECT_FALSE(std::filesystem::exists(folder.file("settings.ini.tmp")));
+    EXPECT_FALSE(std::filesystem::exists(settingsTempPath(path())));
 
     App reloaded;
     reloaded.dataDir = folder.path();
@@ -499,7 +531,7 @@ TEST_F(SettingsTest, AnUnreadableFileThatCannotBeMovedAsideIsNeverSavedOver) {
     app.xp = 500;
     app.saveSettings();  // as after a round
     EXPECT_EQ(folder.read("settings.ini"), bytes);
-    EXPECT_FALSE(std::filesystem::exists(folder.file("settings.ini.tmp")));
+    EXPECT_FALSE(std::filesystem::exists(settingsTempPath(path())));
     EXPECT_EQ(app.settingsNotice, "") << "told once";
     // Once it can be moved, it is, before the save.
     settingsFileOps() = saved;
@@ -635,10 +667,10 @@ TEST_F(SettingsTest, WhatStandsAtTheTemporaryNameIsNeverFollowedOrOpened) {
         std::function<void(const TempFolder&)> make;
     };
     const Case cases[] = {
-        {"a FIFO", [](const TempFolder& f) { ASSERT_TRUE(fifo_test::makeFifo(f.file("settings.ini.tmp"))); }},
-        {"a link to another file", [](const TempFolder& f) { fs::create_symlink(f.file("victim"), f.file("settings.ini.tmp")); }},
-        {"a dangling link", [](const TempFolder& f) { fs::create_symlink(f.file("nowhere"), f.file("settings.ini.tmp")); }},
-        {"a file left by a crash", [](const TempFolder& f) { f.write("settings.ini.tmp", "dpi=1"); }},
+        {"a FIFO", [](const TempFolder& f) { ASSERT_TRUE(fifo_test::makeFifo(tempOf(f))); }},
+        {"a link to another file", [](const TempFolder& f) { fs::create_symlink(f.file("victim"), tempOf(f)); }},
+        {"a dangling link", [](const TempFolder& f) { fs::create_symlink(f.file("nowhere"), tempOf(f)); }},
+        {"a file left by a crash", [](const TempFolder& f) { test_files::write(test_files::u8path(tempOf(f)), "dpi=1"); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -650,7 +682,7 @@ TEST_F(SettingsTest, WhatStandsAtTheTemporaryNameIsNeverFollowedOrOpened) {
         a.dataDir = f.path();
         a.loadSettings();
         a.xp = 900;
-        ASSERT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {f.file("settings.ini.tmp")},
+        ASSERT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {tempOf(f)},
                                               [&] { a.saveSettings(); }))
             << "the save blocked on the FIFO";
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(f.file("settings.ini"))));
@@ -659,7 +691,7 @@ TEST_F(SettingsTest, WhatStandsAtTheTemporaryNameIsNeverFollowedOrOpened) {
         EXPECT_NE(saved.find("\nxp=900\n"), std::string::npos) << saved;
         EXPECT_EQ(f.read("victim"), "not settings");
         EXPECT_FALSE(fs::exists(fs::symlink_status(f.file("nowhere"))));
-        EXPECT_FALSE(fs::exists(fs::symlink_status(f.file("settings.ini.tmp"))));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(tempOf(f))));
         EXPECT_EQ(a.settingsNotice, "");
     }
 }
@@ -711,8 +743,8 @@ TEST_F(SettingsTest, ASaveThroughALinkWritesTheLinksTargetAndKeepsTheLink) {
         if (c.target == "profile/real.ini") {
             EXPECT_NE(written.find("\ndpi=1600\n"), std::string::npos);
         }
-        EXPECT_FALSE(fs::exists(f.file(c.target + ".tmp")));
-        EXPECT_FALSE(fs::exists(f.file("settings.ini.tmp")));
+        EXPECT_FALSE(fs::exists(settingsTempPath(f.file(c.target))));
+        EXPECT_FALSE(fs::exists(settingsTempPath(f.file("settings.ini"))));
     }
 }
 #endif
@@ -755,7 +787,7 @@ protected:
     }
     void expectUntouched(const char* what) {
         EXPECT_EQ(folder.read("settings.ini"), before) << what;
-        EXPECT_FALSE(std::filesystem::exists(folder.file("settings.ini.tmp"))) << what;
+        EXPECT_FALSE(std::filesystem::exists(settingsTempPath(path()))) << what;
         EXPECT_EQ(app.dpi, 3200) << what;
     }
 };
@@ -774,10 +806,10 @@ TEST_F(SettingsSaveFailure, FlushThatFails) {
 }
 
 TEST_F(SettingsSaveFailure, TemporaryFileCannotBeCreated) {
-    std::filesystem::create_directory(folder.file("settings.ini.tmp"));
+    std::filesystem::create_directory(settingsTempPath(path()));
     app.saveSettings();
     EXPECT_EQ(folder.read("settings.ini"), before);
-    EXPECT_TRUE(std::filesystem::is_directory(folder.file("settings.ini.tmp")));
+    EXPECT_TRUE(std::filesystem::is_directory(settingsTempPath(path())));
 }
 
 #ifndef _WIN32
@@ -795,8 +827,236 @@ TEST_F(SettingsSaveFailure, DiskFullWhileWriting) {
 TEST_F(SettingsSaveFailure, SuccessReplacesTheFile) {
     app.saveSettings();
     EXPECT_NE(folder.read("settings.ini").find("\ndpi=3200\n"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(folder.file("settings.ini.tmp")));
+    EXPECT_FALSE(std::filesystem::exists(settingsTempPath(path())));
 }
+
+// ---- Two copies on one profile ---------------------------------------------
+// Where the data folder's filesystem refuses the profile lock, two copies of the program
+// run on one profile and save into one folder, each through a temporary of its own.
+
+// What a save removes beside settings.ini: only temporaries of its own form whose process
+// has ended, or that an earlier process with this one's id left. Everything else stays: a
+// running copy's save in progress, an older version's settings.ini.tmp, files that only
+// look alike, other files' temporaries, folders.
+TEST_F(SettingsTest, ASaveRemovesOnlyTheTemporariesOfCopiesThatHaveEnded) {
+    const std::string self = std::to_string(plat::currentProcessId());
+    const std::string tag = "0123456789abcdef";
+    struct Case {
+        std::string name;
+        bool removed;
+        bool folder = false;
+    };
+    std::vector<Case> cases = {
+        {"settings.ini." + self + "." + tag + ".tmp", true},
+        {"settings.ini.tmp", false},
+        {"settings.ini." + self + ".tmp", false},
+        {"settings.ini." + self + ".A123456789ABCDEF.tmp", false},
+        {"settings.ini." + self + ".0123456789abcde.tmp", false},
+        {"settings.ini." + self + "." + tag + "0.tmp", false},
+        {"settings.ini.0" + self + ".1123456789abcdef.tmp", false},
+        {"settings.ini.x" + self + ".2123456789abcdef.tmp", false},
+        {"settings.ini.99999999999.3123456789abcdef.tmp", false},
+        {"settings.ini." + self + ".4123456789abcdef.tmp.old", false},
+        {"settings.ini." + self + ".5123456789abcdef.bak", false},
+        {"Settings.ini." + self + ".6123456789abcdef.tmp", false},
+        {"scores.csv." + self + "." + tag + ".tmp", false},
+        {"settings.ini." + self + ".7123456789abcdef.tmp", false, true},
+    };
+#ifndef _WIN32
+    const std::string ended = std::to_string(forked_test::endedProcessId());
+    forked_test::Child running([](forked_test::Child& me) { return me.hear() ? 0 : 1; });
+    ASSERT_TRUE(running.started());
+    cases.push_back({"settings.ini." + ended + "." + tag + ".tmp", true});
+    cases.push_back({"settings.ini." + std::to_string(running.pid()) + "." + tag + ".tmp", false});
+    // The first process of the system, which another user owns when the tests run without privileges.
+    cases.push_back({"settings.ini.1." + tag + ".tmp", false});
+#endif
+    for (const Case& c : cases) {
+        if (c.folder) std::filesystem::create_directory(folder.at(c.name));
+        else folder.write(c.name, "dpi=1");
+    }
+    app.saveSettings();
+    for (const Case& c : cases) EXPECT_EQ(std::filesystem::exists(folder.at(c.name)), !c.removed) << c.name;
+    EXPECT_NE(folder.read("settings.ini").find("\ndpi=800\n"), std::string::npos);
+#ifndef _WIN32
+    running.tell();
+    EXPECT_EQ(running.wait(), 0);
+#endif
+}
+
+#ifndef _WIN32
+// A forked copy of the test plays the other copy. The file operations' hooks reach it here.
+forked_test::Child* otherCopy = nullptr;
+bool otherCopyIsKilled = false;
+
+// This copy's save: with its temporary whole and flushed, it lets the other copy start a
+// save and waits until that one has begun writing; then it moves its file into place.
+bool writeThenLetTheOtherCopyStart(const std::string& path, const std::string& bytes) {
+    if (!plat::writeFreshFile(path, bytes)) return false;
+    return otherCopy->tell() && otherCopy->hear();
+}
+
+// The other copy's save: half its file written, it says so; then it is killed, or it waits
+// until it is let on and writes the rest.
+bool writeHalfThenStop(const std::string& path, const std::string& bytes) {
+    const size_t half = bytes.size() / 2;
+    if (!plat::writeFreshFile(path, bytes.substr(0, half))) return false;
+    otherCopy->tell();
+    if (otherCopyIsKilled) forked_test::killSelf();
+    if (!otherCopy->hear()) return false;
+    std::ofstream rest(test_files::u8path(path), std::ios::binary | std::ios::app);
+    rest << bytes.substr(half);
+    return static_cast<bool>(rest.flush());
+}
+
+constexpr int kKilled = 128 + SIGKILL;
+
+class SettingsTwoCopies : public SettingsTest {};
+
+// The other copy is half-way through writing its temporary when this one moves its own
+// into place: settings.ini is this copy's whole file, and the other's unfinished file is
+// left to it. Killed there, the next save removes it; going on, its file lands whole.
+TEST_F(SettingsTwoCopies, ASaveNeverMovesTheOtherCopysUnfinishedFileIntoPlace) {
+    const std::string before = savedText(1), theirs = savedText(2), mine = savedText(3), next = savedText(4);
+    for (const bool killed : {true, false}) {
+        SCOPED_TRACE(killed ? "the other copy is killed" : "the other copy goes on");
+        TempFolder f;
+        f.write("settings.ini", before);
+        otherCopyIsKilled = killed;
+        forked_test::Child other([&](forked_test::Child& me) {
+            otherCopy = &me;
+            if (!me.hear()) return 2;
+            App b;
+            b.dataDir = f.path();
+            b.xp = 2;
+            settingsFileOps().writeFile = writeHalfThenStop;
+            b.saveSettings();
+            if (b.settingsNotice.empty()) return 0;
+            std::fprintf(stderr, "the other copy: %s\n", b.settingsNotice.c_str());
+            return 1;
+        });
+        ASSERT_TRUE(other.started());
+        otherCopy = &other;
+        settingsFileOps().writeFile = writeThenLetTheOtherCopyStart;
+        App a;
+        a.dataDir = f.path();
+        a.xp = 3;
+        a.saveSettings();
+        settingsFileOps() = saved;
+        EXPECT_EQ(a.settingsNotice, "");
+        EXPECT_EQ(f.read("settings.ini"), mine);
+        if (killed) {
+            EXPECT_EQ(other.wait(), kKilled);
+            App c;
+            c.dataDir = f.path();
+            c.xp = 4;
+            c.saveSettings();
+            EXPECT_EQ(f.read("settings.ini"), next);
+        } else {
+            EXPECT_EQ(namesIn(f).size(), 2u) << "the other copy's file is still there";
+            other.tell();
+            EXPECT_EQ(other.wait(), 0);
+            EXPECT_EQ(f.read("settings.ini"), theirs);
+        }
+        EXPECT_EQ(namesIn(f), kSettingsAlone);
+    }
+}
+
+// Two copies saving over and over while a reader watches: every read of settings.ini is one
+// whole file, and every save of both copies lands.
+TEST_F(SettingsTwoCopies, SavingSideBySideNeverShowsAnEmptyOrCutFile) {
+    constexpr int kSaves = 400;
+    const std::string texts[] = {savedText(1), savedText(2), savedText(3)};
+    folder.write("settings.ini", texts[0]);
+    auto saver = [&](int64_t xp) {
+        return [&, xp](forked_test::Child&) {
+            App a;
+            a.dataDir = folder.path();
+            a.xp = xp;
+            int failed = 0;
+            for (int i = 0; i < kSaves; ++i) {
+                a.saveSettings();
+                if (!a.settingsSaveFailureTold) continue;
+                ++failed;
+                a.settingsSaveFailureTold = false;  // to count every failed save
+            }
+            if (failed == 0) return 0;
+            std::fprintf(stderr, "%d of %d saves of the copy with %lld XP failed\n", failed, kSaves,
+                         static_cast<long long>(xp));
+            return 1;
+        };
+    };
+    forked_test::Child one(saver(2)), two(saver(3));
+    ASSERT_TRUE(one.started() && two.started());
+    int reads = 0, wrong = 0;
+    std::string seen;
+    for (;;) {
+        const bool oneRuns = one.running(), twoRuns = two.running();
+        if (!oneRuns && !twoRuns) break;
+        const std::string text = folder.read("settings.ini");
+        ++reads;
+        if (std::find(std::begin(texts), std::end(texts), text) != std::end(texts)) continue;
+        ++wrong;
+        seen = text;
+    }
+    EXPECT_EQ(one.wait(), 0);
+    EXPECT_EQ(two.wait(), 0);
+    EXPECT_EQ(wrong, 0) << "of " << reads << " reads; one of them held \"" << seen << "\"";
+    EXPECT_EQ(namesIn(folder), kSettingsAlone);
+}
+
+// Where a kill falls inside a save, through the file operations.
+enum class KillPoint { HalfWritten, WrittenAndFlushed, JustMoved };
+KillPoint killPoint = KillPoint::HalfWritten;
+
+bool writeThenDie(const std::string& path, const std::string& bytes) {
+    const bool half = killPoint == KillPoint::HalfWritten;
+    if (!plat::writeFreshFile(path, half ? bytes.substr(0, bytes.size() / 2) : bytes)) return false;
+    if (killPoint != KillPoint::JustMoved) forked_test::killSelf();
+    return true;
+}
+
+bool moveThenDie(const std::string& from, const std::string& to) {
+    if (plat::replaceFile(from, to)) forked_test::killSelf();
+    return false;
+}
+
+// A copy killed anywhere inside a save leaves settings.ini whole (the old file, or the new
+// one once moved), and the next save, by a copy started afresh, leaves nothing beside it.
+TEST_F(SettingsSaveFailure, AKillInsideASaveLeavesAWholeFileAndTheNextSaveNothingElse) {
+    const std::string saved5 = savedText(5), saved6 = savedText(6);
+    const std::pair<KillPoint, const char*> points[] = {
+        {KillPoint::HalfWritten, "half the temporary written"},
+        {KillPoint::WrittenAndFlushed, "the temporary whole and flushed"},
+        {KillPoint::JustMoved, "right after the move"},
+    };
+    for (const auto& [point, what] : points) {
+        SCOPED_TRACE(what);
+        folder.write("settings.ini", before);
+        killPoint = point;
+        forked_test::Child killed([&](forked_test::Child&) {
+            App a;
+            a.dataDir = folder.path();
+            a.xp = 5;
+            settingsFileOps().writeFile = writeThenDie;
+            settingsFileOps().replaceFile = moveThenDie;
+            a.saveSettings();
+            std::fprintf(stderr, "the save went on past its kill\n");
+            return 1;
+        });
+        ASSERT_TRUE(killed.started());
+        EXPECT_EQ(killed.wait(), kKilled);
+        EXPECT_EQ(folder.read("settings.ini"), point == KillPoint::JustMoved ? saved5 : before);
+        App next;
+        next.dataDir = folder.path();
+        next.xp = 6;
+        next.saveSettings();
+        EXPECT_EQ(next.settingsNotice, "");
+        EXPECT_EQ(folder.read("settings.ini"), saved6);
+        EXPECT_EQ(namesIn(folder), kSettingsAlone);
+    }
+}
+#endif
 
 TEST(HitSoundSetting, EachChoiceAndEverythingElsePops) {
     const std::pair<int32_t, SoundId> cases[] = {{0, SoundHitPop},     {1, SoundHitDing}, {2, SoundHitClick},
