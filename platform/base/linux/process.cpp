@@ -1,5 +1,6 @@
 #include "platform/base/process.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
@@ -28,6 +29,8 @@ std::string argv0FileName(const std::string& pid) {
 }
 
 }  // namespace
+
+void prepareProcess() { std::signal(SIGXFSZ, SIG_IGN); }
 
 bool runningProcessNames(std::vector<std::string>& names) {
     names.clear();
