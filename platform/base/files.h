@@ -52,8 +52,8 @@ bool fileAttributes(const std::string& path, FileAttributes* out = nullptr);
 // removed again, but a kill during it leaves part of it. True on success.
 bool copyFileNoOverwrite(const std::string& from, const std::string& to);
 
-// Removes the file of exactly this name (not a folder, nor one whose name differs in case);
-// true when it was removed.
+// Removes the file of this name (not a folder; on Linux never another one whose name differs
+// from it in case); true when it was removed.
 bool deleteFile(const std::string& path);
 
 // Writes bytes as the whole content of a file, creating or truncating it, then flushes it
