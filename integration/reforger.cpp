@@ -19,6 +19,8 @@ const char* const kSensKey = "m_fMouseSensitivity";
 const char* const kFovKey = "m_fFirstPersonFOV";
 const char* const kBackupSuffix = ".tarvion-backup";
 const char* const kTempSuffix = ".tarvion-tmp";
+// The backup while it is being written, beside its name.
+const char* const kBackupTempSuffix = ".tarvion-backup.tmp";
 const char* const kSaveFolder = "\\My Games\\ArmaReforger\\profile\\.save";
 const char* const kSettingsFile = "\\settings\\ReforgerGameSettings.conf";
 // The Documents folder Proton gives the game inside a Steam library.
@@ -36,10 +38,22 @@ ReforgerHost machineReforgerFolders() {
     return host;
 }
 
+// The one-time copy of the file as it was (its bytes as read): written whole beside the
+// backup's name and only then moved there, so whatever stands at that name is a whole copy.
+// A kill part-way leaves no backup, and the next write makes it again over the piece left.
+// The move never replaces anything, so a backup already there (or a folder, a link) stays.
+bool makeBackup(const ReforgerFileOps& ops, const std::string& path, const std::string& original) {
+    const std::string temp = path + kBackupTempSuffix;
+    if (!ops.writeFile(temp, original)) return false;
+    if (plat::moveFileNoOverwrite(temp, path + kBackupSuffix)) return true;
+    plat::deleteFile(temp);
+    return false;
+}
+
 }  // namespace
 
 ReforgerFileOps& reforgerFileOps() {
-    static ReforgerFileOps ops{plat::copyFileNoOverwrite, plat::writeFreshFile, plat::replaceFile};
+    static ReforgerFileOps ops{plat::writeFreshFile, plat::replaceFile};
     return ops;
 }
 
@@ -139,10 +153,9 @@ bool writeReforgerSens(const std::string& path, double sens, std::string& messag
     // The first write keeps the original; a backup already there is never touched. Only a
     // regular file is one: a folder or a FIFO at that name holds no copy, and since the copy
     // never replaces anything it then fails.
-    const std::string backup = path + kBackupSuffix;
     plat::FileAttributes existing;
-    const bool backedUp = plat::fileAttributes(backup, &existing) && existing.isFile;
-    if (!backedUp && !ops.copyNoOverwrite(path, backup)) {
+    const bool backedUp = plat::fileAttributes(path + kBackupSuffix, &existing) && existing.isFile;
+    if (!backedUp && !makeBackup(ops, path, text)) {
         message = "Couldn't back up Reforger's settings file - nothing was changed.";
         return false;
     }

@@ -66,7 +66,7 @@ void applyToReforger(App& app, int32_t gameIndex, double cm360, const ReforgerHo
 // How writeReforgerSens touches the disk. The defaults are the platform's; tests swap one
 // to act out a disk that refuses a step.
 struct ReforgerFileOps {
-    bool (*copyNoOverwrite)(const std::string& from, const std::string& to);
+    // A file made afresh: the backup's copy beside its name, then the new text.
     bool (*writeFile)(const std::string& path, const std::string& bytes);
     bool (*replaceFile)(const std::string& from, const std::string& to);
 };

@@ -54,8 +54,15 @@ void drawHeading(App& app) {
     ImGui::PushFont(fontTitle());
     coloredText(colText, "%s", app.isSensCheckResult ? "Sens Check result" : "Your results");
     ImGui::PopFont();
-    dimText("%s  \xC2\xB7  %.0f DPI  \xC2\xB7  %d measured rounds  \xC2\xB7  saved to your History", row.name,
-            app.resultConfig.dpi, static_cast<int>(app.analysis.rounds.size()));
+    const std::string facts = formatString("%s  \xC2\xB7  %.0f DPI  \xC2\xB7  %d measured rounds", row.name,
+                                           app.resultConfig.dpi, static_cast<int>(app.analysis.rounds.size()));
+    // Saved only when its row is in history.csv; else the one line that says it is not.
+    if (app.resultSaved) {
+        dimText("%s  \xC2\xB7  saved to your History", facts.c_str());
+    } else {
+        dimText("%s", facts.c_str());
+        wrappedColoured(colWarn, resultNotSavedText(app));
+    }
     if (!app.resultNotice.empty()) coloredText(colWarn, "%s", app.resultNotice.c_str());
     ImGui::Dummy(ImVec2(0, 8 * s));
 }
@@ -409,6 +416,11 @@ const GameInfo& resultGameRow(const App& app) {
 
 std::string resultSensText(const App& app, double cm360) {
     return formatGameSens(resultGameRow(app), app.resultYaw, cm360, app.resultConfig.dpi);
+}
+
+std::string resultNotSavedText(const App& app) {
+    return "This result could not be saved: history.csv could not be written in " + app.dataDir +
+           ", so it will not be in your History once Tarvion closes.";
 }
 
 bool canSetResultSens(const App& app) {

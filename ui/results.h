@@ -17,6 +17,8 @@ void tableHeadersRow();
 const GameInfo& resultGameRow(const App& app);
 // formatGameSens for the result game at App.resultYaw and the result DPI.
 std::string resultSensText(const App& app, double cm360);
+// The heading's line for a result whose row could not be added to history.csv.
+std::string resultNotSavedText(const App& app);
 // Whether a cm/360 can be turned into the result game's own value: games with a typed yaw
 // or no in-game value always, the others only once the yaw the result uses is known.
 bool canSetResultSens(const App& app);

@@ -203,6 +203,9 @@ struct App {
     double resultYaw = 0.022;
     double resultCm = 35;
     std::string reportPath;
+    // The result's row is in history.csv (saveResult appended it): only then do the results
+    // say it was saved to the History.
+    bool resultSaved = false;
     std::string resultMode = "finder";
     bool isSensCheckResult = false;
     std::vector<SensCheckEntry> sensChecks;
@@ -387,7 +390,7 @@ struct App {
     // Appends the current result to history.csv, writes its text report and reloads the
     // history. The row and the report use the DPI and FOV the rounds ran at (resultConfig).
     // reportPath names the report only when it was written (else it is emptied); when the
-    // append fails the new row is kept in App.history for this run.
+    // append fails the new row is kept in App.history for this run and resultSaved is false.
     void saveResult();
     // Replaces App.history with the rows of history.csv; rows with fewer than 11 fields are skipped.
     void loadHistory();

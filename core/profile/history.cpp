@@ -162,6 +162,7 @@ void App::saveResult() {
     e.type = resultMode;
     const std::string line = formatHistoryLine(e);
     const bool appended = appendCsvLine(historyPath(), kHistoryHeader, line);
+    resultSaved = appended;
 
     plat::makeFolder(reportsDir());
     const std::string path = plat::joinPath(reportsDir(), "Tarvion_" + stamp + ".txt");

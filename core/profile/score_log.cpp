@@ -12,6 +12,7 @@
 #include "platform/base/file_open.h"
 #include "platform/base/files.h"
 #include "platform/base/paths.h"
+#include "platform/base/text.h"
 #include "platform/base/timefmt.h"
 
 std::vector<std::string> splitCsvLine(const std::string& line) {
@@ -110,15 +111,14 @@ CsvEnd csvEnd(const std::string& path) {
 bool appendCsvLine(const std::string& path, const char* header, const std::string& line) {
     const CsvEnd end = csvEnd(path);
     if (end == CsvEnd::NotAFile) return false;
-    std::ofstream out(plat::fsPath(path), std::ios::app);
-    if (!out) return false;
-    if (end == CsvEnd::Missing || end == CsvEnd::Empty) out << header << '\n';
+    std::string text;
+    if (end == CsvEnd::Missing || end == CsvEnd::Empty) text = std::string(header) + '\n';
     // A last line without its end (an editor that saves without one) must not take the new
     // row onto it: the two would be one broken row.
-    if (end == CsvEnd::Cut) out << '\n';
-    out << line << '\n';
-    out.flush();
-    return static_cast<bool>(out);
+    if (end == CsvEnd::Cut) text += '\n';
+    text += line + '\n';
+    // All or nothing: a row cut by a full disk would be read back as a row of its own.
+    return plat::appendToFile(path, plat::withTextLineEnds(text));
 }
 
 DaySeries dailyProgress(const std::vector<ScoreRow>& rows, const std::string& gameId, int32_t drill, double cm360) {

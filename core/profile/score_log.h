@@ -79,8 +79,9 @@ CsvEnd csvEnd(const std::string& path);
 
 // Appends `line` (and a line end) to the file, writing `header` first when the file is
 // missing or empty (a zero-byte file left by a crash would otherwise lose its first row as
-// "the header") and a line end first when its last line has none. False when the file
-// cannot be opened or written, or is no regular file.
+// "the header") and a line end first when its last line has none. Lines end as in a text
+// file of the platform. False when the file cannot be opened or written, or is no regular
+// file; the file is then as it was (a write cut short by a full disk is taken back).
 bool appendCsvLine(const std::string& path, const char* header, const std::string& line);
 
 // A CSV file is read whole up to this size; past it, as far as its last whole line.

@@ -11,6 +11,10 @@ bool syncFile(const std::string& path);
 // Moves `from` over `to` in one step, replacing `to` if it exists; true on success.
 bool replaceFile(const std::string& from, const std::string& to);
 
+// Moves `from` to `to` in one step only while nothing stands at `to`: a file, folder or link
+// there is left as it is and fails the call. True on success.
+bool moveFileNoOverwrite(const std::string& from, const std::string& to);
+
 // The whole of a file written safely: the bytes go to path + ".tmp", made afresh there
 // (writeFreshFile: nothing already at that name is followed or opened) and flushed to the
 // disk, which then replaces the file in one step. The file holds its old content or the new,

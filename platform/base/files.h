@@ -1,8 +1,10 @@
 #pragma once
 // Files and folders by path. Paths are UTF-8 and may be written Windows-style (backslashes,
 // any letter case, as the store files and the registry give them): on Linux every call here
-// first maps such a path onto the real file with resolvePath. Moving a file over another
-// is replaceFile in platform/base/atomic_file.h.
+// first maps such a path onto the real file with resolvePath. The calls that create, write or
+// remove a file look up only its folder that way: the name itself is taken exactly as written,
+// so they never land on another file whose name differs from it in case. Moving a file over
+// another is replaceFile in platform/base/atomic_file.h.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -47,10 +49,11 @@ bool fileAttributes(const std::string& path, FileAttributes* out = nullptr);
 
 // Copies a file to a path that must not exist yet (an existing file, folder or link there
 // is never overwritten). The copy is flushed to the disk; a copy that fails part-way is
-// removed again. True on success.
+// removed again, but a kill during it leaves part of it. True on success.
 bool copyFileNoOverwrite(const std::string& from, const std::string& to);
 
-// Removes a file (not a folder); true when it was removed.
+// Removes the file of this name (not a folder; on Linux never another one whose name differs
+// from it in case); true when it was removed.
 bool deleteFile(const std::string& path);
 
 // Writes bytes as the whole content of a file, creating or truncating it, then flushes it
@@ -64,6 +67,12 @@ bool writeWholeFile(const std::string& path, const std::string& bytes);
 // call. The file is flushed to the disk and closed; false when any step fails, and then a
 // file this call made is removed again.
 bool writeFreshFile(const std::string& path, const std::string& bytes);
+
+// Adds bytes at the end of a file, creating the file when it is missing. All of them or
+// none: a write that stops part-way (a full disk) cuts the file back to the size it had, and
+// a file this call created is removed again. Only a regular file is written: a folder, a FIFO
+// or a device fails the call, which never waits for one to open. True when every byte is there.
+bool appendToFile(const std::string& path, const std::string& bytes);
 
 // Creates a new empty file with a unique name in a folder ("" for the system's temporary
 // folder) and returns its path; "" on failure.

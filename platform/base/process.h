@@ -12,6 +12,11 @@ namespace plat {
 // False when the list cannot be taken at all.
 bool runningProcessNames(std::vector<std::string>& names);
 
+// Called first thing at start-up, before anything is written. On Linux a write past the
+// file-size limit (ulimit -f) then fails as a full disk does (EFBIG), where SIGXFSZ would end
+// the program mid-write with nothing said. Windows has no such signal: nothing to do there.
+void prepareProcess();
+
 // Sets or removes an environment variable of this process; true on success.
 bool setEnv(const char* name, const std::string& value);
 bool unsetEnv(const char* name);

@@ -28,12 +28,13 @@ protected:
     }
 
     // Runs tarvion in dir_ with APPDATA = dir_/home, the env(1) options in `env` (settings,
-    // or "-u NAME" to drop a variable) and these arguments; `seconds` at most.
-    Outcome run(const std::string& env, const std::string& args, int seconds = 60) {
+    // or "-u NAME" to drop a variable) and these arguments; `seconds` at most. `launcher`
+    // (a command that runs the rest of the line) goes right before the program.
+    Outcome run(const std::string& env, const std::string& args, int seconds = 60, const std::string& launcher = "") {
         const fs::path errFile = dir_ / "stderr.txt", codeFile = dir_ / "code.txt";
         std::string command = "cd '" + dir_.string() + "' && env " + env + " APPDATA='" + (dir_ / "home").string() +
-                              "' timeout " + std::to_string(seconds) + " '" + binary_.string() + "' " + args + " >/dev/null 2>'" +
-                              errFile.string() + "'; echo $? >'" + codeFile.string() + "'";
+                              "' timeout " + std::to_string(seconds) + " " + launcher + " '" + binary_.string() + "' " +
+                              args + " >/dev/null 2>'" + errFile.string() + "'; echo $? >'" + codeFile.string() + "'";
         std::system(command.c_str());
         Outcome r;
         std::ifstream(codeFile) >> r.exitCode;
@@ -101,6 +102,36 @@ TEST_F(ProgramRun, ACaptureThatCannotBeSavedEndsTheRunWithExitCode1AndNamesIt) {
     Outcome r = run("SDL_AUDIODRIVER=dummy", "--banner out --size 400x160 --scale 1");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("Tarvion: Could not write 1 file(s):\n  out/banner.bmp"), std::string::npos) << r.err;
+}
+
+// Under a file-size limit (ulimit -f) a write past it fails as on a full disk: the run ends
+// with exit code 1 and says what it could not write, instead of dying from SIGXFSZ (153) with
+// nothing said. The sound export writes while the command line is read, before anything else.
+TEST_F(ProgramRun, AFileSizeLimitFailsTheWritesInsteadOfEndingTheRun) {
+    struct Case {
+        const char* args;
+        const char* message;
+        bool needsDisplay;
+        const char* captures;  // a folder that must hold no file afterwards, whole or cut
+    };
+    const Case cases[] = {
+        {"--export-sounds sounds", "tarvion: cannot write sounds/hit_classic.wav: ", false, nullptr},
+        {"--gallery out --scale 1 --size 640x360", "Tarvion: Could not write 39 file(s):\n  out/g_0_wasp.bmp", true,
+         "out"},
+    };
+    fs::create_directories(dir_ / "sounds");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        if (c.needsDisplay && !std::getenv("DISPLAY")) continue;
+        // 1 KiB: no sound and no capture fits.
+        Outcome r = run("SDL_AUDIODRIVER=dummy", c.args, 120, "prlimit --fsize=1024");
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        if (!c.captures) continue;
+        for (const auto& entry : fs::directory_iterator(dir_ / c.captures)) {
+            EXPECT_TRUE(entry.is_directory()) << entry.path();
+        }
+    }
 }
 
 TEST_F(ProgramRun, SoundExportActsBeforeAnyDataFolder) {

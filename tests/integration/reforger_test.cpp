@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include "platform/base/files.h"
 #include "tests/support/fifo_watchdog.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/killed_write.h"
 #endif
 
 namespace {
@@ -297,6 +299,42 @@ TEST_F(ReforgerFiles, WhatStandsAtTheTemporaryNameIsNeverFollowedOrOpened) {
         EXPECT_EQ(test_files::read(victim), "not Reforger's");
         EXPECT_FALSE(exists(dir.at("nowhere")));
         EXPECT_FALSE(exists(tempOf(file)));
+    }
+}
+#endif
+
+#ifndef _WIN32
+// A kill in the middle of the backup's copy, at its first byte, half-way and at its last
+// byte, twice over: nothing may stand at the backup's name then (a cut copy there would count
+// as the backup for good). The next write makes the backup whole, and no piece is left beside.
+TEST_F(ReforgerFiles, AKillDuringTheBackupNeverLeavesACutOne) {
+    const fs::path file = profileA;
+    const std::string original = test_files::read(file);
+    const fs::path folder = file.parent_path();
+    for (const size_t killedAt : {size_t(0), original.size() / 2, original.size() - 1}) {
+        SCOPED_TRACE("killed after " + std::to_string(killedAt) + " of " + std::to_string(original.size()) + " bytes");
+        std::error_code ignored;
+        fs::remove(backupOf(file), ignored);
+        for (int kill = 0; kill < 2; ++kill) {
+            ASSERT_TRUE(killed_write::killedAtByte(killedAt, [&] {
+                std::string message;
+                writeReforgerSens(file.string(), 0.9, message);
+            })) << "the child was not killed mid-write";
+            EXPECT_EQ(test_files::read(file), original);
+            EXPECT_FALSE(exists(backupOf(file))) << "the backup is cut: " << test_files::read(backupOf(file)).size()
+                                                 << " bytes";
+        }
+        std::string message;
+        ASSERT_TRUE(writeReforgerSens(file.string(), 0.9, message)) << message;
+        EXPECT_EQ(message, "Done - Reforger mouse sensitivity set to 0.9 (was 0.75). A backup of the original is next "
+                           "to the file.");
+        EXPECT_EQ(test_files::read(backupOf(file)), original);
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"ReforgerGameSettings.conf",
+                                                   "ReforgerGameSettings.conf.tarvion-backup"}));
+        test_files::write(file, original);
     }
 }
 #endif

@@ -40,6 +40,7 @@ inline double curvePerformance(double cm360) {
 
 inline void fillResult(App& app) {
     app.hasResult = true;
+    app.resultSaved = true;
     app.isSensCheckResult = false;
     app.resultGame = gameIndexById("valorant");
     app.resultYaw = 0.07;

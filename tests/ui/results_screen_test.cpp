@@ -62,6 +62,27 @@ TEST(ResultsScreen, ShowsRecommendationRangeAndConfidence) {
     EXPECT_STREQ(ImGui::GetClipboardText(), "VALORANT sens 0.408 at 800 DPI (40.0 cm/360)");
 }
 
+// The heading says "saved to your History" only for a result whose row is in history.csv;
+// a result that could not be added says so once, with where it could not be written.
+TEST(ResultsScreen, SavedToYourHistoryOnlyWhenTheRowWasWritten) {
+    ResultsFixture f;
+    const std::string facts = "VALORANT  \xC2\xB7  800 DPI  \xC2\xB7  10 measured rounds";
+    const std::string notSaved = "This result could not be saved: history.csv could not be written in " +
+                                 f.dir.path() + ", so it will not be in your History once Tarvion closes.";
+    fs::create_directories(f.dir.at("history.csv"));  // a folder where the file should be
+    f.app.saveResult();
+    f.show();
+    EXPECT_TRUE(f.ui.hasText(facts));
+    EXPECT_FALSE(f.ui.hasText("saved to your History"));
+    EXPECT_EQ(std::count(probeTexts().begin(), probeTexts().end(), notSaved), 1);
+
+    fs::remove(f.dir.at("history.csv"));
+    f.app.saveResult();
+    f.show();
+    EXPECT_TRUE(f.ui.hasText(facts + "  \xC2\xB7  saved to your History"));
+    EXPECT_FALSE(f.ui.hasText("could not be saved"));
+}
+
 TEST(ResultsScreen, VersusCurrentWording) {
     struct Case {
         double start, recommended;

@@ -179,6 +179,18 @@ TEST_F(InstallFixture, StaleCompanionsAreClearedFirst) {
     EXPECT_FALSE(fs::exists(exe + ".new"));
 }
 
+// Linux tells "Tarvion.NEW" from "Tarvion.new": files whose names differ from the companions
+// only in case are the player's own (an older build kept by hand), and no step touches them.
+TEST_F(InstallFixture, NamesThatDifferFromTheCompanionsInCaseAreLeftAlone) {
+    test_files::write(dir.file("Tarvion.NEW"), "the player's copy");
+    test_files::write(dir.file("Tarvion.OLD"), "the player's older build");
+    ASSERT_EQ(updater::installUpdate(info(digest), exe, false).state, updater::UpdateInstalled);
+    EXPECT_EQ(test_files::read(exe), payload);
+    EXPECT_EQ(test_files::read(exe + ".old"), oldBuild);
+    EXPECT_EQ(test_files::read(dir.file("Tarvion.NEW")), "the player's copy");
+    EXPECT_EQ(test_files::read(dir.file("Tarvion.OLD")), "the player's older build");
+}
+
 TEST_F(InstallFixture, ExecutableThatCannotBeMovedAsideStaysInPlace) {
     // A folder where the old file goes: the move aside fails whatever our privileges.
     fs::create_directory(exe + ".old");
@@ -421,6 +433,21 @@ TEST(DeleteOldExe, RemovesOnlyTheOldCompanion) {
     updater::deleteOldExe();
     EXPECT_FALSE(fs::exists(exe + ".old"));
     EXPECT_TRUE(fs::exists(exe));
+}
+
+// Every start clears "<exe>.old"; a "Tarvion.OLD" beside the program is another file on Linux
+// (the player's own copy of an older build) and stays, with or without the real companion.
+TEST(DeleteOldExe, AFileWhoseNameDiffersInCaseSurvives) {
+    TempFolder dir;
+    const std::string exe = dir.file("Tarvion");
+    test_files::write(exe, "exe");
+    test_files::write(dir.file("Tarvion.OLD"), "the player's older build");
+    updater::deleteOldExeAt(exe);
+    EXPECT_EQ(test_files::read(dir.file("Tarvion.OLD")), "the player's older build");
+    test_files::write(exe + ".old", "old");
+    updater::deleteOldExeAt(exe);
+    EXPECT_FALSE(fs::exists(exe + ".old"));
+    EXPECT_EQ(test_files::read(dir.file("Tarvion.OLD")), "the player's older build");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/base/atomic_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -14,17 +15,37 @@ bool syncFile(const std::string& path) {
     return ok;
 }
 
-bool replaceFile(const std::string& from, const std::string& to) {
-    if (std::rename(from.c_str(), to.c_str()) != 0) return false;
-    // Make the rename itself durable: flush the folder entry as well (best effort).
+namespace {
+
+// Makes a rename durable: flushes the folder entry of its target as well (best effort).
+void syncFolderOf(const std::string& path) {
     std::string folder = ".";
-    size_t slash = to.find_last_of('/');
-    if (slash != std::string::npos) folder = slash == 0 ? "/" : to.substr(0, slash);
+    size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos) folder = slash == 0 ? "/" : path.substr(0, slash);
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         fsync(fd);
         close(fd);
     }
+}
+
+}  // namespace
+
+bool replaceFile(const std::string& from, const std::string& to) {
+    if (std::rename(from.c_str(), to.c_str()) != 0) return false;
+    syncFolderOf(to);
+    return true;
+}
+
+bool moveFileNoOverwrite(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+        // A filesystem that knows no such rename: a second name, which is refused just the
+        // same when the target is taken, then the first one goes.
+        if (errno != EINVAL && errno != ENOSYS) return false;
+        if (link(from.c_str(), to.c_str()) != 0) return false;
+        unlink(from.c_str());
+    }
+    syncFolderOf(to);
     return true;
 }
 

@@ -38,6 +38,22 @@ std::string findEntryIgnoringCase(const std::string& folder, const std::string& 
     return best;
 }
 
+// The host path of a path whose folder may be written Windows-style, with its last component
+// exactly as written: a call that writes or removes a file must never land on another one
+// whose name differs from it in case. "" when there is no host form.
+std::string hostPathExactName(const std::string& path) {
+    std::string p = path;
+    std::replace(p.begin(), p.end(), '\\', '/');
+    if (p.empty() || p.back() == '/') return std::string();
+    if (p.size() >= 2 && p[1] == ':' && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')))
+        return std::string();
+    const size_t slash = p.find_last_of('/');
+    if (slash == std::string::npos) return p;
+    const std::string folder = resolvePath(slash == 0 ? "/" : p.substr(0, slash));
+    if (folder.empty()) return std::string();
+    return appendComponent(folder, p.substr(slash + 1));
+}
+
 int openRetrying(const char* path, int flags, mode_t mode = 0) {
     int fd;
     do {
@@ -73,6 +89,9 @@ bool writeAll(int fd, const char* data, size_t size) {
     }
     return true;
 }
+
+// Truncates a file to `size`; false when it cannot be done.
+bool cutBack(const std::string& host, off_t size) { return truncate(host.c_str(), size) == 0; }
 
 // read() that retries interrupted calls; -1 on a failure.
 ssize_t readSome(int fd, char* buffer, size_t size) {
@@ -163,7 +182,7 @@ bool fileAttributes(const std::string& path, FileAttributes* out) {
 }
 
 bool copyFileNoOverwrite(const std::string& from, const std::string& to) {
-    std::string src = resolvePath(from), dst = resolvePath(to);
+    std::string src = resolvePath(from), dst = hostPathExactName(to);
     if (src.empty() || dst.empty()) return false;
     int in = openRegularForReading(src);
     if (in < 0) return false;
@@ -197,14 +216,14 @@ bool copyFileNoOverwrite(const std::string& from, const std::string& to) {
 }
 
 bool deleteFile(const std::string& path) {
-    std::string host = resolvePath(path);
+    const std::string host = hostPathExactName(path);
     struct stat st{};
     if (host.empty() || lstat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
     return unlink(host.c_str()) == 0;
 }
 
 bool writeWholeFile(const std::string& path, const std::string& bytes) {
-    std::string host = resolvePath(path);
+    const std::string host = hostPathExactName(path);
     if (host.empty()) return false;
     int fd = openRetrying(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return false;
@@ -215,18 +234,8 @@ bool writeWholeFile(const std::string& path, const std::string& bytes) {
 }
 
 bool writeFreshFile(const std::string& path, const std::string& bytes) {
-    // Only the folder is looked up without regard to case: the name itself must not land on
-    // another file that differs from it in case.
-    std::string p = path;
-    std::replace(p.begin(), p.end(), '\\', '/');
-    if (p.empty() || p.back() == '/') return false;
-    const size_t slash = p.find_last_of('/');
-    std::string host = p;
-    if (slash != std::string::npos) {
-        const std::string folder = resolvePath(slash == 0 ? "/" : p.substr(0, slash));
-        if (folder.empty()) return false;
-        host = appendComponent(folder, p.substr(slash + 1));
-    }
+    const std::string host = hostPathExactName(path);
+    if (host.empty()) return false;
     // unlink takes a link or a FIFO itself: nothing it points at is touched or opened.
     struct stat st{};
     if (lstat(host.c_str(), &st) == 0) {
@@ -241,6 +250,33 @@ bool writeFreshFile(const std::string& path, const std::string& bytes) {
     if (close(fd) != 0) ok = false;
     if (!ok) unlink(host.c_str());
     return ok;
+}
+
+bool appendToFile(const std::string& path, const std::string& bytes) {
+    const std::string host = hostPathExactName(path);
+    if (host.empty()) return false;
+    // O_NONBLOCK: a FIFO without a reader fails the open at once instead of waiting for one.
+    bool created = false;
+    int fd = openRetrying(host.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK);
+    if (fd < 0 && errno == ENOENT) {
+        fd = openRetrying(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NONBLOCK, 0644);
+        created = fd >= 0;
+    }
+    if (fd < 0) return false;
+    struct stat st{};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return false;
+    }
+    const bool written = writeAll(fd, bytes.data(), bytes.size());
+    const bool closed = close(fd) == 0;
+    if (written && closed) return true;
+    // A short write (a full disk) must not leave the start of the bytes behind: a reader
+    // would take it for a whole line. The file goes back to its old size, or away when this
+    // call made it.
+    if (created) unlink(host.c_str());
+    else cutBack(host, st.st_size);
+    return false;
 }
 
 std::string makeTempFile(const std::string& folder, const std::string& prefix) {

@@ -33,6 +33,8 @@ std::string argv0FileName(const std::string& pid) {
 
 }  // namespace
 
+void prepareProcess() { std::signal(SIGXFSZ, SIG_IGN); }
+
 bool runningProcessNames(std::vector<std::string>& names) {
     names.clear();
     DIR* dir = opendir("/proc");

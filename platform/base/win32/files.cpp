@@ -114,6 +114,29 @@ bool writeFreshFile(const std::string& path, const std::string& bytes) {
     return ok;
 }
 
+bool appendToFile(const std::string& path, const std::string& bytes) {
+    if (path.empty()) return false;
+    const std::wstring name = toWide(path);
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    bool created = false;
+    HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+        h = CreateFileW(name.c_str(), GENERIC_WRITE, share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        created = h != INVALID_HANDLE_VALUE;
+    }
+    if (h == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size{};
+    const bool sized = GetFileType(h) == FILE_TYPE_DISK && GetFileSizeEx(h, &size);
+    bool ok = sized && SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && writeAll(h, bytes.data(), bytes.size());
+    // A short write (a full disk) must not leave the start of the bytes behind: a reader
+    // would take it for a whole line. The file goes back to its old size, or away when this
+    // call made it.
+    if (!ok && sized && !created && SetFilePointerEx(h, size, nullptr, FILE_BEGIN)) SetEndOfFile(h);
+    if (!CloseHandle(h)) ok = false;
+    if (!ok && created) DeleteFileW(name.c_str());
+    return ok;
+}
+
 std::string makeTempFile(const std::string& folder, const std::string& prefix) {
     std::wstring dir;
     if (folder.empty()) {

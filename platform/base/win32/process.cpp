@@ -23,6 +23,8 @@ bool runningProcessNames(std::vector<std::string>& names) {
     return true;
 }
 
+void prepareProcess() {}
+
 bool setEnv(const char* name, const std::string& value) {
     return SetEnvironmentVariableW(win32::toWide(name).c_str(), win32::toWide(value).c_str()) != FALSE;
 }

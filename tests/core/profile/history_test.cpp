@@ -357,6 +357,32 @@ TEST_F(HistoryTest, AReportWriteThatFailsPartWayLeavesTheEarlierReportWhole) {
         EXPECT_EQ(entry.path().extension(), ".txt") << "a temporary was left: " << entry.path();
 }
 
+// A disk that fills up part-way through the row: the file keeps only its whole rows (a cut
+// one would be read back at the next start as a result with made-up numbers), the result
+// stays in memory for this run, and it is not marked as saved. Once there is room again the
+// next result is saved as usual.
+TEST_F(HistoryTest, ARowCutShortByAFullDiskIsTakenBackAndTheResultIsNotSaved) {
+    fillResult(app);
+    app.saveResult();
+    ASSERT_TRUE(app.resultSaved);
+    const std::string before = test_files::read(historyFile());
+    {
+        fsize_test::ScopedFileSizeLimit limit(before.size() + 40);  // the row is longer than that
+        ASSERT_TRUE(limit.active());
+        app.saveResult();
+    }
+    EXPECT_FALSE(app.resultSaved);
+    EXPECT_EQ(test_files::read(historyFile()), before);
+    EXPECT_EQ(app.history.size(), 2u);  // kept for this run
+    app.loadHistory();
+    ASSERT_EQ(app.history.size(), 1u);
+    EXPECT_EQ(app.history[0].recommended_dpi, perfectDpi(gameCatalog()[1], 0.07, 32.5, 100, 1920).recommendedDpi);
+
+    app.saveResult();
+    EXPECT_TRUE(app.resultSaved);
+    EXPECT_EQ(app.history.size(), 2u);
+}
+
 TEST_F(HistoryTest, AFifoInPlaceOfTheHistoryIsNotReadAndNeverBlocks) {
     ASSERT_TRUE(fifo_test::makeFifo(historyFile()));
     app.history.push_back(HistoryEntry{});

@@ -12,6 +12,7 @@
 #include "tests/support/temp_folder.h"
 #ifndef _WIN32
 #include "tests/support/fifo_watchdog.h"
+#include "tests/support/file_size_limit.h"
 #endif
 
 namespace fs = std::filesystem;
@@ -169,6 +170,44 @@ TEST_F(ScoreLogTest, ARoundLoggedAfterAHandEditedCutLineIsARowOfItsOwn) {
 }
 
 #ifndef _WIN32
+// A disk that fills up part-way through the row (the file-size limit stands in for it): the
+// file stays as it was, so the next start reads no cut row, and the round is kept in memory.
+TEST_F(ScoreLogTest, AnAppendCutShortByAFullDiskLeavesTheFileAsItWas) {
+    const std::string header = std::string(kScoresHeader) + "\n";
+    const std::string row = "2024-01-01,cs2,0,40.00,5.100,0.800,450,0.600,finder\n";
+    struct Case {
+        const char* what;
+        const char* before;  // nullptr: no file
+        size_t room;         // bytes the disk takes beyond what is there
+    };
+    const std::string whole = header + row, cut = header + row.substr(0, row.size() - 1);
+    const Case cases[] = {
+        {"half of the row fits", whole.c_str(), 20},
+        {"only the line end before the row fits", cut.c_str(), 1},
+        {"nothing fits", whole.c_str(), 0},
+        {"a new file takes part of its header", nullptr, 30},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(scoresFile());
+        if (c.before) test_files::write(scoresFile(), c.before);
+        app.scores.clear();
+        {
+            fsize_test::ScopedFileSizeLimit limit((c.before ? std::string(c.before).size() : 0) + c.room);
+            ASSERT_TRUE(limit.active());
+            app.logScore(knownRound(), "practice");
+            EXPECT_FALSE(appendCsvLine(scoresFile().string(), kScoresHeader, "a row that does not fit"));
+        }
+        ASSERT_EQ(app.scores.size(), 1u);
+        EXPECT_EQ(app.scores[0].mode, "practice");
+        if (c.before) {
+            EXPECT_EQ(test_files::read(scoresFile()), c.before);
+        } else {
+            EXPECT_FALSE(fs::exists(scoresFile()));
+        }
+    }
+}
+
 TEST_F(ScoreLogTest, AFifoInPlaceOfTheLogIsNeitherReadNorWrittenAndNeverBlocks) {
     ASSERT_TRUE(fifo_test::makeFifo(scoresFile()));
     bool appended = true;

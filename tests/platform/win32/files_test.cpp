@@ -99,6 +99,30 @@ TEST(WriteReplaceDelete, WholeFilesByWidePath) {
     EXPECT_FALSE(plat::deleteFile(dir.path()));  // not a folder
 }
 
+TEST(AppendToFile, AddsTheBytesAsTheyAreAndMakesAMissingFile) {
+    TempFolder dir;
+    const std::string file = dir.file(kName);
+    EXPECT_TRUE(plat::appendToFile(file, "a\r\n"));
+    EXPECT_TRUE(plat::appendToFile(file, "b\n"));
+    EXPECT_EQ(test_files::read(dir.at(kName)), "a\r\nb\n");
+    EXPECT_FALSE(plat::appendToFile(dir.path(), "x"));  // a folder
+    EXPECT_FALSE(plat::appendToFile(dir.file("no folder") + "\\x", "x"));
+    EXPECT_FALSE(fs::exists(dir.at("no folder")));
+}
+
+TEST(MoveFileNoOverwrite, MovesOnlyOntoAFreeName) {
+    TempFolder dir;
+    dir.write("from", "new");
+    dir.write("taken", "kept");
+    fs::create_directories(dir.at("folder"));
+    EXPECT_FALSE(plat::moveFileNoOverwrite(dir.file("from"), dir.file("taken")));
+    EXPECT_FALSE(plat::moveFileNoOverwrite(dir.file("from"), dir.file("folder")));
+    EXPECT_EQ(test_files::read(dir.at("taken")), "kept");
+    ASSERT_TRUE(plat::moveFileNoOverwrite(dir.file("from"), dir.file(kName)));
+    EXPECT_EQ(test_files::read(dir.at(kName)), "new");
+    EXPECT_FALSE(fs::exists(dir.at("from")));
+}
+
 TEST(TempFiles, UniqueAndEmpty) {
     TempFolder dir;
     const std::string a = plat::makeTempFile(dir.file(kName), "qxu");
