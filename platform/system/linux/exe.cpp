@@ -55,7 +55,7 @@ namespace {
 // byte on once it runs, and the process that started it. An older build's restart set it
 // to "1" (nothing to tell).
 constexpr char kHandOverVariable[] = "TARVION_PROFILE_HANDOVER";
-// The successor's end of the pipe: the first descriptor after stdin, stdout and stderr.
+// The successor's end of the socket: the first descriptor after stdin, stdout and stderr.
 constexpr int kHandOverFd = 3;
 
 // Starts `path` with no arguments and `env`, keeping only stdin/out/err (and `keepFd` as
@@ -126,34 +126,31 @@ SuccessorStart launchSuccessor(const std::string& path, int waitMs) {
     }
     const auto start = std::chrono::steady_clock::now();
     SuccessorStart outcome = SuccessorStart::Silent;
-    bool ended = false;
-    bool pipeOpen = true;
+    bool socketOpen = true;
     while (msSince(start) < waitMs) {
-        if (pipeOpen) {
+        if (socketOpen) {
             pollfd p{readEnd, POLLIN, 0};
-            const int ready = poll(&p, 1, 50);
-            if (ready > 0) {
+            if (poll(&p, 1, 50) > 0) {
                 char byte = 0;
                 const ssize_t n = read(readEnd, &byte, 1);
                 if (n == 1) {
                     outcome = SuccessorStart::Started;
                     break;
                 }
-                // Closed without a word: it ended, or it dropped its end; the exit tells.
-                if (n == 0) pipeOpen = false;
+                // Closed without a word: it ended, or it dropped its end; its exit tells.
+                if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) socketOpen = false;
             }
         } else {
             usleep(20000);
         }
         int status = 0;
         if (waitpid(pid, &status, WNOHANG) == pid) {
-            ended = true;
             outcome = SuccessorStart::Ended;
             break;
         }
     }
     close(readEnd);
-    if (outcome == SuccessorStart::Silent && !ended) {
+    if (outcome == SuccessorStart::Silent) {
         // A program that says nothing may still come up later beside the version put back.
         kill(pid, SIGKILL);
         int status = 0;
