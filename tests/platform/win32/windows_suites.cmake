@@ -56,6 +56,6 @@ foreach(suite platform integration updater app)
   if(suite STREQUAL "platform" OR suite STREQUAL "app")
     set(lock wine_desktop)
   endif()
-  gtest_discover_tests(${suite}_win32_tests DISCOVERY_MODE PRE_TEST
+  gtest_discover_tests(${suite}_win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
     WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}" PROPERTIES LABELS ${suite} RESOURCE_LOCK ${lock})
 endforeach()
