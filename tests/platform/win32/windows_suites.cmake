@@ -14,7 +14,9 @@ target_link_libraries(updater_dummy_exe PRIVATE tarvion_platform_system)
 add_library(updater_dummy_library SHARED "${CMAKE_SOURCE_DIR}/tests/updater/dummy/dummy_library.cpp")
 target_include_directories(updater_dummy_library PRIVATE "${CMAKE_SOURCE_DIR}")
 target_compile_options(updater_dummy_library PRIVATE ${TARVION_WARNINGS})
-set_target_properties(updater_dummy_library PROPERTIES PREFIX "")
+# Away from the test programs and their working folder, where Windows would find it too.
+set_target_properties(updater_dummy_library PROPERTIES PREFIX ""
+  RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/dummy_library")
 add_executable(updater_dummy_needs_library "${CMAKE_SOURCE_DIR}/tests/updater/dummy/dummy_main.cpp")
 target_compile_options(updater_dummy_needs_library PRIVATE ${TARVION_WARNINGS})
 target_compile_definitions(updater_dummy_needs_library PRIVATE TARVION_DUMMY_NEEDS_LIBRARY)

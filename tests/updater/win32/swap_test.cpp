@@ -155,8 +155,13 @@ TEST_F(RunningSwap, ANewBuildThatDiesAtOnceIsSwappedBackOut) {
     const fs::path old = u8path(utf8(exe) + ".old");
     for (int i = 0; i < 100 && !plat::moveExecutable(utf8(old), utf8(exe)); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    fs::remove(u8path(utf8(exe) + ".ran"));
-    fs::remove(library);
+    // Its mark and its DLL go once it has let go of them.
+    for (const fs::path& gone : {u8path(utf8(exe) + ".ran"), library}) {
+        std::error_code error;
+        for (int i = 0; i < 100 && (fs::remove(gone, error), fs::exists(gone)); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ASSERT_FALSE(fs::exists(gone)) << utf8(gone);
+    }
     ASSERT_TRUE(test_files::read(exe) == oldBuild);
 
     const struct {
