@@ -13,6 +13,7 @@
 #include "imgui.h"
 #include "integration/reforger.h"
 #include "platform/system/clipboard.h"
+#include "platform/system/exe.h"
 #include "platform/system/input.h"
 #include "platform/system/instance.h"
 #include "platform/system/message.h"
@@ -69,7 +70,6 @@ void loadProfile(App& app) {
     app.loadHistory();
     app.loadScores();
     app.reforger = locateReforgerSettings();
-    updater::deleteOldExe();
 }
 
 void createUiContext(App& app) {
@@ -113,6 +113,9 @@ void shutDown(App& app) {
 }  // namespace
 
 int runTarvion(const std::vector<std::string>& args) {
+    // First of all: an update's restart tells the copy that started it that it runs, and
+    // nothing this run starts inherits that hand-over.
+    plat::takeSuccessorHandOver();
     App app;
     setMouseCaptureSink(&setMouseCaptured);
     CommandLine line = parseCommandLine(app, args);
@@ -165,6 +168,9 @@ int runTarvion(const std::vector<std::string>& args) {
     applyWindowMode(app);
     plat::showAndFocus(app.hwnd);
     plat::publishProfileWindow(app.hwnd);
+    // The previous version stays until this one has a window: a build that cannot make one
+    // leaves the way back.
+    updater::deleteOldExe();
     startRawInput(app);
     createUiContext(app);
     if (!initRenderer(app.renderer)) return startupFailure(app, "Shader compilation failed.");

@@ -47,7 +47,7 @@ function(tarvion_cross_tests)
   target_compile_options(audio_portable_tests PRIVATE ${TARVION_WARNINGS})
   target_link_libraries(audio_portable_tests PRIVATE tarvion_platform_base GTest::gtest GTest::gtest_main
     Threads::Threads)
-  gtest_discover_tests(audio_portable_tests DISCOVERY_MODE PRE_TEST
+  gtest_discover_tests(audio_portable_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
     WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}" PROPERTIES LABELS audio)
   # The Windows services as Windows programs: platform calls, the game scan, the update swap.
   include("${CMAKE_SOURCE_DIR}/tests/platform/win32/windows_suites.cmake")

@@ -46,7 +46,7 @@ tarvion_unit(app_win32_tests FOLDERS tests/app/win32 LINKS tarvion_app HEADERS t
 # Programs the tests run: the PNG fixture writer, the updater's stand-in and probe, the fuzz
 # targets.
 tarvion_unit(png_fixture_writer FOLDERS tests/app/png_check LINKS tarvion_app)
-tarvion_unit(updater_dummy_exe FOLDERS tests/updater/dummy)
+tarvion_unit(updater_dummy_exe FOLDERS tests/updater/dummy LINKS tarvion_platform_system)
 # The updater's probe: a program that moves itself aside as an install does.
 tarvion_unit(updater_path_probe FOLDERS tests/updater/probe LINKS tarvion_updater)
 tarvion_unit(integration_fuzz FOLDERS tests/integration/fuzz LINKS tarvion_integration)

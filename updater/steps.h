@@ -55,20 +55,36 @@ struct InstallOutcome {
 };
 
 // The whole install against the executable at exePath: download to exePath + ".new", verify,
-// keep the current one as exePath + ".old", swap, and start the new one when `launch`.
-// Installed only when all of it worked, the start included; else Failed with the reason. A
-// new version that does not start is swapped back out again. With a control, the exit can
+// flush it, keep the current one as exePath + ".old", swap, and start the new one when
+// `launch`. Installed only when all of it worked and the new version has said that it runs;
+// else Failed with the reason. A new version that does not start, or ends or stays silent
+// before it says so, is swapped back out again. With a control, the exit can
 // stop the download (nothing is swapped then).
 InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath, bool launch,
                              ExitControl* control = nullptr);
 
 void deleteOldExeAt(const std::string& exePath);
 
+// How long the install waits for the new version to say that it runs before it counts as
+// one that will not start (a freshly downloaded program may be scanned before it runs).
+inline constexpr int kSuccessorStartWaitMs = 30000;
+// The wait the install uses; tests shorten it.
+int& successorStartWaitMs();
+
+// Starts the new version as this program's successor and waits for it to say that it runs;
+// true when it did.
+bool startAndHearFrom(const std::string& path);
+
 // How the install moves the executable and its companions, and starts the new one. The
 // defaults are the platform's; tests swap them to act out a folder that refuses a move or a
 // build that will not start.
 struct InstallFileOps {
+    // Flushes the new file to the disk (plat::syncFile).
+    bool (*flush)(const std::string& path);
+    // Puts the running executable at the old file's name too (plat::keepExecutableAside).
+    bool (*keepAside)(const std::string& exe, const std::string& aside);
     bool (*replaceFile)(const std::string& from, const std::string& to);
+    // Starts the new version; true once it has said that it runs.
     bool (*launch)(const std::string& path);
 };
 InstallFileOps& installFileOps();

@@ -401,14 +401,16 @@ InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath,
         out.message = kMsgStopped;
         return out;
     }
-    if (!plat::markExecutable(newFile)) {
+    const InstallFileOps& ops = installFileOps();
+    // On the disk before it takes the program's name: a power cut after the swap must not
+    // leave an empty program there.
+    if (!plat::markExecutable(newFile) || !ops.flush(newFile)) {
         plat::deleteFile(newFile);
         out.message = kMsgNotInstalled;
         return out;
     }
     plat::deleteFile(oldFile);
-    const InstallFileOps& ops = installFileOps();
-    if (!ops.replaceFile(exePath, oldFile)) {
+    if (!ops.keepAside(exePath, oldFile)) {
         plat::deleteFile(newFile);
         out.message = noPermissionMessage(exePath);
         return out;
@@ -419,12 +421,19 @@ InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath,
                "\". Rename it back to \"" + exePath + "\" to start Tarvion again.";
     };
     if (!ops.replaceFile(newFile, exePath)) {
-        out.message = ops.replaceFile(oldFile, exePath) ? kMsgNotInstalled
-                                                         : strandedMessage("Couldn't install the update");
+        // Where the current version kept its name (Linux), only the second name goes.
+        if (plat::fileAttributes(exePath)) {
+            plat::deleteFile(oldFile);
+            out.message = kMsgNotInstalled;
+        } else {
+            out.message = ops.replaceFile(oldFile, exePath) ? kMsgNotInstalled
+                                                             : strandedMessage("Couldn't install the update");
+        }
         return out;
     }
-    // A new version that cannot be started must not stay in place: the next start would
-    // fail too. The current one goes back (over it) and stays open.
+    // A new version that does not start, or dies before it says that it runs (a missing
+    // library, a crash), must not stay in place: the next start would fail too. The current
+    // one goes back (over it) and stays open.
     if (launch && !ops.launch(exePath)) {
         out.message = ops.replaceFile(oldFile, exePath)
                           ? "Tarvion " + info.version + " would not start, so your current version was put back."
@@ -436,8 +445,17 @@ InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath,
     return out;
 }
 
+int& successorStartWaitMs() {
+    static int waitMs = kSuccessorStartWaitMs;
+    return waitMs;
+}
+
+bool startAndHearFrom(const std::string& path) {
+    return plat::launchSuccessor(path, successorStartWaitMs()) == plat::SuccessorStart::Started;
+}
+
 InstallFileOps& installFileOps() {
-    static InstallFileOps ops{plat::moveExecutable, plat::launchExecutable};
+    static InstallFileOps ops{plat::syncFile, plat::keepExecutableAside, plat::moveExecutable, startAndHearFrom};
     return ops;
 }
 

@@ -8,6 +8,11 @@ namespace plat {
 // Flushes the file's data to the disk; true on success.
 bool syncFile(const std::string& path);
 
+// Flushes the folder entry of `path` (its name in its folder) to the disk, so a rename or a
+// new link there survives a power cut; true on success, and always where the system keeps
+// names durable itself.
+bool syncFolderOf(const std::string& path);
+
 // Moves `from` over `to` in one step, replacing `to` if it exists; true on success.
 bool replaceFile(const std::string& from, const std::string& to);
 

@@ -24,4 +24,29 @@ bool moveExecutable(const std::string& from, const std::string& to);
 // and none of this process's open files. Does not wait for it. True when it started.
 bool launchExecutable(const std::string& path);
 
+// Puts the executable at `exe` also at `aside`, which must not exist yet, as the first step
+// of replacing it. Linux: a second link to the same file (a copy where the folder's
+// filesystem has no links), so a program stays at `exe` until the new one is renamed over
+// it. Windows, which cannot replace a running image: `exe` is moved to `aside`.
+bool keepExecutableAside(const std::string& exe, const std::string& aside);
+
+// How a successor came out of its start (launchSuccessor).
+enum class SuccessorStart {
+    Started,     // it runs and has said so
+    NotStarted,  // the system could not start it
+    Ended,       // it ended before it said anything (a missing library, a crash, an exit)
+    Silent,      // it said nothing within the time and was ended
+};
+
+// Starts an executable as this program's successor, as launchExecutable does, and waits up
+// to waitMs for it to say that it runs (takeSuccessorHandOver in the new program). It is
+// told through its environment alone; nothing this process starts later is.
+SuccessorStart launchSuccessor(const std::string& path, int waitMs);
+
+// For the program itself, once at its start: when it was started by launchSuccessor (or by
+// an older build's restart), tells the program that started it that it runs, and removes the
+// hand-over from this process's environment so that nothing it starts inherits it. True when
+// this run is such a successor. Later calls give the first call's answer.
+bool takeSuccessorHandOver();
+
 }  // namespace plat

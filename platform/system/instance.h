@@ -14,9 +14,11 @@ enum class FolderClaim : int32_t {
 };
 
 // Claims the folder for this process until releaseProfileFolder or its exit. A copy started
-// by the holder itself (the update's restart) waits a few seconds for it to quit instead of
-// finding it held. Linux: an flock on "tarvion.lock" in the folder; Windows: a named mutex
-// made from the folder's path.
+// by the holder as its successor (the update's restart, see launchSuccessor) waits a few
+// seconds for it to quit instead of finding it held. Linux: an flock on "tarvion.lock" in the
+// folder, a plain file of the program's own (a link, a FIFO or another file's second name
+// there is replaced, never written through or waited on); Windows: a named mutex made from
+// the folder's path.
 FolderClaim claimProfileFolder(const std::string& folder);
 // Tells later starts which window to bring to the front (after claimProfileFolder).
 void publishProfileWindow(void* window);

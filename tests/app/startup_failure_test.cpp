@@ -64,6 +64,21 @@ TEST_F(ProgramRun, NoDisplayEndsWithExitCode1WithoutABox) {
     EXPECT_TRUE(fs::is_directory(dir_ / "home" / "Tarvion"));
 }
 
+// The previous version an update left beside the program goes only once this one has a
+// window: a new build that cannot make one keeps the way back.
+TEST_F(ProgramRun, ThePreviousVersionStaysUntilTheWindowIsUp) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server";
+    const fs::path copy = dir_ / "tarvion";
+    fs::copy_file(binary_, copy);
+    binary_ = copy;
+    test_files::write(dir_ / "tarvion.old", "the version before");
+    EXPECT_EQ(run("-u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER", "").exitCode, 1);
+    EXPECT_TRUE(fs::exists(dir_ / "tarvion.old")) << "deleted by a start that made no window";
+    const Outcome shown = run("SDL_AUDIODRIVER=dummy", "--banner banner");
+    EXPECT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_FALSE(fs::exists(dir_ / "tarvion.old"));
+}
+
 TEST_F(ProgramRun, ASpeedOrScaleOutsideItsRangeEndsWithExitCode1BeforeAnythingStarts) {
     // 1e-300 and 1e308 used to run for ever: the run's clock no longer moved.
     const std::pair<const char*, const char*> cases[] = {

@@ -36,8 +36,11 @@ public:
 #else
     LoopbackServer() {
         std::filesystem::create_directory(dir_.at("www"));
-        const std::string command = std::string("\"") + TARVION_PYTHON + "\" \"" + UPDATER_SERVER_SCRIPT + "\" \"" +
-                                    dir_.file("www") + "\" \"" + dir_.file("port") + "\" 60 >/dev/null 2>&1 &";
+        // Without the sanitizer run's preloaded GL driver, which makes Python's start slow
+        // enough on a busy machine to miss the wait for its port.
+        const std::string command = std::string("env -u LD_PRELOAD \"") + TARVION_PYTHON + "\" \"" +
+                                    UPDATER_SERVER_SCRIPT + "\" \"" + dir_.file("www") + "\" \"" + dir_.file("port") +
+                                    "\" 60 >/dev/null 2>&1 &";
         if (std::system(command.c_str()) != 0) return;
         waitForPort();
     }

@@ -4,10 +4,16 @@
 #include <atomic>
 #include <cctype>
 #include <cstdio>
+#include <thread>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "platform/base/atomic_file.h"
 #include "platform/system/exe.h"
 #include "platform/system/hash.h"
+#include "tests/support/scoped_env.h"
 #include "tests/updater/helpers.h"
 #include "updater/steps.h"
 #include "updater/updater.h"
@@ -40,7 +46,7 @@ protected:
         test_files::write(exe, oldBuild);
         payload = test_files::read(UPDATER_DUMMY_EXE);
         ASSERT_FALSE(payload.empty());
-        payload.resize(600000, '\0');
+        if (payload.size() < 600000) payload.resize(600000, '\0');  // past the minimum, never cut
         server.serve("Tarvion-2.2.0", payload);
         test_files::write(dir.file("payload"), payload);
         digest = plat::sha256File(dir.file("payload"));
@@ -74,8 +80,15 @@ TEST_F(InstallFixture, GoodHashSwapsAndStartsTheNewBuild) {
     EXPECT_EQ(test_files::read(exe + ".old"), oldBuild);
     EXPECT_FALSE(fs::exists(exe + ".new"));
     EXPECT_NE(fs::status(exe).permissions() & fs::perms::owner_exec, fs::perms::none);
-    const fs::path mark = exe + ".ran";
-    EXPECT_TRUE(test_files::waitForFile(mark)) << "the new build was not started";
+    // Started as the successor, with nothing of the hand-over left in its environment. It
+    // marks that after it has said that it runs.
+    ASSERT_TRUE(test_files::waitForFile(exe + ".ran"));
+    std::string mark;
+    for (int i = 0; i < 100 && mark.empty(); ++i) {
+        mark = test_files::read(exe + ".ran");
+        if (mark.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(mark, "ran as successor\n");
 }
 
 TEST_F(InstallFixture, UpperCaseHashMatches) {
@@ -243,15 +256,25 @@ TEST_F(InstallFixture, TheMessageNamesThisPlatformsExecutable) {
     EXPECT_EQ(out.message.find(".exe"), std::string::npos);
 }
 
-// Moves that fail from a given call on (counted from 1), the others done for real.
+// Moves that fail from a given call on (counted from 1, the move aside first), the others
+// done for real.
 struct FailingMoves {
     static inline int call = 0;
     static inline int failFrom = 0;
     static inline int failTo = 0;
-    static bool replace(const std::string& from, const std::string& to) {
+    static bool failsNow() {
         ++call;
-        if (call >= failFrom && call <= failTo) return false;
-        return plat::replaceFile(from, to);
+        return call >= failFrom && call <= failTo;
+    }
+    static bool keepAside(const std::string& exe, const std::string& aside) {
+        return !failsNow() && plat::keepExecutableAside(exe, aside);
+    }
+    // As Windows keeps a running executable aside: moved, its name left empty.
+    static bool moveAside(const std::string& exe, const std::string& aside) {
+        return !failsNow() && plat::replaceFile(exe, aside);
+    }
+    static bool replace(const std::string& from, const std::string& to) {
+        return !failsNow() && plat::replaceFile(from, to);
     }
 };
 
@@ -260,24 +283,38 @@ protected:
     void SetUp() override {
         InstallFixture::SetUp();
         saved = updater::installFileOps();
+        updater::installFileOps().keepAside = &FailingMoves::keepAside;
         updater::installFileOps().replaceFile = &FailingMoves::replace;
         FailingMoves::call = 0;
     }
     void TearDown() override { updater::installFileOps() = saved; }
+    static void installFileOpsMovingAside() { updater::installFileOps().keepAside = &FailingMoves::moveAside; }
     updater::InstallFileOps saved{};
 };
 
 TEST_F(InstallMoves, ANewFileThatCannotBePutInPlaceBringsTheOldOneBack) {
-    FailingMoves::failFrom = 2;  // the executable goes aside; the new one does not follow
+    FailingMoves::failFrom = 2;  // the executable is kept aside; the new one does not follow
     FailingMoves::failTo = 2;
     const updater::InstallOutcome out = updater::installUpdate(info(digest), exe, false);
     EXPECT_EQ(out.state, updater::UpdateFailed);
     EXPECT_EQ(out.message, kNotInstalled);
     EXPECT_EQ(test_files::read(exe), oldBuild);
+    // It never left its name, so only its second name goes; the download stays for the
+    // next try to delete.
+    EXPECT_EQ(FailingMoves::call, 2);
+    EXPECT_FALSE(fs::exists(exe + ".old"));
+    EXPECT_EQ(test_files::read(exe + ".new"), payload);
+
+    // Where the executable had to be moved aside (Windows), it is moved back.
+    installFileOpsMovingAside();
+    FailingMoves::call = 0;
+    EXPECT_EQ(updater::installUpdate(info(digest), exe, false).message, kNotInstalled);
+    EXPECT_EQ(test_files::read(exe), oldBuild);
     EXPECT_EQ(FailingMoves::call, 3);
 }
 
 TEST_F(InstallMoves, AFailedWayBackIsSaidAndNamesBothFiles) {
+    installFileOpsMovingAside();
     FailingMoves::failFrom = 2;  // neither the new file nor the old one reaches the executable's name
     FailingMoves::failTo = 3;
     const updater::InstallOutcome out = updater::installUpdate(info(digest), exe, false);
@@ -313,6 +350,123 @@ TEST_F(InstallFixture, ANewVersionThatCannotBeStartedIsSwappedBackOut) {
         EXPECT_TRUE(test_files::read(exe) == oldBuild) << "attempt " << attempt << ": the current version is not back";
         EXPECT_EQ(entriesOf(dir.dir()), before) << "attempt " << attempt;
     }
+}
+
+// Builds the system starts but that end, crash or keep quiet before they say that they run:
+// the card says so, and the folder is as it was before the install.
+TEST_F(InstallFixture, ANewBuildThatDiesAtOnceIsSwappedBackOut) {
+    const int savedWait = updater::successorStartWaitMs();
+    updater::successorStartWaitMs() = 3000;
+    const std::pair<const char*, const char*> cases[] = {
+        {"TARVION_DUMMY_EXIT", "1"},
+        {"TARVION_DUMMY_CRASH", "1"},
+        {"TARVION_DUMMY_SILENT", "1"},
+    };
+    const std::vector<std::string> before = entriesOf(dir.dir());
+    for (const auto& [variable, value] : cases) {
+        SCOPED_TRACE(variable);
+        ScopedEnv dies(variable, value);
+        const updater::InstallOutcome out = updater::installUpdate(info(digest), exe, true);
+        EXPECT_EQ(out.state, updater::UpdateFailed) << "Installed would end this program with nothing running";
+        EXPECT_EQ(out.message, "Tarvion 2.2.0 would not start, so your current version was put back.");
+        EXPECT_TRUE(test_files::read(exe) == oldBuild) << "the current version is not back";
+        EXPECT_EQ(entriesOf(dir.dir()), before);
+    }
+    updater::successorStartWaitMs() = savedWait;
+}
+
+// A build whose loader gives up: the stand-in linked against a library of its own, which
+// runs while the library is beside it and not once it is gone.
+TEST_F(InstallFixture, ABuildWhoseLibraryIsMissingIsSwappedBackOut) {
+    std::string build = test_files::read(UPDATER_DUMMY_NEEDS_LIBRARY);
+    ASSERT_FALSE(build.empty());
+    if (build.size() < 600000) build.resize(600000, '\0');
+    server.serve("needs-library", build);
+    dir.write("needs-library", build);
+    const updater::UpdateInfo offer = info(plat::sha256File(dir.file("needs-library")), "/needs-library");
+    const fs::path library = dir.at(fs::path(UPDATER_DUMMY_LIBRARY).filename());
+    fs::copy_file(UPDATER_DUMMY_LIBRARY, library);
+    EXPECT_EQ(updater::installUpdate(offer, exe, true).state, updater::UpdateInstalled) << "the build itself runs";
+    EXPECT_TRUE(test_files::waitForFile(exe + ".ran"));
+
+    // The build may still run: its file is removed, not written over.
+    fs::remove(exe);
+    test_files::write(exe, oldBuild);
+    fs::remove(exe + ".old");
+    fs::remove(exe + ".ran");
+    fs::remove(library);
+    const std::vector<std::string> before = entriesOf(dir.dir());
+    const updater::InstallOutcome out = updater::installUpdate(offer, exe, true);
+    EXPECT_EQ(out.state, updater::UpdateFailed);
+    EXPECT_EQ(out.message, "Tarvion 2.2.0 would not start, so your current version was put back.");
+    EXPECT_TRUE(test_files::read(exe) == oldBuild) << "the current version is not back";
+    EXPECT_EQ(entriesOf(dir.dir()), before);
+}
+
+// The swap's steps, each with a kill just before it (and one after the last): wherever the
+// program is killed, a whole program stands at its name, the current one or the new one.
+struct KillingSteps {
+    static inline int step = 0;
+    static inline int killAt = 0;
+    static void maybeDie() {
+        if (++step == killAt) raise(SIGKILL);
+    }
+    static bool flush(const std::string& path) {
+        maybeDie();
+        return plat::syncFile(path);
+    }
+    static bool keepAside(const std::string& exe, const std::string& aside) {
+        maybeDie();
+        return plat::keepExecutableAside(exe, aside);
+    }
+    static bool replace(const std::string& from, const std::string& to) {
+        maybeDie();
+        const bool moved = plat::replaceFile(from, to);
+        maybeDie();
+        return moved;
+    }
+};
+
+TEST_F(InstallFixture, AKillAtAnyStepOfTheSwapLeavesAWholeProgramAtItsName) {
+    for (int killAt = 1; killAt <= 4; ++killAt) {
+        SCOPED_TRACE(testing::Message() << "killed at step " << killAt);
+        test_files::write(exe, oldBuild);
+        fs::remove(exe + ".old");
+        fs::remove(exe + ".new");
+        const pid_t child = fork();
+        if (child == 0) {
+            updater::installFileOps().flush = &KillingSteps::flush;
+            updater::installFileOps().keepAside = &KillingSteps::keepAside;
+            updater::installFileOps().replaceFile = &KillingSteps::replace;
+            KillingSteps::killAt = killAt;
+            updater::installUpdate(info(digest), exe, false);
+            _exit(0);
+        }
+        ASSERT_GT(child, 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the install was not killed";
+        const std::string atName = test_files::read(exe);
+        EXPECT_TRUE(atName == oldBuild || atName == payload) << "no whole program at the name";
+        EXPECT_EQ(atName == payload, killAt == 4);
+    }
+}
+
+TEST_F(InstallFixture, TheDownloadIsOnTheDiskBeforeItTakesTheName) {
+    static std::vector<std::string> steps;
+    steps.clear();
+    const updater::InstallFileOps saved = updater::installFileOps();
+    updater::installFileOps().flush = [](const std::string& path) {
+        steps.push_back("flush " + path);
+        return plat::syncFile(path);
+    };
+    updater::installFileOps().keepAside = [](const std::string& exe, const std::string& aside) {
+        steps.push_back("aside");
+        return plat::keepExecutableAside(exe, aside);
+    };
+    EXPECT_EQ(updater::installUpdate(info(digest), exe, false).state, updater::UpdateInstalled);
+    updater::installFileOps() = saved;
+    EXPECT_EQ(steps, (std::vector<std::string>{"flush " + exe + ".new", "aside"}));
 }
 
 TEST_F(InstallMoves, ABuildThatWillNotStartAndNoWayBackIsSaid) {

@@ -15,21 +15,19 @@ bool syncFile(const std::string& path) {
     return ok;
 }
 
-namespace {
-
-// Makes a rename durable: flushes the folder entry of its target as well (best effort).
-void syncFolderOf(const std::string& path) {
+bool syncFolderOf(const std::string& path) {
     std::string folder = ".";
     size_t slash = path.find_last_of('/');
     if (slash != std::string::npos) folder = slash == 0 ? "/" : path.substr(0, slash);
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
+    if (fd < 0) return false;
+    bool ok = fsync(fd) == 0;
+    if (close(fd) != 0) ok = false;
+    return ok;
 }
 
-}  // namespace
+// The moves below are made durable by flushing the folder entry of their target as well
+// (best effort: the move has happened either way).
 
 bool replaceFile(const std::string& from, const std::string& to) {
     if (std::rename(from.c_str(), to.c_str()) != 0) return false;

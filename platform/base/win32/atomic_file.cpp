@@ -17,6 +17,9 @@ bool syncFile(const std::string& path) {
     return ok;
 }
 
+// MOVEFILE_WRITE_THROUGH makes the moves durable; there is no folder to flush.
+bool syncFolderOf(const std::string&) { return true; }
+
 bool replaceFile(const std::string& from, const std::string& to) {
     const std::wstring source = toWide(from), target = toWide(to);
     // ReplaceFileW keeps what the old file carries beyond its bytes (attributes, access

@@ -7,6 +7,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -16,6 +17,7 @@
 #include <thread>
 
 #include "platform/base/paths.h"
+#include "platform/system/exe.h"
 #include "platform/system/linux/window_manager.h"
 
 namespace plat {
@@ -23,9 +25,7 @@ namespace plat {
 namespace {
 
 constexpr char kLockName[] = "tarvion.lock";
-// Set by the holder for the programs it starts: a copy of Tarvion among them is its
-// successor (the update's restart) and waits for it to quit.
-constexpr char kHandOverVariable[] = "TARVION_PROFILE_HANDOVER";
+// How long the holder's successor (the update's restart) waits for it to quit.
 constexpr auto kHandOverWait = std::chrono::seconds(10);
 
 int lockFd = -1;
@@ -42,13 +42,61 @@ bool tryLock(int fd, int* error) {
     return false;
 }
 
+// Whether an open lock file is one the program may write: a regular file with no other
+// name (never a FIFO, a device, or a user's file linked in under the lock's name).
+bool isOwnLockFile(int fd) {
+    struct stat st{};
+    return fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1;
+}
+
+int openNoFollow(const std::string& path, int flags) {
+    int fd;
+    do {
+        // Never through a link, and never waiting in the open (a FIFO would block it).
+        fd = open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Opens the lock file for writing, made afresh when what stands at its name is a link, a
+// FIFO or anything else that is not a plain file; -1 when there is none to be had. A folder
+// at the name is opened as it is: it still locks, it just cannot name the window.
+int openLockFile(const std::string& path) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        int fd = openNoFollow(path, O_RDWR | O_CREAT);
+        if (fd >= 0) {
+            if (isOwnLockFile(fd)) return fd;
+            close(fd);
+        } else if (errno == EISDIR) {
+            return openNoFollow(path, O_RDONLY | O_DIRECTORY);
+        } else if (errno != ELOOP && errno != ENXIO) {
+            // A folder that cannot be written: a lock that can only be read still locks.
+            fd = openNoFollow(path, O_RDONLY);
+            if (fd >= 0 && isOwnLockFile(fd)) return fd;
+            if (fd >= 0) close(fd);
+            return -1;
+        }
+        // unlink takes the link or the FIFO itself; nothing it points at is touched.
+        struct stat st{};
+        if (lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode) || unlink(path.c_str()) != 0) return -1;
+    }
+    return -1;
+}
+
 // The X window id the holder wrote into the lock file; 0 when none.
 unsigned long publishedWindow(const std::string& folder) {
-    FILE* file = std::fopen(joinPath(folder, kLockName).c_str(), "r");
-    if (!file) return 0;
+    const int fd = openNoFollow(joinPath(folder, kLockName), O_RDONLY);
+    if (fd < 0) return 0;
+    char text[64] = {};
+    ssize_t n = 0;
+    if (isOwnLockFile(fd)) {
+        do {
+            n = pread(fd, text, sizeof text - 1, 0);
+        } while (n < 0 && errno == EINTR);
+    }
+    close(fd);
     unsigned long id = 0;
-    if (std::fscanf(file, "window %lu", &id) != 1) id = 0;
-    std::fclose(file);
+    if (n <= 0 || std::sscanf(text, "window %lu", &id) != 1) id = 0;
     return id;
 }
 
@@ -62,12 +110,9 @@ int noteXError(Display*, XErrorEvent*) {
 
 FolderClaim claimProfileFolder(const std::string& folder) {
     if (lockFd >= 0) return FolderClaim::Claimed;
-    const bool handOver = std::getenv(kHandOverVariable) != nullptr;
-    unsetenv(kHandOverVariable);
-    const std::string path = joinPath(folder, kLockName);
+    const bool handOver = takeSuccessorHandOver();
     // Not inherited: a program started from here must not keep the folder held.
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = openLockFile(joinPath(folder, kLockName));
     if (fd < 0) return FolderClaim::Unavailable;
     int error = 0;
     bool locked = tryLock(fd, &error);
@@ -82,7 +127,6 @@ FolderClaim claimProfileFolder(const std::string& folder) {
     }
     clearLockFile(fd);
     lockFd = fd;
-    setenv(kHandOverVariable, "1", 1);
     return FolderClaim::Claimed;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/base/win32/wide.h"
+#include "platform/system/exe.h"
 
 namespace plat {
 
@@ -16,9 +17,7 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TarvionWindow";
 constexpr wchar_t kKeyProperty[] = L"TarvionProfileKey";
-// Set by the holder for the programs it starts: a copy of Tarvion among them is its
-// successor (the update's restart) and waits for it to quit.
-constexpr wchar_t kHandOverVariable[] = L"TARVION_PROFILE_HANDOVER";
+// How long the holder's successor (the update's restart) waits for it to quit.
 constexpr DWORD kHandOverWaitMs = 10000;
 
 HANDLE heldMutex = nullptr;
@@ -48,8 +47,7 @@ std::wstring mutexName(ULONG_PTR key) {
 
 FolderClaim claimProfileFolder(const std::string& folder) {
     if (heldMutex) return FolderClaim::Claimed;
-    const bool handOver = GetEnvironmentVariableW(kHandOverVariable, nullptr, 0) > 0;
-    SetEnvironmentVariableW(kHandOverVariable, nullptr);
+    const bool handOver = takeSuccessorHandOver();
     const ULONG_PTR key = folderKey(folder);
     HANDLE mutex = CreateMutexW(nullptr, TRUE, mutexName(key).c_str());
     if (!mutex) return FolderClaim::Unavailable;
@@ -64,7 +62,6 @@ FolderClaim claimProfileFolder(const std::string& folder) {
     }
     heldMutex = mutex;
     heldKey = key;
-    SetEnvironmentVariableW(kHandOverVariable, L"1");
     return FolderClaim::Claimed;
 }
 

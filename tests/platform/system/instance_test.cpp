@@ -12,19 +12,26 @@
 #include <thread>
 
 #include "platform/system/instance.h"
+#include "tests/support/fifo_watchdog.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+constexpr char kHandOver[] = "TARVION_PROFILE_HANDOVER";
+// The exit code of a child that found the hand-over still in its environment after the claim.
+constexpr int kHandOverLeft = 99;
+
 // The claim a fresh process (this test program again, running only the next test) makes on
-// the folder, as its exit code; `successor` runs it with the environment the holder hands
-// to the programs it starts.
+// the folder, as its exit code; `successor` runs it with the hand-over an update's restart
+// gets.
 int claimInChild(const fs::path& folder, bool successor) {
     const pid_t pid = fork();
     if (pid == 0) {
-        if (!successor) unsetenv("TARVION_PROFILE_HANDOVER");
+        if (successor) setenv(kHandOver, "1", 1);
+        else unsetenv(kHandOver);
         setenv("TARVION_CLAIM_FOLDER", folder.c_str(), 1);
         execl("/proc/self/exe", "platform_tests", "--gtest_filter=ProfileFolderClaim.OfAFreshProcess",
               static_cast<char*>(nullptr));
@@ -40,7 +47,9 @@ TEST(ProfileFolderClaim, OfAFreshProcess) {
     const char* folder = std::getenv("TARVION_CLAIM_FOLDER");
     if (!folder) GTEST_SKIP() << "runs as the child of OneHolderAtATime";
     std::fflush(stdout);
-    _exit(static_cast<int>(plat::claimProfileFolder(folder)));
+    const int claim = static_cast<int>(plat::claimProfileFolder(folder));
+    // Whatever this copy starts must not count as its successor.
+    _exit(std::getenv(kHandOver) ? kHandOverLeft : claim);
 }
 
 TEST(ProfileFolderClaim, OneHolderAtATime) {
@@ -68,7 +77,72 @@ TEST(ProfileFolderClaim, OneHolderAtATime) {
 
     EXPECT_EQ(claimInChild(folder, false), claimed) << "released";
     EXPECT_EQ(plat::claimProfileFolder((folder / "missing").string()), plat::FolderClaim::Unavailable);
-    unsetenv("TARVION_PROFILE_HANDOVER");
+}
+
+// The holder hands nothing on to the programs it starts (a browser, a file manager and what
+// they start): a Tarvion started from one of them is a second start, not its successor.
+TEST(ProfileFolderClaim, TheHolderLeavesNoHandOverToWhatItStarts) {
+    const TempFolder temp;
+    unsetenv(kHandOver);
+    ASSERT_EQ(plat::claimProfileFolder(temp.dir().string()), plat::FolderClaim::Claimed);
+    EXPECT_EQ(std::getenv(kHandOver), nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(claimInChild(temp.dir(), false), static_cast<int>(plat::FolderClaim::HeldElsewhere));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << "it waited as a successor";
+    plat::releaseProfileFolder();
+}
+
+std::string lockText(const fs::path& folder) { return test_files::readText(folder / "tarvion.lock"); }
+
+// What stands at the lock's name is never written through: a link to a player's file, a
+// dangling link, or a second name of a player's file. The holder makes a plain lock file of
+// its own there, and the player's file keeps what it holds.
+TEST(ProfileFolderClaim, ALinkAtTheLockIsNeverWrittenThrough) {
+    const struct {
+        const char* name;
+        void (*plant)(const fs::path& lock, const fs::path& notes);
+    } cases[] = {
+        {"a link to a file", [](const fs::path& lock, const fs::path& notes) { fs::create_symlink(notes, lock); }},
+        {"a dangling link", [](const fs::path& lock, const fs::path& notes) {
+             fs::create_symlink(notes.parent_path() / "made-by-nobody.txt", lock);
+         }},
+        {"a second name", [](const fs::path& lock, const fs::path& notes) { fs::create_hard_link(notes, lock); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TempFolder temp;
+        const fs::path notes = temp.at("notes.txt");
+        test_files::write(notes, "my own notes\n");
+        c.plant(temp.at("tarvion.lock"), notes);
+        ASSERT_EQ(plat::claimProfileFolder(temp.dir().string()), plat::FolderClaim::Claimed);
+        EXPECT_EQ(claimInChild(temp.dir(), false), static_cast<int>(plat::FolderClaim::HeldElsewhere));
+        plat::releaseProfileFolder();
+        EXPECT_EQ(test_files::readText(notes), "my own notes\n");
+        EXPECT_FALSE(fs::exists(temp.at("made-by-nobody.txt")));
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(temp.at("tarvion.lock"))));
+        EXPECT_EQ(fs::hard_link_count(notes), 1u);
+    }
+}
+
+// A FIFO at the lock's name holds no start up: not the holder's claim, not a second start
+// looking for the holder's window (there is none), not a start after the holder has quit.
+TEST(ProfileFolderClaim, AFifoAtTheLockHoldsNoStartUp) {
+    const TempFolder temp;
+    const fs::path lock = temp.at("tarvion.lock");
+    ASSERT_TRUE(fifo_test::makeFifo(lock));
+    bool raised = true;
+    EXPECT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {lock},
+                                          [&] { raised = plat::raiseProfileHolder(temp.dir().string()); }))
+        << "looking for the holder's window waited on the FIFO";
+    EXPECT_FALSE(raised);
+    plat::FolderClaim claim = plat::FolderClaim::Unavailable;
+    EXPECT_TRUE(fifo_test::finishesWithin(std::chrono::seconds(5), {lock},
+                                          [&] { claim = plat::claimProfileFolder(temp.dir().string()); }));
+    EXPECT_EQ(claim, plat::FolderClaim::Claimed);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(lock)));
+    EXPECT_EQ(claimInChild(temp.dir(), false), static_cast<int>(plat::FolderClaim::HeldElsewhere));
+    EXPECT_EQ(lockText(temp.dir()), "");
+    plat::releaseProfileFolder();
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include "platform/base/paths.h"
 #include "platform/base/process.h"
 #include "platform/system/exe.h"
+#include "platform/system/instance.h"
 #include "tests/platform/win32/support.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -24,6 +26,18 @@ bool listed(const std::string& name) {
 std::string selfName() {
     const std::string self = plat::runningExecutablePath();
     return self.substr(self.find_last_of('\\') + 1);
+}
+
+// The holder hands nothing on to the programs it starts (a browser and what it starts): a
+// Tarvion started from one of them is a second start, not its successor.
+TEST(ProfileFolderClaim, TheHolderLeavesNoHandOverToWhatItStarts) {
+    const TempFolder folder;
+    ScopedEnv none("TARVION_PROFILE_HANDOVER", nullptr);
+    ASSERT_EQ(plat::claimProfileFolder(folder.path()), plat::FolderClaim::Claimed);
+    bool set = true;
+    plat::getEnv("TARVION_PROFILE_HANDOVER", &set);
+    EXPECT_FALSE(set);
+    plat::releaseProfileFolder();
 }
 
 TEST(RunningProcessNames, FileNamesOfTheSnapshot) {

@@ -9,6 +9,19 @@
 add_executable(updater_dummy_exe "${CMAKE_SOURCE_DIR}/tests/updater/dummy/dummy_main.cpp")
 target_compile_options(updater_dummy_exe PRIVATE ${TARVION_WARNINGS})
 target_link_options(updater_dummy_exe PRIVATE -municode)
+target_link_libraries(updater_dummy_exe PRIVATE tarvion_platform_system)
+# The stand-in once more, needing a DLL of its own that it finds only beside itself.
+add_library(updater_dummy_library SHARED "${CMAKE_SOURCE_DIR}/tests/updater/dummy/dummy_library.cpp")
+target_include_directories(updater_dummy_library PRIVATE "${CMAKE_SOURCE_DIR}")
+target_compile_options(updater_dummy_library PRIVATE ${TARVION_WARNINGS})
+# Away from the test programs and their working folder, where Windows would find it too.
+set_target_properties(updater_dummy_library PROPERTIES PREFIX ""
+  RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/dummy_library")
+add_executable(updater_dummy_needs_library "${CMAKE_SOURCE_DIR}/tests/updater/dummy/dummy_main.cpp")
+target_compile_options(updater_dummy_needs_library PRIVATE ${TARVION_WARNINGS})
+target_compile_definitions(updater_dummy_needs_library PRIVATE TARVION_DUMMY_NEEDS_LIBRARY)
+target_link_options(updater_dummy_needs_library PRIVATE -municode)
+target_link_libraries(updater_dummy_needs_library PRIVATE tarvion_platform_system updater_dummy_library)
 add_executable(updater_path_probe "${CMAKE_SOURCE_DIR}/tests/updater/probe/path_probe_main.cpp")
 target_compile_options(updater_path_probe PRIVATE ${TARVION_WARNINGS})
 target_link_libraries(updater_path_probe PRIVATE tarvion_updater)
@@ -32,10 +45,12 @@ foreach(suite platform integration updater app)
   target_compile_definitions(${suite}_win32_tests PRIVATE TARVION_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     TARVION_PYTHON="${TARVION_HOST_PYTHON}" UPDATER_SERVER_SCRIPT="${CMAKE_SOURCE_DIR}/tests/updater/loopback_server.py"
     UPDATER_DUMMY_EXE="$<TARGET_FILE:updater_dummy_exe>"
+    UPDATER_DUMMY_NEEDS_LIBRARY="$<TARGET_FILE:updater_dummy_needs_library>"
+    UPDATER_DUMMY_LIBRARY="$<TARGET_FILE:updater_dummy_library>"
     UPDATER_PATH_PROBE="$<TARGET_FILE:updater_path_probe>")
   tarvion_unit_links(links ${suite}_win32_tests)
   target_link_libraries(${suite}_win32_tests PRIVATE ${links} GTest::gtest GTest::gtest_main)
-  add_dependencies(${suite}_win32_tests updater_dummy_exe updater_path_probe)
+  add_dependencies(${suite}_win32_tests updater_dummy_exe updater_dummy_needs_library updater_path_probe)
   # The tests of one suite share registry keys, injected input and the clipboard of the
   # one Wine session, so they take turns; the suites run beside each other, except that
   # those with windows (the platform's and the shell's) share the one foreground window.
@@ -43,6 +58,6 @@ foreach(suite platform integration updater app)
   if(suite STREQUAL "platform" OR suite STREQUAL "app")
     set(lock wine_desktop)
   endif()
-  gtest_discover_tests(${suite}_win32_tests DISCOVERY_MODE PRE_TEST
+  gtest_discover_tests(${suite}_win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
     WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}" PROPERTIES LABELS ${suite} RESOURCE_LOCK ${lock})
 endforeach()

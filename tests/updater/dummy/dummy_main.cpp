@@ -1,16 +1,43 @@
-// Stands in for a new build of the program: started by the install, it leaves a mark
-// beside itself and ends, after TARVION_DUMMY_HOLD_MS milliseconds when that is set (a
-// program that is still running while its file is moved).
+// Stands in for a new build of the program: started by the install, it says that it runs
+// as the program does (unless told to die or keep quiet first), leaves a mark beside itself
+// and ends, after TARVION_DUMMY_HOLD_MS milliseconds when that is set (a program that is
+// still running while its file is moved).
+//   TARVION_DUMMY_EXIT=N    ends with exit code N before it says anything
+//   TARVION_DUMMY_CRASH=1   crashes before it says anything
+//   TARVION_DUMMY_SILENT=1  never says anything, and waits to be ended
+// Built once more linked against a library of its own (TARVION_DUMMY_NEEDS_LIBRARY), which a
+// test then removes: a build the system starts but whose loader gives up at once.
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <thread>
+
+#include "platform/system/exe.h"
+
+#ifdef TARVION_DUMMY_NEEDS_LIBRARY
+#include "tests/updater/dummy/dummy_library.h"
+#endif
 
 namespace {
 
 int leaveMark(std::filesystem::path self) {
-    std::ofstream(self.concat(".ran")) << "ran\n";
+#ifdef TARVION_DUMMY_NEEDS_LIBRARY
+    if (dummyLibraryAnswer() != 42) return 2;
+#endif
+    if (const char* code = std::getenv("TARVION_DUMMY_EXIT")) return std::atoi(code);
+    if (std::getenv("TARVION_DUMMY_CRASH")) std::raise(SIGSEGV);
+    if (std::getenv("TARVION_DUMMY_SILENT")) {
+        std::this_thread::sleep_for(std::chrono::minutes(5));
+        return 0;
+    }
+    // The mark says how the start went: told as a successor, and nothing of the hand-over
+    // left for what this program would start.
+    std::string mark = plat::takeSuccessorHandOver() ? "ran as successor\n" : "ran\n";
+    if (std::getenv("TARVION_PROFILE_HANDOVER")) mark += "hand-over left\n";
+    std::ofstream(self.concat(".ran")) << mark;
     if (const char* hold = std::getenv("TARVION_DUMMY_HOLD_MS"))
         std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(hold)));
     return 0;

@@ -134,6 +134,60 @@ TEST_F(RunningSwap, ANewBuildThatWillNotStartIsSwappedBackOut) {
     }
 }
 
+// New builds that Windows starts but that end before they say that they run: one whose DLL
+// is missing (c0000135, after a control run with the DLL beside it) and one that exits.
+TEST_F(RunningSwap, ANewBuildThatDiesAtOnceIsSwappedBackOut) {
+    std::string needsLibrary = test_files::read(UPDATER_DUMMY_NEEDS_LIBRARY);
+    ASSERT_FALSE(needsLibrary.empty());
+    if (needsLibrary.size() < 600000) needsLibrary.resize(600000, '\0');
+    server.serve("needs-library.exe", needsLibrary);
+    dir.write("needs-library", needsLibrary);
+    updater::UpdateInfo withLibrary = info();
+    withLibrary.url = server.url("/needs-library.exe");
+    withLibrary.sha256 = plat::sha256File(dir.file("needs-library"));
+    const fs::path library = exe.parent_path() / fs::path(UPDATER_DUMMY_LIBRARY).filename();
+    fs::copy_file(UPDATER_DUMMY_LIBRARY, library);
+    startOld(8000);
+    ASSERT_EQ(updater::installUpdate(withLibrary, utf8(exe), true).state, updater::UpdateInstalled)
+        << "the build itself runs";
+    ASSERT_TRUE(waitForFile(u8path(utf8(exe) + ".ran")));
+    // Back to the old build, for the cases below (the new one has ended by now or soon).
+    const fs::path old = u8path(utf8(exe) + ".old");
+    for (int i = 0; i < 100 && !plat::moveExecutable(utf8(old), utf8(exe)); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // Its mark and its DLL go once it has let go of them.
+    for (const fs::path& gone : {u8path(utf8(exe) + ".ran"), library}) {
+        std::error_code error;
+        for (int i = 0; i < 100 && (fs::remove(gone, error), fs::exists(gone)); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ASSERT_FALSE(fs::exists(gone)) << utf8(gone);
+    }
+    ASSERT_TRUE(test_files::read(exe) == oldBuild);
+
+    const struct {
+        const char* name;
+        updater::UpdateInfo offer;
+        const char* variable;
+    } cases[] = {
+        {"its DLL is missing", withLibrary, nullptr},
+        {"it exits at once", info(), "TARVION_DUMMY_EXIT"},
+    };
+    startOld(8000);
+    const std::vector<std::string> before = entriesOf(exe.parent_path());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.variable) {
+            ASSERT_TRUE(plat::setEnv(c.variable, "1"));
+        }
+        const updater::InstallOutcome out = updater::installUpdate(c.offer, utf8(exe), true);
+        if (c.variable) plat::unsetEnv(c.variable);
+        EXPECT_EQ(out.state, updater::UpdateFailed);
+        EXPECT_EQ(out.message, "Tarvion 2.2.0 would not start, so your current version was put back.");
+        EXPECT_TRUE(test_files::read(exe) == oldBuild) << "the current version is not back";
+        EXPECT_EQ(entriesOf(exe.parent_path()), before);
+    }
+}
+
 TEST_F(RunningSwap, TheExitStopsADownloadAndDeletesWhatItWrote) {
     updater::ExitControl control;
     updater::InstallOutcome out;

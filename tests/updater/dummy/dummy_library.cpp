@@ -1,0 +1,3 @@
+#include "tests/updater/dummy/dummy_library.h"
+
+int dummyLibraryAnswer() { return 42; }
