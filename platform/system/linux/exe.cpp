@@ -19,6 +19,7 @@
 
 #include "platform/base/atomic_file.h"
 #include "platform/base/files.h"
+#include "platform/system/linux/spawn_defaults.h"
 
 extern char** environ;
 
@@ -69,7 +70,8 @@ bool spawn(const std::string& path, char* const* env, int keepFd, pid_t* pid) {
     std::string arg0 = path;
     char* argv[] = {arg0.data(), nullptr};
     pid_t child = 0;
-    if (ok) ok = posix_spawn(&child, path.c_str(), &actions, nullptr, argv, env) == 0;
+    const SpawnDefaults defaults;
+    if (ok) ok = posix_spawn(&child, path.c_str(), &actions, defaults.get(), argv, env) == 0;
     posix_spawn_file_actions_destroy(&actions);
     if (ok && pid) *pid = child;
     return ok;

@@ -9,6 +9,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/system/linux/spawn_defaults.h"
+
 extern char** environ;
 
 namespace plat {
@@ -54,7 +56,8 @@ OpenResult openExternal(const std::string& target, uint64_t* watch) {
     std::string arg = target;
     char* argv[] = {opener, arg.data(), nullptr};
     pid_t pid = 0;
-    const int error = posix_spawnp(&pid, opener, nullptr, nullptr, argv, environ);
+    const SpawnDefaults defaults;
+    const int error = posix_spawnp(&pid, opener, nullptr, defaults.get(), argv, environ);
     if (error == ENOENT) return OpenResult::NoOpener;
     if (error != 0) return OpenResult::Failed;
     uint64_t id = 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -38,6 +39,22 @@ TEST_F(OpenerPath, StartedOpenerGetsTheTargetAsOneArgument) {
     fs::remove(opener_.record());
     EXPECT_TRUE(plat::openFolder("/tmp/some folder"));
     EXPECT_EQ(opener_.recorded(), "/tmp/some folder\n");
+}
+
+// The program ignores SIGXFSZ for itself; what it starts (a browser, a file manager) gets the
+// system's handling back, and no hand-over of an update's restart.
+TEST_F(OpenerPath, TheOpenerStartsWithTheSignalsAndEnvironmentOfItsOwn) {
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    opener_.script("{ grep '^SigIgn:' /proc/self/status; env | grep -c '^TARVION_PROFILE_HANDOVER=' ; } > '" +
+                   opener_.record() + ".part'; mv '" + opener_.record() + ".part' '" + opener_.record() + "'");
+    EXPECT_EQ(plat::openExternal("https://pay.example/"), plat::OpenResult::Opened);
+    const std::string seen = opener_.recorded();
+    std::signal(SIGXFSZ, previous);
+    const size_t tab = seen.find_first_of("\t ");
+    ASSERT_NE(tab, std::string::npos) << seen;
+    const unsigned long long ignored = std::stoull(seen.substr(tab + 1), nullptr, 16);
+    EXPECT_EQ(ignored & (1ull << (SIGXFSZ - 1)), 0u) << "SIGXFSZ is still ignored in the opener";
+    EXPECT_NE(seen.find("\n0\n"), std::string::npos) << seen;
 }
 
 // The opener's exit is what tells whether the target was shown: xdg-open exits 3 when no
