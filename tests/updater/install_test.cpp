@@ -6,13 +6,10 @@
 #include <cstdio>
 #include <thread>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "platform/base/atomic_file.h"
 #include "platform/system/exe.h"
 #include "platform/system/hash.h"
+#include "tests/support/forked_child.h"
 #include "tests/support/scoped_env.h"
 #include "tests/updater/helpers.h"
 #include "updater/steps.h"
@@ -409,7 +406,7 @@ struct KillingSteps {
     static inline int step = 0;
     static inline int killAt = 0;
     static void maybeDie() {
-        if (++step == killAt) raise(SIGKILL);
+        if (++step == killAt) forked_test::killSelf();
     }
     static bool flush(const std::string& path) {
         maybeDie();
@@ -433,19 +430,16 @@ TEST_F(InstallFixture, AKillAtAnyStepOfTheSwapLeavesAWholeProgramAtItsName) {
         test_files::write(exe, oldBuild);
         fs::remove(exe + ".old");
         fs::remove(exe + ".new");
-        const pid_t child = fork();
-        if (child == 0) {
+        forked_test::Child install([&](forked_test::Child&) {
             updater::installFileOps().flush = &KillingSteps::flush;
             updater::installFileOps().keepAside = &KillingSteps::keepAside;
             updater::installFileOps().replaceFile = &KillingSteps::replace;
             KillingSteps::killAt = killAt;
             updater::installUpdate(info(digest), exe, false);
-            _exit(0);
-        }
-        ASSERT_GT(child, 0);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the install was not killed";
+            return 0;
+        });
+        ASSERT_TRUE(install.started());
+        ASSERT_EQ(install.wait(), 128 + 9) << "the install was not killed";
         const std::string atName = test_files::read(exe);
         EXPECT_TRUE(atName == oldBuild || atName == payload) << "no whole program at the name";
         EXPECT_EQ(atName == payload, killAt == 4);
