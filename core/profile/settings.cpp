@@ -9,10 +9,8 @@
 #include <locale>
 #include <sstream>
 #include <system_error>
-#include <type_traits>
 #include <variant>
 
-#include "core/catalog/armory.h"
 #include "core/profile/app.h"
 #include "platform/base/atomic_file.h"
 #include "platform/base/file_open.h"
@@ -85,23 +83,6 @@ void readValue(App& app, const Field& field, const std::string& value) {
                field);
 }
 
-// Whether a field's value lies among the values the settings table offers for it.
-template <class T>
-    requires std::is_arithmetic_v<T>
-bool allowed(const SettingValues& values, T value) {
-    return settingAllows(values, static_cast<double>(value));
-}
-bool allowed(const SettingValues& values, const Rgb& colour) {
-    return std::all_of(colour.begin(), colour.end(), [&](float c) { return settingAllows(values, c); });
-}
-bool allowed(const SettingValues& values, const std::string& text) { return settingAllowsText(values, text); }
-bool allowed(const SettingValues& values, const IdList&) { return values.any; }
-
-template <class Row>
-bool hasId(const std::vector<Row>& rows, const std::string& id) {
-    return std::any_of(rows.begin(), rows.end(), [&](const Row& r) { return id == r.id; });
-}
-
 bool defaultWrite(const std::string& path, const std::string& bytes) { return plat::writeFreshFile(path, bytes); }
 bool defaultReplace(const std::string& from, const std::string& to) { return plat::replaceFile(from, to); }
 
@@ -150,16 +131,6 @@ bool settingAllows(const SettingValues& values, double value) {
         return value >= 0 && value < static_cast<double>(gameCatalog().size()) && value == std::floor(value);
     if (value >= values.lo && value <= values.hi) return true;
     return std::find(values.others.begin(), values.others.end(), value) != values.others.end();
-}
-
-bool settingAllowsText(const SettingValues& values, const std::string& text) {
-    switch (values.ids) {
-        case SettingIdKind::Gun: return hasId(gunCatalog(), text);
-        case SettingIdKind::Skin: return hasId(skinCatalog(), text);
-        case SettingIdKind::Map: return hasId(mapCatalog(), text);
-        case SettingIdKind::Game: return hasId(gameCatalog(), text);
-        default: return true;
-    }
 }
 
 SettingsFileOps& settingsFileOps() {
@@ -242,12 +213,14 @@ void App::loadSettings() {
                 break;
             }
     }
-    // A value the program does not offer (a hand edit, another version's file) goes back to
-    // its default; the file's other values stay.
-#define TARVION_REPAIR_SETTING(type, name, value, look, values) \
-    if (!allowed(values, name)) name = value;
-    TARVION_SETTINGS_FIELDS(TARVION_REPAIR_SETTING)
-#undef TARVION_REPAIR_SETTING
+    // Three settings are put right here; every other value is taken as read and met where it
+    // is used (an unknown gun shows the first one, a cm/360 outside 6..200 plays at its end).
+    if (!(dpi >= 50 && dpi <= 64000)) dpi = 800;
+    if (game < 0 || static_cast<size_t>(game) >= gameCatalog().size()) game = 1;
+    if (static_cast<uint32_t>(length) > 2) length = 1;
+    // A cap of 1 to 29 frames a second would run rounds and menus at that rate (0 and below
+    // mean no cap).
+    if (fpsCap >= 1 && fpsCap < 30) fpsCap = 1000;
     setReforgerYaw(reforgerYaw);
 }
 
