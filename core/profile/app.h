@@ -391,8 +391,9 @@ struct App {
     void saveResult();
     // Replaces App.history with the rows of history.csv; rows with fewer than 11 fields are skipped.
     void loadHistory();
-    // Pools the history rows whose game column equals `key` (see historyGameKey) and whose
-    // cm/360 values lie within 6..200 (likely low below high) into one cm/360 with an error band.
+    // Pools the history rows whose game column equals `key` (see historyGameKey), whose
+    // recommended cm/360 lies within 6..200 and whose likely low is not above its high (the
+    // range held to 6..200) into one cm/360 with an error band, all three within 6..200.
     HistoryEstimate historyEstimate(const std::string& key) const;
     // historyEstimate(key), kept in historyView until the history or the key changes.
     const HistoryEstimate& cachedHistoryEstimate(const std::string& key);

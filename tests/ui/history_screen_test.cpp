@@ -129,6 +129,24 @@ TEST(HistoryScreen, CombinedBestWordsFollowTheCount) {
     }
 }
 
+// Results held at an end of 6..200 (200.0, likely 200.0-200.0) are combined like any other,
+// on the History screen and on the home screen's card.
+TEST(HistoryScreen, ResultsAtAnEndAreCombined) {
+    HistoryScreen f;
+    const std::string key = historyGameKey(gameRow("cm360"));
+    for (int day = 1; day <= 3; ++day)
+        f.app.history.push_back(result("2026-12-0" + std::to_string(day) + " 10:00", key, 200, 200, 200));
+    f.show();
+    EXPECT_FALSE(f.ui.hasText("No results for this game yet."));
+    EXPECT_TRUE(probeShowsExactly("200.0 cm/360 at 800 DPI"));
+    const HistoryEstimate est = estimateFromHistory(f.app.history, key);
+    EXPECT_TRUE(probeShowsExactly(
+        formatString("From 3 tests. Likely range %.1f\xE2\x80\x93" "200.0 cm/360.", est.low)));
+    f.app.screen = ScreenHome;
+    f.show();
+    EXPECT_TRUE(f.ui.hasText("Combined from 3 tests: 200.0 cm/360"));
+}
+
 TEST(HistoryScreen, CombinedBestInTheGamesOwnUnits) {
     HistoryScreen f;
     f.app.game = gameIndexById("cs2");
