@@ -354,8 +354,9 @@ struct App {
     // dataDir + "settings.ini".
     std::string settingsPath() const;
     // Reads settings.ini when it exists and takes its values as read, except that a dpi
-    // outside 50..64000, a game outside the catalogue, a length outside 0..2 and a frame cap
-    // of 1 to 29 go back to their defaults; then hands the Reforger calibration to the
+    // outside 50..64000, a game outside the catalogue, a length outside 0..2, a frame cap of
+    // 1 to 29, and a sensitivity, a yaw or a scope multiplier that no use could take (it
+    // would overflow) go back to their defaults; then hands the Reforger calibration to the
     // catalogue. A missing file leaves every field as it is; so does one that cannot be read
     // as text, which is moved aside (keepUnreadableSettings) and told of in settingsNotice.
     // A UTF-8 byte-order mark is skipped.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <locale>
 #include <sstream>
 #include <string>
@@ -343,6 +344,79 @@ TEST_F(SettingsTest, OddValuesAreKeptAndMetWhereTheyAreUsed) {
         std::istringstream lines(c.text);
         for (std::string line; std::getline(lines, line);)
             EXPECT_NE(saved.find("\n" + line + "\n"), std::string::npos) << line;
+    }
+}
+
+// Values no use could take go back to their defaults: "1e999" reads as the largest number
+// and "1e-320" as far below any real value, and the screens would show "inf" (a cm/360, an
+// in-game value, an eDPI), the scoped view would turn past the largest angle, or the drawing
+// would overflow an int. Values short of that are kept, and their uses stay finite.
+TEST_F(SettingsTest, ValuesNoUseCouldTakeGoBackToTheirDefaults) {
+    const double most = std::numeric_limits<double>::max();
+    auto noInf = [](const std::string& text) { EXPECT_EQ(text.find("inf"), std::string::npos) << text; };
+    struct Case {
+        const char* text;
+        std::function<void(App&)> expect;  // the fields, from the defaults
+        std::function<void(const App&)> use;
+    };
+    const Case cases[] = {
+        {"sens=1e999\n", [](App&) {}, nullptr},
+        {"sens=1e-320\n", [](App&) {}, nullptr},
+        {"customYaw=1e-320\n", [](App&) {}, nullptr},
+        {"reforgerYaw=1e-320\n", [](App&) {}, nullptr},
+        {"scopeMult=1e999\n", [](App&) {}, nullptr},
+        {"game=fortnite\ndpi=50\nsens=1e-300\n",
+         [](App& a) {
+             a.game = gameIndexById("fortnite");
+             a.dpi = 50;
+             a.sens = 1e-300;
+         },
+         [](const App& a) { EXPECT_TRUE(std::isfinite(cm360FromSens(a.gameYaw(), a.sens, a.dpi))); }},
+        {"dpi=64000\nsens=1e300\n",
+         [](App& a) {
+             a.dpi = 64000;
+             a.sens = 1e300;
+         },
+         [](const App& a) { EXPECT_TRUE(std::isfinite(a.dpi * a.sens)); }},
+        {"game=custom\ndpi=50\ncustomYaw=1e-300\n",
+         [](App& a) {
+             a.game = gameIndexById("custom");
+             a.dpi = 50;
+             a.customYaw = 1e-300;
+         },
+         [&](const App& a) {
+             noInf(formatGameSens(a.currentGame(), a.gameYaw(), 6, a.dpi));
+             EXPECT_TRUE(std::isfinite(a.dpi * sensFromCm360(a.gameYaw(), 6, a.dpi)));
+         }},
+        {"customYaw=1e999\n", [&](App& a) { a.customYaw = most; }, nullptr},
+        {"reforgerYaw=1e-300\n", [](App& a) { a.reforgerYaw = 1e-300; },
+         [&](const App&) { noInf(formatGameSens(gameCatalog()[gameIndexById("reforger")], 1e-300, 6, 50)); }},
+        {"scopeMult=1e290\n", [](App& a) { a.scopeMult = 1e290; }, nullptr},
+        {"scopeMult=-1e999\n", [&](App& a) { a.scopeMult = -most; }, nullptr},
+        // The crosshair's width goes through an int when it is drawn, and so does each colour
+        // component (in 255ths) in the Settings screen's colour editor.
+        {"xhThick=1e999\n", [](App&) {}, nullptr},
+        {"xhThick=1e7\nxhSize=1e999\nxhGap=-1e999\n",
+         [](App& a) {
+             a.xhThick = 1e7f;
+             a.xhSize = std::numeric_limits<float>::max();
+             a.xhGap = -std::numeric_limits<float>::max();
+         },
+         nullptr},
+        {"xhColor=0.5 1e999 1\nflickColor=-1e999 0 0\ntrackColor=0 0 1e7\n", [](App&) {}, nullptr},
+        {"xhColor=8e6 -8e6 0.5\n", [](App& a) { a.xhColor = {8e6f, -8e6f, 0.5f}; }, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        folder.write("settings.ini", c.text);
+        App loaded;
+        loaded.dataDir = folder.path();
+        loaded.loadSettings();
+        App expected;
+        c.expect(expected);
+        expectSameSettings(loaded, expected, c.text);
+        if (c.use) c.use(loaded);
+        resetCalibratedYaws();
     }
 }
 
