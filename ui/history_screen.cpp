@@ -70,14 +70,6 @@ void drawProgressCard(App& app, const GameInfo& game, float width) {
 
 bool isCmOnlyRow(const HistoryEntry& e) { return e.game.find("cm/360") != std::string::npos; }
 
-// The recommended value with the digits of the row's game, as the results screen and the
-// home card show it; three digits for a game the catalogue no longer has.
-std::string recommendedSensText(const HistoryEntry& e) {
-    for (const GameInfo& g : gameCatalog())
-        if (historyGameKey(g) == e.game) return formatSens(e.recommended_sens, g.decimals);
-    return formatString("%.3f", e.recommended_sens);
-}
-
 // One table row; the newest entry is the first row.
 void drawHistoryRow(const HistoryEntry& e) {
     const bool cmOnly = isCmOnlyRow(e);
@@ -91,7 +83,7 @@ void drawHistoryRow(const HistoryEntry& e) {
                     : formatString("%.3f  (%.1f cm)", e.current_sens, e.current_cm360));
     ImGui::TableNextColumn();
     if (cmOnly) coloredText(colAccent, "%.1f cm", e.recommended_cm360);
-    else coloredText(colAccent, "%s  (%.1f cm)", recommendedSensText(e).c_str(), e.recommended_cm360);
+    else coloredText(colAccent, "%.3f  (%.1f cm)", e.recommended_sens, e.recommended_cm360);
     cellText(formatString("%.1f\xE2\x80\x93%.1f  (%s)", e.range_low_cm, e.range_high_cm, e.confidence.c_str()));
     cellText(formatString("%d", static_cast<int>(e.recommended_dpi)));
 }

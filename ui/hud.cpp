@@ -169,10 +169,8 @@ std::string sensBadge(const App& app) {
         return "SENS: HIDDEN";
     }
     const GameInfo& game = app.currentGame();
-    const std::string value = "SENS: " + formatGameSens(game, app.gameYaw(), app.practiceCm, app.dpi);
-    // A game without an in-game value already reads as the cm/360: it is written once.
-    if (game.kind == GameKindCm360) return value;
-    return value + formatString("  (%.1f cm/360)", app.practiceCm);
+    return "SENS: " + formatGameSens(game, app.gameYaw(), app.practiceCm, app.dpi) +
+           formatString("  (%.1f cm/360)", app.practiceCm);
 }
 
 void drawStatBox(ImDrawList* dl, float W, const std::string& text, bool rightAligned) {

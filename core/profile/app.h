@@ -24,9 +24,9 @@ using Rgb = std::array<float, 3>;
 
 // The settings table: the 37 settings.ini keys in the file's order, each with its type,
 // name and default, whether the Settings screen's "Reset to defaults" restores it (the
-// look-and-sound settings), and the values the program offers for it (SettingValues, see
-// core/profile/settings.h); loading replaces a value outside them by the default. The App
-// fields, loading, saving, the unattended resets and that reset are all made from this list.
+// look-and-sound settings), and the values the program's controls offer for it
+// (SettingValues, see core/profile/settings.h). The App fields, loading, saving, the
+// unattended resets and that reset are all made from this list.
 #define TARVION_SETTINGS_FIELDS(X)                                                \
     X(int32_t, game, 1, false, settingIds(SettingIdKind::Game))                   \
     X(double, dpi, 800, false, inRange(50, 64000))                                \
@@ -356,12 +356,13 @@ struct App {
     // ---- Settings file -----------------------------------------------------
     // dataDir + "settings.ini".
     std::string settingsPath() const;
-    // Reads settings.ini when it exists, then puts every setting whose value lies outside
-    // the values the program offers for it (the settings table) back to its default, and
-    // hands the Reforger calibration to the catalogue. A missing file leaves every field as
-    // it is; so does one that cannot be read as text, which is moved aside
-    // (keepUnreadableSettings) and told of in settingsNotice. A UTF-8 byte-order mark is
-    // skipped.
+    // Reads settings.ini when it exists and takes its values as read, except that a dpi
+    // outside 50..64000, a game outside the catalogue, a length outside 0..2, a frame cap of
+    // 1 to 29, and a sensitivity, a yaw or a scope multiplier that no use could take (it
+    // would overflow) go back to their defaults; then hands the Reforger calibration to the
+    // catalogue. A missing file leaves every field as it is; so does one that cannot be read
+    // as text, which is moved aside (keepUnreadableSettings) and told of in settingsNotice.
+    // A UTF-8 byte-order mark is skipped.
     void loadSettings();
     // Rewrites settings.ini through a temporary file and one rename, so a failed write
     // leaves the previous file whole; through a link it writes the link's target. It never
@@ -394,8 +395,9 @@ struct App {
     void saveResult();
     // Replaces App.history with the rows of history.csv; rows with fewer than 11 fields are skipped.
     void loadHistory();
-    // Pools the history rows whose game column equals `key` (see historyGameKey) and whose
-    // cm/360 values lie within 6..200 (likely low below high) into one cm/360 with an error band.
+    // Pools the history rows whose game column equals `key` (see historyGameKey), whose
+    // recommended cm/360 lies within 6..200 and whose likely low is not above its high (the
+    // range held to 6..200) into one cm/360 with an error band, all three within 6..200.
     HistoryEstimate historyEstimate(const std::string& key) const;
     // historyEstimate(key), kept in historyView until the history or the key changes.
     const HistoryEstimate& cachedHistoryEstimate(const std::string& key);

@@ -45,10 +45,15 @@ HistoryEstimate estimateFromHistory(const std::vector<HistoryEntry>& history, co
     std::vector<double> xs;
     for (const HistoryEntry& e : history) {
         if (e.game != key) continue;
-        const double rec = e.recommended_cm360, lo = e.range_low_cm, hi = e.range_high_cm;
-        // Only values the program could have made: a hand-edited row far outside 6..200 (or
-        // "nan", "inf") would otherwise pull the whole estimate with it or overflow it.
-        if (!supportedCm360(rec) || !supportedCm360(lo) || !supportedCm360(hi) || !(lo < hi)) continue;
+        const double rec = e.recommended_cm360;
+        // Only a recommendation the program could have made: a hand-edited one far outside
+        // 6..200 (or "nan", "inf") would pull the whole estimate with it or overflow it.
+        if (!supportedCm360(rec)) continue;
+        // A range whose low lies above its high is none. One that runs past an end is held
+        // there, as the analysis holds its own; a result at an end (200.0, likely
+        // 200.0-200.0) counts, as its spread has a floor.
+        if (!(e.range_low_cm <= e.range_high_cm)) continue;
+        const double lo = clampCm360(e.range_low_cm), hi = clampCm360(e.range_high_cm);
         const double x = std::log(rec);
         const double s = std::max(0.04, 0.5 * std::log(hi / lo));
         const double w = 1.0 / (s * s);
@@ -70,9 +75,9 @@ HistoryEstimate estimateFromHistory(const std::vector<HistoryEntry>& history, co
         v /= static_cast<double>(xs.size() - 1);
         e = std::max(e, std::sqrt(v / static_cast<double>(xs.size())));
     }
-    est.centre = std::exp(m);
-    est.low = std::exp(m - e);
-    est.high = std::exp(m + e);
+    est.centre = clampCm360(std::exp(m));
+    est.low = clampCm360(std::exp(m - e));
+    est.high = clampCm360(std::exp(m + e));
     return est;
 }
 

@@ -13,10 +13,9 @@
 #include <random>
 #include <sstream>
 #include <system_error>
-#include <type_traits>
 #include <variant>
 
-#include "core/catalog/armory.h"
+#include "core/catalog/catalog.h"
 #include "core/profile/app.h"
 #include "platform/base/atomic_file.h"
 #include "platform/base/file_open.h"
@@ -90,21 +89,59 @@ void readValue(App& app, const Field& field, const std::string& value) {
                field);
 }
 
-// Whether a field's value lies among the values the settings table offers for it.
-template <class T>
-    requires std::is_arithmetic_v<T>
-bool allowed(const SettingValues& values, T value) {
-    return settingAllows(values, static_cast<double>(value));
-}
-bool allowed(const SettingValues& values, const Rgb& colour) {
-    return std::all_of(colour.begin(), colour.end(), [&](float c) { return settingAllows(values, c); });
-}
-bool allowed(const SettingValues& values, const std::string& text) { return settingAllowsText(values, text); }
-bool allowed(const SettingValues& values, const IdList&) { return values.any; }
+// Every setting's default, from the settings table.
+struct SettingDefaults {
+#define TARVION_DEFAULT_SETTING(type, name, value, look, values) type name = value;
+    TARVION_SETTINGS_FIELDS(TARVION_DEFAULT_SETTING)
+#undef TARVION_DEFAULT_SETTING
+};
+const SettingDefaults kDefaults;
 
-template <class Row>
-bool hasId(const std::vector<Row>& rows, const std::string& id) {
-    return std::any_of(rows.begin(), rows.end(), [&](const Row& r) { return id == r.id; });
+// The DPIs the program takes.
+constexpr double kLowestDpi = 50, kHighestDpi = 64000;
+
+// More counts than any mouse sends in one round (8000 reports a second of 32767 counts each,
+// for a whole minute, is 1.6e10).
+constexpr double kMostCountsInARound = 1e12;
+
+double smallestCatalogueYaw() {
+    double smallest = 0;
+    for (const GameInfo& row : gameCatalog())
+        if (row.yaw > 0 && (smallest == 0 || row.yaw < smallest)) smallest = row.yaw;
+    return smallest;
+}
+
+// A sensitivity whose eDPI at a DPI the program takes, or whose cm/360 in a game of the
+// catalogue, is too large for a double: the screens would read "inf". (0 and below are the
+// game's default cm/360.)
+bool sensOverflows(double sens) {
+    return sens > 0 && (!std::isfinite(kHighestDpi * sens) ||
+                        !std::isfinite(cm360FromSens(smallestCatalogueYaw(), sens, kLowestDpi)));
+}
+
+// A yaw so small that the in-game value (and its eDPI) of a cm/360 the program plays, at a
+// DPI it takes, is too large for a double. (0 and below mean no yaw.)
+bool yawOverflows(double yaw) {
+    return yaw > 0 && !std::isfinite(kHighestDpi * sensFromCm360(yaw, kMinCm360, kLowestDpi));
+}
+
+// A scope multiplier that, in scoped practice (a quarter of the hip-fire turn times the
+// multiplier, at most 914.4 / (6 x 50) degrees a count), could turn the view within one round
+// past the largest angle a double holds: the view would be lost to infinity. (0 and below
+// turn at the hip-fire speed.)
+bool scopeTurnOverflows(double multiplier) {
+    return multiplier > 0 &&
+           !std::isfinite(0.25 * multiplier * kCm360Factor / (kMinCm360 * kLowestDpi) * kMostCountsInARound);
+}
+
+// A crosshair thickness the drawing cannot take: the crosshair and Dear ImGui's lines turn
+// the width, times the UI scale, into an int (1e8 leaves room for a scale of 20).
+bool thicknessOverflows(float thickness) { return thickness >= 1e8f; }
+
+// A colour the Settings screen's colour editor cannot take: it counts each component in
+// 255ths in an int (a component of 2^23 or more, either sign, would overflow it).
+bool colourOverflows(const Rgb& colour) {
+    return std::any_of(colour.begin(), colour.end(), [](float c) { return std::fabs(c) >= 8388608.0f; });
 }
 
 bool defaultWrite(const std::string& path, const std::string& bytes) { return plat::writeFreshFile(path, bytes); }
@@ -217,16 +254,6 @@ bool settingAllows(const SettingValues& values, double value) {
     return std::find(values.others.begin(), values.others.end(), value) != values.others.end();
 }
 
-bool settingAllowsText(const SettingValues& values, const std::string& text) {
-    switch (values.ids) {
-        case SettingIdKind::Gun: return hasId(gunCatalog(), text);
-        case SettingIdKind::Skin: return hasId(skinCatalog(), text);
-        case SettingIdKind::Map: return hasId(mapCatalog(), text);
-        case SettingIdKind::Game: return hasId(gameCatalog(), text);
-        default: return true;
-    }
-}
-
 SettingsFileOps& settingsFileOps() {
     static SettingsFileOps ops{defaultWrite, defaultReplace};
     return ops;
@@ -311,12 +338,25 @@ void App::loadSettings() {
                 break;
             }
     }
-    // A value the program does not offer (a hand edit, another version's file) goes back to
-    // its default; the file's other values stay.
-#define TARVION_REPAIR_SETTING(type, name, value, look, values) \
-    if (!allowed(values, name)) name = value;
-    TARVION_SETTINGS_FIELDS(TARVION_REPAIR_SETTING)
-#undef TARVION_REPAIR_SETTING
+    // Three settings are put right here; every other value is taken as read and met where it
+    // is used (an unknown gun shows the first one, a cm/360 outside 6..200 plays at its end).
+    if (!(dpi >= kLowestDpi && dpi <= kHighestDpi)) dpi = kDefaults.dpi;
+    if (game < 0 || static_cast<size_t>(game) >= gameCatalog().size()) game = kDefaults.game;
+    if (static_cast<uint32_t>(length) > 2) length = kDefaults.length;
+    // A cap of 1 to 29 frames a second would run rounds and menus at that rate (0 and below
+    // mean no cap).
+    if (fpsCap >= 1 && fpsCap < 30) fpsCap = kDefaults.fpsCap;
+    // Values no use could take go back to their defaults too: they would show "inf", lose the
+    // view or overflow the drawing ("1e999" reads as the largest number, "1e-320" as one far
+    // below any real value).
+    if (sensOverflows(sens)) sens = kDefaults.sens;
+    if (yawOverflows(customYaw)) customYaw = kDefaults.customYaw;
+    if (yawOverflows(reforgerYaw)) reforgerYaw = kDefaults.reforgerYaw;
+    if (scopeTurnOverflows(scopeMult)) scopeMult = kDefaults.scopeMult;
+    if (thicknessOverflows(xhThick)) xhThick = kDefaults.xhThick;
+    if (colourOverflows(xhColor)) xhColor = kDefaults.xhColor;
+    if (colourOverflows(flickColor)) flickColor = kDefaults.flickColor;
+    if (colourOverflows(trackColor)) trackColor = kDefaults.trackColor;
     setReforgerYaw(reforgerYaw);
 }
 

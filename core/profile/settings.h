@@ -10,9 +10,11 @@
 // The catalogue whose ids a setting names.
 enum class SettingIdKind { None, Game, Gun, Skin, Map };
 
-// The values the program offers for one setting (the last column of the settings table):
-// any value, a closed range (for a colour: of each component) with some single values
-// besides, the offered values alone, or the ids of one catalogue (for the game: its rows).
+// The values the program's own controls offer for one setting (the last column of the
+// settings table): any value, a closed range (for a colour: of each component) with some
+// single values besides, the offered values alone, or the ids of one catalogue (for the
+// game: its rows). A hand-edited settings.ini may hold others; loading takes them as read
+// (see App::loadSettings).
 struct SettingValues {
     bool any = false;
     double lo = 1, hi = 0;       // the closed range lo..hi; none when lo > hi
@@ -30,8 +32,6 @@ SettingValues settingIds(SettingIdKind kind);
 
 // Whether a number lies among the values (a NaN never does).
 bool settingAllows(const SettingValues& values, double value);
-// Whether a text is one of the catalogue's ids (any text when the values name no catalogue).
-bool settingAllowsText(const SettingValues& values, const std::string& text);
 
 // The sound a hit plays for the hitSound setting: 0 hit_pop, 1 hit_ding, 2 hit_click,
 // 3 hit_classic; any other value hit_pop.

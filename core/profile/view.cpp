@@ -36,8 +36,10 @@ double App::currentCm360() const {
 }
 
 double App::horizontalFov() const {
-    // A hand-edited fov of 180 or more (or not a number) would break the projection.
-    if (std::isfinite(fov) && fov > 0 && fov < 180) return fov;
+    // A hand-edited fov of 180 or more (or not a number) would break the projection, and so
+    // would one too narrow for its scale to fit the renderer's floats (below 1e-30 degrees,
+    // with room for a tall window and the scope's zoom).
+    if (std::isfinite(fov) && fov >= 1e-30 && fov < 180) return fov;
     return currentGame().defaultFov;
 }
 

@@ -129,6 +129,24 @@ TEST(HistoryScreen, CombinedBestWordsFollowTheCount) {
     }
 }
 
+// Results held at an end of 6..200 (200.0, likely 200.0-200.0) are combined like any other,
+// on the History screen and on the home screen's card.
+TEST(HistoryScreen, ResultsAtAnEndAreCombined) {
+    HistoryScreen f;
+    const std::string key = historyGameKey(gameRow("cm360"));
+    for (int day = 1; day <= 3; ++day)
+        f.app.history.push_back(result("2026-12-0" + std::to_string(day) + " 10:00", key, 200, 200, 200));
+    f.show();
+    EXPECT_FALSE(f.ui.hasText("No results for this game yet."));
+    EXPECT_TRUE(probeShowsExactly("200.0 cm/360 at 800 DPI"));
+    const HistoryEstimate est = estimateFromHistory(f.app.history, key);
+    EXPECT_TRUE(probeShowsExactly(
+        formatString("From 3 tests. Likely range %.1f\xE2\x80\x93" "200.0 cm/360.", est.low)));
+    f.app.screen = ScreenHome;
+    f.show();
+    EXPECT_TRUE(f.ui.hasText("Combined from 3 tests: 200.0 cm/360"));
+}
+
 TEST(HistoryScreen, CombinedBestInTheGamesOwnUnits) {
     HistoryScreen f;
     f.app.game = gameIndexById("cs2");
@@ -150,6 +168,7 @@ TEST(HistoryScreen, OtherGamesResultsFillOnlyTheTable) {
     f.app.sens = 1.5;
     f.app.history.push_back(result("2026-11-30 21:05", historyGameKey(gameRow("valorant")), 31.2, 28.4, 34.1));
     f.app.history.push_back(result("2026-12-01 09:15", historyGameKey(gameRow("cm360")), 29.0, 27.0, 31.5, "check"));
+    f.app.history.push_back(result("2026-11-29 18:40", historyGameKey(gameRow("apex")), 30.4, 28.0, 33.0));
     f.show();
     EXPECT_TRUE(f.ui.hasText("No results for this game yet."));
     EXPECT_FALSE(f.ui.hasText("No results yet."));
@@ -167,6 +186,12 @@ TEST(HistoryScreen, OtherGamesResultsFillOnlyTheTable) {
     const std::vector<std::string> sensRow(t.begin() + older, t.begin() + older + 7);
     EXPECT_EQ(sensRow, (std::vector<std::string>{"2026-11-30 21:05", "VALORANT", "800", "1.250  (36.5 cm)",
                                                  "1.375  (31.2 cm)", "28.4\xE2\x80\x93" "34.1  (High)", "1600"}));
+    // Every game's sensitivities with three digits, whatever digits the game itself shows.
+    const int apex = probeTextIndex("2026-11-29 18:40");
+    ASSERT_GE(apex, 0);
+    const std::vector<std::string> apexRow(t.begin() + apex, t.begin() + apex + 5);
+    EXPECT_EQ(apexRow, (std::vector<std::string>{"2026-11-29 18:40", "Apex Legends", "800", "1.250  (36.5 cm)",
+                                                 "1.375  (30.4 cm)"}));
 }
 
 TEST(HistoryScreen, ProgressChartOfDailyMeans) {

@@ -92,12 +92,14 @@ TEST(RoundHud, SummaryAndPauseHideTheRoundFigures) {
 
 // The practice badge gives the game's own value with the cm/360 beside it; a game that has
 // no value of its own shows the cm/360 once.
-TEST(RoundHud, PracticeBadgeNamesTheCm360Once) {
+// The game's own value, then the cm/360 in brackets: for a cm/360-only game both are the
+// cm/360.
+TEST(RoundHud, PracticeBadgeGivesTheSensThenTheCm360) {
     struct Case {
         const char* game;
         const char* badge;
     };
-    const Case cases[] = {{"cm360", "SENS: 42.2 cm/360"},
+    const Case cases[] = {{"cm360", "SENS: 42.2 cm/360  (42.2 cm/360)"},
                           {"valorant", "SENS: 0.387  (42.2 cm/360)"},
                           {"reforger", "SENS: calibrate first  (42.2 cm/360)"}};
     for (const Case& c : cases) {

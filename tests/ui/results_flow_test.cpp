@@ -132,7 +132,8 @@ TEST(ResultsFlow, OneResultReadsTheSameOnEveryScreen) {
         EXPECT_TRUE(probeShowsExactly(sens)) << "home";
         EXPECT_TRUE(ui.hasText(cm + " cm/360  \xC2\xB7  800 DPI")) << "home";
         show(ScreenHistory);
-        EXPECT_TRUE(probeShowsExactly(sens + "  (" + cm + " cm)")) << "history table";
+        EXPECT_TRUE(probeShowsExactly(formatString("%.3f  (%s cm)", app.history[0].recommended_sens, cm.c_str())))
+            << "history table";
         EXPECT_TRUE(probeShowsExactly(sens)) << "combined best";
         EXPECT_TRUE(ui.hasText(cm + " cm/360 at 800 DPI")) << "combined best";
         // The report says the same.

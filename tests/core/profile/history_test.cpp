@@ -137,53 +137,30 @@ HistoryEntry usable(const std::string& game, double rec, double lo, double hi) {
     return e;
 }
 
-TEST(HistoryEstimateTest, SkipsUnusableRows) {
+// Rows of another game, a recommendation the program could not have made (outside
+// 6..200, "nan", a hand-edited 1e308) and a range whose low lies above its high stay out.
+TEST(HistoryEstimateTest, LeavesOutRowsWithoutAUsableRecommendationOrRange) {
     const double inf = INFINITY, nan = NAN;
-    const std::vector<HistoryEntry> rows = {
-        usable("VALORANT", 0, 30, 40),     usable("VALORANT", 35, 0, 40),   usable("VALORANT", 35, 40, 40),
-        usable("VALORANT", 35, 41, 40),    usable("VALORANT", nan, 30, 40), usable("VALORANT", 35, 30, inf),
-        usable("VALORANT", inf, 30, 40),   usable("VALORANT", 35, nan, 40), usable("valorant", 35, 30, 40),
-        usable("VALORANT ", 35, 30, 40),
-    };
-    const HistoryEstimate e = estimateFromHistory(rows, "VALORANT");
-    EXPECT_EQ(e.count, 0);
-    EXPECT_EQ(e.centre, 0);
-    EXPECT_EQ(e.low, 0);
-    EXPECT_EQ(e.high, 0);
-}
-
-TEST(HistoryEstimateTest, ARowWithAFiniteButExtremeRangeIsSkipped) {
-    // hi / lo overflows for these: the weight would be 0, and alone they gave 0 / 0.
-    const std::vector<HistoryEntry> extreme = {usable("G", 35, 1e-300, 1e300), usable("G", 35, 0.5, 1e308),
-                                               usable("G", 35, 1e-320, 40)};
-    for (const HistoryEntry& row : extreme) {
-        SCOPED_TRACE(row.range_low_cm);
-        const HistoryEstimate alone = estimateFromHistory({row}, "G");
-        EXPECT_EQ(alone.count, 0);
-        EXPECT_EQ(alone.centre, 0);
-        const HistoryEstimate mixed = estimateFromHistory({row, usable("G", 30, 27, 33)}, "G");
-        EXPECT_EQ(mixed.count, 1);
-        EXPECT_NEAR(mixed.centre, 30, 1e-9);
-        EXPECT_TRUE(std::isfinite(mixed.low) && std::isfinite(mixed.high));
-    }
-}
-
-// A row whose values the program could not have made (outside 6..200 cm/360) is left out,
-// as a hand-edited row near 1e308 once turned two results near 45 into 0.123 and 132.9.
-TEST(HistoryEstimateTest, RowsOutside6To200AreLeftOut) {
     HistoryEntry edited;
     ASSERT_TRUE(parseHistoryLine("2025-01-03 10:00,VALORANT,800,0.4,40.8,0.4,1e308,1e307,1.7e308,High,800,finder",
                                  edited));
-    const std::vector<HistoryEntry> outside = {
+    const std::vector<HistoryEntry> out = {
         edited,
-        usable("VALORANT", 5.99, 6, 50),   usable("VALORANT", 200.01, 150, 200), usable("VALORANT", 45, 5.9, 50),
-        usable("VALORANT", 45, 40, 200.5), usable("VALORANT", 45, -50, 50),      usable("VALORANT", 45, 40, 800),
+        usable("VALORANT", 0, 30, 40),       usable("VALORANT", nan, 30, 40),     usable("VALORANT", inf, 30, 40),
+        usable("VALORANT", 5.99, 6, 50),     usable("VALORANT", 200.01, 150, 200), usable("VALORANT", -45, 30, 40),
+        usable("VALORANT", 35, 41, 40),      usable("VALORANT", 190, 250, 210),   usable("VALORANT", 35, nan, 40),
+        usable("VALORANT", 35, 30, nan),     usable("valorant", 35, 30, 40),      usable("VALORANT ", 35, 30, 40),
     };
     const std::vector<HistoryEntry> good = {usable("VALORANT", 44, 41, 47), usable("VALORANT", 46, 43, 49)};
     const HistoryEstimate want = estimateFromHistory(good, "VALORANT");
     ASSERT_EQ(want.count, 2);
-    for (const HistoryEntry& row : outside) {
+    for (const HistoryEntry& row : out) {
         SCOPED_TRACE(formatHistoryLine(row));
+        const HistoryEstimate alone = estimateFromHistory({row}, "VALORANT");
+        EXPECT_EQ(alone.count, 0);
+        EXPECT_EQ(alone.centre, 0);
+        EXPECT_EQ(alone.low, 0);
+        EXPECT_EQ(alone.high, 0);
         std::vector<HistoryEntry> rows = good;
         rows.insert(rows.begin() + 1, row);
         const HistoryEstimate e = estimateFromHistory(rows, "VALORANT");
@@ -192,8 +169,62 @@ TEST(HistoryEstimateTest, RowsOutside6To200AreLeftOut) {
         EXPECT_DOUBLE_EQ(e.low, want.low);
         EXPECT_DOUBLE_EQ(e.high, want.high);
     }
-    // The ends themselves are values the program makes.
-    EXPECT_EQ(estimateFromHistory({usable("VALORANT", 6, 6, 7), usable("VALORANT", 200, 190, 200)}, "VALORANT").count, 2);
+}
+
+// A range that runs past 6 or 200 (an older result, a hand edit) counts as the range held
+// at the ends.
+TEST(HistoryEstimateTest, ARangePastAnEndCountsAsHeldThere) {
+    struct Case {
+        double rec, lo, hi, heldLo, heldHi;
+    };
+    const Case cases[] = {
+        {190, 170, 215, 170, 200}, {7, 3, 9, 6, 9},          {35, 0, 40, 6, 40},      {35, -50, 40, 6, 40},
+        {35, 30, INFINITY, 30, 200}, {35, 1e-300, 1e300, 6, 200}, {35, 0.5, 1e308, 6, 200}, {35, 1e-320, 40, 6, 40},
+        {200, 190, 250, 190, 200},  {6, 2, 5, 6, 6},
+    };
+    const HistoryEntry other = usable("G", 30, 27, 33);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(formatHistoryLine(usable("G", c.rec, c.lo, c.hi)));
+        for (const std::vector<HistoryEntry>& with : {std::vector<HistoryEntry>{}, std::vector<HistoryEntry>{other}}) {
+            std::vector<HistoryEntry> rows = with, held = with;
+            rows.push_back(usable("G", c.rec, c.lo, c.hi));
+            held.push_back(usable("G", c.rec, c.heldLo, c.heldHi));
+            const HistoryEstimate e = estimateFromHistory(rows, "G"), want = estimateFromHistory(held, "G");
+            EXPECT_EQ(e.count, static_cast<int32_t>(with.size()) + 1);
+            EXPECT_DOUBLE_EQ(e.centre, want.centre);
+            EXPECT_DOUBLE_EQ(e.low, want.low);
+            EXPECT_DOUBLE_EQ(e.high, want.high);
+        }
+    }
+}
+
+// Results are stored held to 6..200, so one at an end reads 200.0 (200.0-200.0): such rows
+// count, with the spread's floor, and the pooled centre and range stay within 6..200.
+TEST(HistoryEstimateTest, ResultsAtTheEndsCountAndThePoolStaysWithin6To200) {
+    const HistoryEstimate three =
+        estimateFromHistory({usable("G", 200, 200, 200), usable("G", 200, 200, 200), usable("G", 200, 200, 200)}, "G");
+    EXPECT_EQ(three.count, 3);
+    EXPECT_NEAR(three.centre, 200, 1e-9);
+    EXPECT_DOUBLE_EQ(three.high, 200);
+    EXPECT_NEAR(three.low, 200 * std::exp(-0.04 / std::sqrt(3.0)), 1e-9);
+
+    struct Case {
+        double rec, lo, hi;
+        double centre, low, high;
+    };
+    const Case cases[] = {
+        {200, 187.9, 200, 200, 200 * std::exp(-0.04), 200},  // was 192.2-208.2
+        {6, 6, 6.2, 6, 6, 6 * std::exp(0.04)},
+        {35, 35, 35, 35, 35 * std::exp(-0.04), 35 * std::exp(0.04)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rec);
+        const HistoryEstimate e = estimateFromHistory({usable("G", c.rec, c.lo, c.hi)}, "G");
+        EXPECT_EQ(e.count, 1);
+        EXPECT_NEAR(e.centre, c.centre, 1e-9);
+        EXPECT_NEAR(e.low, c.low, 1e-9);
+        EXPECT_NEAR(e.high, c.high, 1e-9);
+    }
 }
 
 TEST(HistoryEstimateTest, SingleRowBandIsHalfItsLogRangeWithAFloor) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <locale>
 #include <sstream>
 #include <string>
@@ -66,8 +67,8 @@ std::string savedText(int64_t xp) {
 // ---- One row of the settings table, as the tests walk it -------------------
 
 // What the tests need of one setting, made from its row of the table alone: a value the
-// program offers that is not the default, and one it does not offer (when there is such a
-// value the file can hold), each as the file holds it.
+// program's controls offer that is not the default, and one they do not offer (when there
+// is such a value the file can hold), each as the file holds it.
 struct FieldCase {
     std::string key;
     bool look = false;
@@ -75,6 +76,7 @@ struct FieldCase {
     std::string outsideText;  // empty: every value the file can hold is offered
     std::function<void(App&)> setSample;
     std::function<bool(const App&)> holdsSample;
+    std::function<bool(const App&)> holdsOutside;  // the outside value as the file gave it
     std::function<bool(const App&)> holdsDefault;
 };
 
@@ -124,6 +126,7 @@ FieldCase fieldCase(const char* key, T App::*member, T def, bool look, const Set
     c.key = key;
     c.look = look;
     T sample = def;
+    T outsideValue = def;
     if constexpr (std::is_same_v<T, bool>) {
         sample = !def;
         c.sampleText = sample ? "1" : "0";
@@ -138,7 +141,10 @@ FieldCase fieldCase(const char* key, T App::*member, T def, bool look, const Set
             sample = static_cast<T>(v);
             c.sampleText = numberText(v);
             double outside = 0;
-            if (outsideNumber(values, outside)) c.outsideText = numberText(outside);
+            if (outsideNumber(values, outside)) {
+                c.outsideText = numberText(outside);
+                outsideValue = static_cast<T>(outside);
+            }
         }
     } else if constexpr (std::is_same_v<T, Rgb>) {
         double v = 0;
@@ -146,7 +152,10 @@ FieldCase fieldCase(const char* key, T App::*member, T def, bool look, const Set
         sample = {static_cast<float>(v), static_cast<float>(v), static_cast<float>(v)};
         c.sampleText = numberText(v) + " " + numberText(v) + " " + numberText(v);
         double outside = 0;
-        if (outsideNumber(values, outside)) c.outsideText = numberText(v) + " " + numberText(outside) + " " + numberText(v);
+        if (outsideNumber(values, outside)) {
+            c.outsideText = numberText(v) + " " + numberText(outside) + " " + numberText(v);
+            outsideValue = {static_cast<float>(v), static_cast<float>(outside), static_cast<float>(v)};
+        }
     } else if constexpr (std::is_same_v<T, std::string>) {
         switch (values.ids) {
             case SettingIdKind::Gun: sample = lastIdOtherThan(gunCatalog(), def); break;
@@ -155,7 +164,10 @@ FieldCase fieldCase(const char* key, T App::*member, T def, bool look, const Set
             default: sample = def + "x"; break;
         }
         c.sampleText = sample;
-        if (values.ids != SettingIdKind::None) c.outsideText = "no such id";
+        if (values.ids != SettingIdKind::None) {
+            c.outsideText = "no such id";
+            outsideValue = c.outsideText;
+        }
     } else {
         sample = T("cs2,apex");
         c.sampleText = "cs2,apex";
@@ -163,6 +175,7 @@ FieldCase fieldCase(const char* key, T App::*member, T def, bool look, const Set
     EXPECT_FALSE(sample == def) << key;
     c.setSample = [member, sample](App& a) { a.*member = sample; };
     c.holdsSample = [member, sample](const App& a) { return a.*member == sample; };
+    c.holdsOutside = [member, outsideValue](const App& a) { return a.*member == outsideValue; };
     c.holdsDefault = [member, def](const App& a) { return a.*member == def; };
     return c;
 }
@@ -278,9 +291,12 @@ TEST_F(SettingsTest, EveryFieldLoadsAndSavesWhatTheProgramOffers) {
     expectSameSettings(reloaded, app, "reloaded");
 }
 
-// A value the program does not offer for one setting (fpsCap=7, a volume of 2, a gun that is
-// none) is put back to that setting's default on load; every other value of the file stays.
-TEST_F(SettingsTest, AValueOutsideWhatIsOfferedGoesBackToItsDefault) {
+// A value the program's controls do not offer for one setting (fpsCap=1001, a volume of 2,
+// a gun that is none) loads as the file gives it, beside every other value of the file. The
+// loader puts back only a dpi or a length it cannot use; a Reforger yaw of 0 or below is no
+// calibration, held as 0.
+TEST_F(SettingsTest, AValueTheControlsDoNotOfferIsTakenAsRead) {
+    const std::vector<std::string> repaired = {"dpi", "length", "reforgerYaw"};
     const std::vector<FieldCase> table = settingsTable();
     int checked = 0;
     for (const FieldCase& outside : table) {
@@ -290,14 +306,150 @@ TEST_F(SettingsTest, AValueOutsideWhatIsOfferedGoesBackToItsDefault) {
         App loaded;
         loaded.dataDir = folder.path();
         loaded.loadSettings();
+        const bool repair = std::find(repaired.begin(), repaired.end(), outside.key) != repaired.end();
         for (const FieldCase& c : table) {
-            const bool repaired = c.key == outside.key;
-            EXPECT_TRUE(repaired ? c.holdsDefault(loaded) : c.holdsSample(loaded))
-                << c.key << (repaired ? "" : " beside " + outside.key) << ", file " << outside.key << "="
-                << outside.outsideText;
+            const std::string file = ", file " + outside.key + "=" + outside.outsideText;
+            if (c.key != outside.key)
+                EXPECT_TRUE(c.holdsSample(loaded)) << c.key << " beside " << outside.key << file;
+            else if (repair)
+                EXPECT_TRUE(c.holdsDefault(loaded)) << c.key << file;
+            else
+                EXPECT_TRUE(c.holdsOutside(loaded)) << c.key << file;
         }
     }
     EXPECT_GE(checked, 20);
+}
+
+// The lines of a hand-edited file that the controls would never write: each is kept as
+// read, and where it is used it means what the program makes of it.
+TEST_F(SettingsTest, OddValuesAreKeptAndMetWhereTheyAreUsed) {
+    struct Case {
+        const char* text;
+        std::function<void(App&)> expect;  // the fields, from the defaults
+        std::function<void(const App&)> use;
+    };
+    const Case cases[] = {
+        {"fpsCap=75\n", [](App& a) { a.fpsCap = 75; }, [](const App&) {}},
+        {"gun=big gun\n", [](App& a) { a.gun = "big gun"; },
+         [](const App& a) { EXPECT_EQ(gunIndexById(a.gun), 0); }},
+        {"skin=plaid\ntheme=moon\n",
+         [](App& a) {
+             a.skin = "plaid";
+             a.theme = "moon";
+         },
+         [](const App& a) {
+             EXPECT_EQ(skinIndexById(a.skin), 0);
+             EXPECT_EQ(mapIndexById(a.theme), 0);
+         }},
+        {"style=3\n", [](App& a) { a.style = 3; },
+         [](const App& a) {
+             EXPECT_EQ(gameStyle(a.currentGame(), a.style), 1);
+             EXPECT_STREQ(styleName(gameStyle(a.currentGame(), a.style)), "Balanced");
+         }},
+        {"game=cm360\ncmDirect=3\n",
+         [](App& a) {
+             a.game = gameIndexById("cm360");
+             a.cmDirect = 3;
+         },
+         [](const App& a) { EXPECT_EQ(a.currentCm360(), 6); }},
+        {"game=cs2\nsens=0\n",
+         [](App& a) {
+             a.game = gameIndexById("cs2");
+             a.sens = 0;
+         },
+         [](const App& a) { EXPECT_EQ(a.currentCm360(), 40); }},
+        {"fov=60\n", [](App& a) { a.fov = 60; }, [](const App& a) { EXPECT_EQ(a.horizontalFov(), 60); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        folder.write("settings.ini", c.text);
+        App loaded;
+        loaded.dataDir = folder.path();
+        loaded.loadSettings();
+        App expected;
+        c.expect(expected);
+        expectSameSettings(loaded, expected, c.text);
+        c.use(loaded);
+        // Saved back as read.
+        loaded.saveSettings();
+        const std::string saved = "\n" + folder.read("settings.ini");
+        std::istringstream lines(c.text);
+        for (std::string line; std::getline(lines, line);)
+            EXPECT_NE(saved.find("\n" + line + "\n"), std::string::npos) << line;
+    }
+}
+
+// Values no use could take go back to their defaults: "1e999" reads as the largest number
+// and "1e-320" as far below any real value, and the screens would show "inf" (a cm/360, an
+// in-game value, an eDPI), the scoped view would turn past the largest angle, or the drawing
+// would overflow an int. Values short of that are kept, and their uses stay finite.
+TEST_F(SettingsTest, ValuesNoUseCouldTakeGoBackToTheirDefaults) {
+    const double most = std::numeric_limits<double>::max();
+    auto noInf = [](const std::string& text) { EXPECT_EQ(text.find("inf"), std::string::npos) << text; };
+    struct Case {
+        const char* text;
+        std::function<void(App&)> expect;  // the fields, from the defaults
+        std::function<void(const App&)> use;
+    };
+    const Case cases[] = {
+        {"sens=1e999\n", [](App&) {}, nullptr},
+        {"sens=1e-320\n", [](App&) {}, nullptr},
+        {"customYaw=1e-320\n", [](App&) {}, nullptr},
+        {"reforgerYaw=1e-320\n", [](App&) {}, nullptr},
+        {"scopeMult=1e999\n", [](App&) {}, nullptr},
+        {"game=fortnite\ndpi=50\nsens=1e-300\n",
+         [](App& a) {
+             a.game = gameIndexById("fortnite");
+             a.dpi = 50;
+             a.sens = 1e-300;
+         },
+         [](const App& a) { EXPECT_TRUE(std::isfinite(cm360FromSens(a.gameYaw(), a.sens, a.dpi))); }},
+        {"dpi=64000\nsens=1e300\n",
+         [](App& a) {
+             a.dpi = 64000;
+             a.sens = 1e300;
+         },
+         [](const App& a) { EXPECT_TRUE(std::isfinite(a.dpi * a.sens)); }},
+        {"game=custom\ndpi=50\ncustomYaw=1e-300\n",
+         [](App& a) {
+             a.game = gameIndexById("custom");
+             a.dpi = 50;
+             a.customYaw = 1e-300;
+         },
+         [&](const App& a) {
+             noInf(formatGameSens(a.currentGame(), a.gameYaw(), 6, a.dpi));
+             EXPECT_TRUE(std::isfinite(a.dpi * sensFromCm360(a.gameYaw(), 6, a.dpi)));
+         }},
+        {"customYaw=1e999\n", [&](App& a) { a.customYaw = most; }, nullptr},
+        {"reforgerYaw=1e-300\n", [](App& a) { a.reforgerYaw = 1e-300; },
+         [&](const App&) { noInf(formatGameSens(gameCatalog()[gameIndexById("reforger")], 1e-300, 6, 50)); }},
+        {"scopeMult=1e290\n", [](App& a) { a.scopeMult = 1e290; }, nullptr},
+        {"scopeMult=-1e999\n", [&](App& a) { a.scopeMult = -most; }, nullptr},
+        // The crosshair's width goes through an int when it is drawn, and so does each colour
+        // component (in 255ths) in the Settings screen's colour editor.
+        {"xhThick=1e999\n", [](App&) {}, nullptr},
+        {"xhThick=1e7\nxhSize=1e999\nxhGap=-1e999\n",
+         [](App& a) {
+             a.xhThick = 1e7f;
+             a.xhSize = std::numeric_limits<float>::max();
+             a.xhGap = -std::numeric_limits<float>::max();
+         },
+         nullptr},
+        {"xhColor=0.5 1e999 1\nflickColor=-1e999 0 0\ntrackColor=0 0 1e7\n", [](App&) {}, nullptr},
+        {"xhColor=8e6 -8e6 0.5\n", [](App& a) { a.xhColor = {8e6f, -8e6f, 0.5f}; }, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        folder.write("settings.ini", c.text);
+        App loaded;
+        loaded.dataDir = folder.path();
+        loaded.loadSettings();
+        App expected;
+        c.expect(expected);
+        expectSameSettings(loaded, expected, c.text);
+        if (c.use) c.use(loaded);
+        resetCalibratedYaws();
+    }
 }
 
 // Both resets walk the table: every setting back to its default, or only the look-and-sound
@@ -353,18 +505,26 @@ TEST_F(SettingsTest, MalformedFilesLoadKeyByKey) {
         {"length -1", "length=-1\n", [](App&) {}},
         {"length 7", "length=7\n", [](App&) {}},
         {"length 2", "length=2\n", [](App& a) { a.length = 2; }},
-        {"values not offered go back to their defaults", "style=9\nvolume=-3\nfpsCap=-7\nxhColor=0.5 7 1\n",
-         [](App&) {}},
-        {"offered values beside them stay", "style=2\nvolume=0.25\nfpsCap=240\nxp=-5\n",
+        {"values the controls do not offer are taken as read", "style=9\nvolume=-3\nfpsCap=-7\nxhColor=0.5 7 1\nxp=-5\n",
          [](App& a) {
-             a.style = 2;
-             a.volume = 0.25f;
-             a.fpsCap = 240;
+             a.style = 9;
+             a.volume = -3;
+             a.fpsCap = -7;
+             a.xhColor = {0.5f, 7.0f, 1.0f};
+             a.xp = -5;
          }},
+        {"a frame cap of 1 to 29 is the default", "fpsCap=1\n", [](App&) {}},
+        {"a frame cap of 29 is the default", "fpsCap=29\n", [](App&) {}},
+        {"a frame cap of 30 stays", "fpsCap=30\n", [](App& a) { a.fpsCap = 30; }},
+        {"a frame cap of 0 is no cap", "fpsCap=0\n", [](App& a) { a.fpsCap = 0; }},
         {"keys are exact", "Dpi=1600\ndpi =1600\n dpi=1600\nDPI=1600\n", [](App&) {}},
         {"no = and empty key", "dpi 1600\n=5\nfov=90\n", [](App& a) { a.fov = 90; }},
         {"value may hold =", "myGames=cs2=apex\n", [](App& a) { a.myGames = "cs2=apex"; }},
-        {"gun text taken whole", "gun=longbow scoped\nskin=gold\n", [](App& a) { a.skin = "gold"; }},
+        {"gun text taken whole", "gun=longbow scoped\nskin=gold\n",
+         [](App& a) {
+             a.gun = "longbow scoped";
+             a.skin = "gold";
+         }},
         {"booleans", "vsync=7\nmsaa=no\nfullscreen=\nxhOutline=0\n",
          [](App& a) {
              a.vsync = true;

@@ -69,11 +69,17 @@ TEST_F(ViewTest, FieldsOfView) {
     EXPECT_NEAR(app.verticalFov(), 70.532800433, 1e-8);
     app.fov = 90;
     EXPECT_EQ(app.horizontalFov(), 90);
-    // A hand-edited fov that is no usable angle falls back to the game's default.
-    for (double fov : {0.0, -5.0, 180.0, 250.0, std::nan(""), std::numeric_limits<double>::infinity()}) {
+    // A hand-edited fov that is no usable angle falls back to the game's default: the
+    // projection's scale, 1 / tan(fov / 2), would not fit a float below 1e-30 degrees.
+    for (double fov : {0.0, -5.0, 180.0, 250.0, std::nan(""), std::numeric_limits<double>::infinity(), 1e-37, 1e-320}) {
         app.fov = fov;
         EXPECT_EQ(app.horizontalFov(), 103) << fov;
         EXPECT_TRUE(std::isfinite(app.windowFov())) << fov;
+    }
+    // Odd but usable angles are taken as they are.
+    for (double fov : {60.0, 1e-20, 179.9}) {
+        app.fov = fov;
+        EXPECT_EQ(app.horizontalFov(), fov) << fov;
     }
     app.fov = 0;
     struct Size {
