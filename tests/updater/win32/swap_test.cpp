@@ -18,6 +18,14 @@ namespace {
 
 using namespace win_test;
 
+// Removes a file a program may still hold open (Windows refuses until it lets go).
+bool removeOnceLetGo(const fs::path& path) {
+    std::error_code error;
+    for (int i = 0; i < 100 && (fs::remove(path, error), fs::exists(path)); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return !fs::exists(path);
+}
+
 class RunningSwap : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -49,7 +57,7 @@ protected:
         ASSERT_TRUE(plat::launchExecutable(utf8(exe)));
         plat::unsetEnv("TARVION_DUMMY_HOLD_MS");
         ASSERT_TRUE(waitForFile(u8path(utf8(exe) + ".ran")));
-        fs::remove(u8path(utf8(exe) + ".ran"));
+        ASSERT_TRUE(removeOnceLetGo(u8path(utf8(exe) + ".ran")));
     }
 
     LoopbackServer server;
@@ -156,12 +164,7 @@ TEST_F(RunningSwap, ANewBuildThatDiesAtOnceIsSwappedBackOut) {
     for (int i = 0; i < 100 && !plat::moveExecutable(utf8(old), utf8(exe)); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     // Its mark and its DLL go once it has let go of them.
-    for (const fs::path& gone : {u8path(utf8(exe) + ".ran"), library}) {
-        std::error_code error;
-        for (int i = 0; i < 100 && (fs::remove(gone, error), fs::exists(gone)); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        ASSERT_FALSE(fs::exists(gone)) << utf8(gone);
-    }
+    for (const fs::path& gone : {u8path(utf8(exe) + ".ran"), library}) ASSERT_TRUE(removeOnceLetGo(gone)) << utf8(gone);
     ASSERT_TRUE(test_files::read(exe) == oldBuild);
 
     const struct {
