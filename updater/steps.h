@@ -71,10 +71,6 @@ inline constexpr int kSuccessorStartWaitMs = 30000;
 // The wait the install uses; tests shorten it.
 int& successorStartWaitMs();
 
-// Starts the new version as this program's successor and waits for it to say that it runs;
-// true when it did.
-bool startAndHearFrom(const std::string& path);
-
 // How the install moves the executable and its companions, and starts the new one. The
 // defaults are the platform's; tests swap them to act out a folder that refuses a move or a
 // build that will not start.

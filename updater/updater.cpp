@@ -450,9 +450,14 @@ int& successorStartWaitMs() {
     return waitMs;
 }
 
+namespace {
+
+// Starts the new version as this program's successor; true once it has said that it runs.
 bool startAndHearFrom(const std::string& path) {
     return plat::launchSuccessor(path, successorStartWaitMs()) == plat::SuccessorStart::Started;
 }
+
+}  // namespace
 
 InstallFileOps& installFileOps() {
     static InstallFileOps ops{plat::syncFile, plat::keepExecutableAside, plat::moveExecutable, startAndHearFrom};

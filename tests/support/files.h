@@ -31,6 +31,13 @@ inline std::string read(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The bytes with zeros after them up to `size`; never cut (a program padded past a minimum
+// size keeps its whole image).
+inline std::string paddedTo(std::string bytes, size_t size) {
+    if (bytes.size() < size) bytes.resize(size, '\0');
+    return bytes;
+}
+
 inline std::vector<uint8_t> readBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

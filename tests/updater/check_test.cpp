@@ -107,8 +107,7 @@ TEST(UpdaterPublic, CheckOfferInstallRestart) {
     LoopbackServer server;
     ASSERT_TRUE(server.ready());
     TempFolder dir;
-    std::string payload = test_files::read(UPDATER_DUMMY_EXE);
-    if (payload.size() < 700000) payload.resize(700000, '\0');
+    const std::string payload = test_files::paddedTo(test_files::read(UPDATER_DUMMY_EXE), 700000);
     server.serve("Tarvion-2.2.0", payload);
     dir.write("payload", payload);
     const std::string digest = plat::sha256File(dir.file("payload"));

@@ -43,7 +43,7 @@ protected:
         test_files::write(exe, oldBuild);
         payload = test_files::read(UPDATER_DUMMY_EXE);
         ASSERT_FALSE(payload.empty());
-        if (payload.size() < 600000) payload.resize(600000, '\0');  // past the minimum, never cut
+        payload = test_files::paddedTo(payload, 600000);
         server.serve("Tarvion-2.2.0", payload);
         test_files::write(dir.file("payload"), payload);
         digest = plat::sha256File(dir.file("payload"));
@@ -377,7 +377,7 @@ TEST_F(InstallFixture, ANewBuildThatDiesAtOnceIsSwappedBackOut) {
 TEST_F(InstallFixture, ABuildWhoseLibraryIsMissingIsSwappedBackOut) {
     std::string build = test_files::read(UPDATER_DUMMY_NEEDS_LIBRARY);
     ASSERT_FALSE(build.empty());
-    if (build.size() < 600000) build.resize(600000, '\0');
+    build = test_files::paddedTo(build, 600000);
     server.serve("needs-library", build);
     dir.write("needs-library", build);
     const updater::UpdateInfo offer = info(plat::sha256File(dir.file("needs-library")), "/needs-library");

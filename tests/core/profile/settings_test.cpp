@@ -205,6 +205,12 @@ protected:
         resetCalibratedYaws();
     }
     std::string path() const { return folder.file("settings.ini"); }
+    // `loaded`, a fresh App, reads a settings.ini of this text from the test's folder.
+    void loadFile(App& loaded, const std::string& text) {
+        folder.write("settings.ini", text);
+        loaded.dataDir = folder.path();
+        loaded.loadSettings();
+    }
 
     TempFolder folder;
     App app;
@@ -302,10 +308,8 @@ TEST_F(SettingsTest, AValueTheControlsDoNotOfferIsTakenAsRead) {
     for (const FieldCase& outside : table) {
         if (outside.outsideText.empty()) continue;
         ++checked;
-        folder.write("settings.ini", sampleFile(table, outside.key, outside.outsideText));
         App loaded;
-        loaded.dataDir = folder.path();
-        loaded.loadSettings();
+        loadFile(loaded, sampleFile(table, outside.key, outside.outsideText));
         const bool repair = std::find(repaired.begin(), repaired.end(), outside.key) != repaired.end();
         for (const FieldCase& c : table) {
             const std::string file = ", file " + outside.key + "=" + outside.outsideText;
@@ -362,10 +366,8 @@ TEST_F(SettingsTest, OddValuesAreKeptAndMetWhereTheyAreUsed) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        folder.write("settings.ini", c.text);
         App loaded;
-        loaded.dataDir = folder.path();
-        loaded.loadSettings();
+        loadFile(loaded, c.text);
         App expected;
         c.expect(expected);
         expectSameSettings(loaded, expected, c.text);
@@ -440,10 +442,8 @@ TEST_F(SettingsTest, ValuesNoUseCouldTakeGoBackToTheirDefaults) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        folder.write("settings.ini", c.text);
         App loaded;
-        loaded.dataDir = folder.path();
-        loaded.loadSettings();
+        loadFile(loaded, c.text);
         App expected;
         c.expect(expected);
         expectSameSettings(loaded, expected, c.text);
@@ -552,10 +552,8 @@ TEST_F(SettingsTest, MalformedFilesLoadKeyByKey) {
         {"cut after the point", "volume=0.", [](App& a) { a.volume = 0; }},
     };
     for (const Case& c : cases) {
-        folder.write("settings.ini", c.text);
         App loaded;
-        loaded.dataDir = folder.path();
-        loaded.loadSettings();
+        loadFile(loaded, c.text);
         App expected;
         c.expect(expected);
         expectSameSettings(loaded, expected, c.name);

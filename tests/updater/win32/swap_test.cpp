@@ -36,8 +36,7 @@ protected:
         oldBuild = test_files::read(exe);
         // The new build: the stand-in with bytes after its image (which Windows ignores),
         // past the minimum size.
-        payload = oldBuild + "the new build";
-        if (payload.size() < 600000) payload.resize(600000, '\0');
+        payload = test_files::paddedTo(oldBuild + "the new build", 600000);
         server.serve("Tarvion-2.2.0.exe", payload);
         dir.write("payload", payload);
         digest = plat::sha256File(dir.file("payload"));
@@ -147,7 +146,7 @@ TEST_F(RunningSwap, ANewBuildThatWillNotStartIsSwappedBackOut) {
 TEST_F(RunningSwap, ANewBuildThatDiesAtOnceIsSwappedBackOut) {
     std::string needsLibrary = test_files::read(UPDATER_DUMMY_NEEDS_LIBRARY);
     ASSERT_FALSE(needsLibrary.empty());
-    if (needsLibrary.size() < 600000) needsLibrary.resize(600000, '\0');
+    needsLibrary = test_files::paddedTo(needsLibrary, 600000);
     server.serve("needs-library.exe", needsLibrary);
     dir.write("needs-library", needsLibrary);
     updater::UpdateInfo withLibrary = info();
