@@ -211,6 +211,14 @@ protected:
         loaded.dataDir = folder.path();
         loaded.loadSettings();
     }
+    // ...and then holds the defaults with only `expect`'s changes.
+    void expectLoadsAs(App& loaded, const std::string& text, const std::function<void(App&)>& expect,
+                       const std::string& context) {
+        loadFile(loaded, text);
+        App expected;
+        expect(expected);
+        expectSameSettings(loaded, expected, context);
+    }
 
     TempFolder folder;
     App app;
@@ -367,10 +375,7 @@ TEST_F(SettingsTest, OddValuesAreKeptAndMetWhereTheyAreUsed) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         App loaded;
-        loadFile(loaded, c.text);
-        App expected;
-        c.expect(expected);
-        expectSameSettings(loaded, expected, c.text);
+        expectLoadsAs(loaded, c.text, c.expect, c.text);
         c.use(loaded);
         // Saved back as read.
         loaded.saveSettings();
@@ -443,10 +448,7 @@ TEST_F(SettingsTest, ValuesNoUseCouldTakeGoBackToTheirDefaults) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         App loaded;
-        loadFile(loaded, c.text);
-        App expected;
-        c.expect(expected);
-        expectSameSettings(loaded, expected, c.text);
+        expectLoadsAs(loaded, c.text, c.expect, c.text);
         if (c.use) c.use(loaded);
         resetCalibratedYaws();
     }
@@ -553,10 +555,7 @@ TEST_F(SettingsTest, MalformedFilesLoadKeyByKey) {
     };
     for (const Case& c : cases) {
         App loaded;
-        loadFile(loaded, c.text);
-        App expected;
-        c.expect(expected);
-        expectSameSettings(loaded, expected, c.name);
+        expectLoadsAs(loaded, c.text, c.expect, c.name);
     }
 }
 

@@ -9,11 +9,9 @@
 
 #include "platform/base/atomic_file.h"
 #include "platform/base/files.h"
-#include "tests/support/temp_folder.h"
-#ifndef _WIN32
 #include "tests/support/fifo_watchdog.h"
 #include "tests/support/file_size_limit.h"
-#endif
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -21,7 +19,6 @@ namespace fs = std::filesystem;
 
 bool present(const fs::path& p) { return fs::exists(fs::symlink_status(p)); }
 
-#ifndef _WIN32
 // The player's own "Tarvion.OLD" beside the "tarvion.old" a call names: Linux tells them
 // apart, so no call may remove, write or replace the one for the other.
 TEST(ExactNames, NoCallRemovesOrWritesAFileWhoseNameDiffersInCase) {
@@ -87,7 +84,6 @@ TEST(ExactNames, ADeleteFindsTheFolderWithoutRegardToCase) {
     EXPECT_TRUE(plat::writeWholeFile(dir.path() + "\\sub\\report.txt", "x"));
     EXPECT_EQ(test_files::read(dir.at("Sub") / "report.txt"), "x");
 }
-#endif
 
 TEST(AppendToFile, AddsAtTheEndAndMakesAMissingFile) {
     TempFolder dir;
@@ -102,7 +98,6 @@ TEST(AppendToFile, AddsAtTheEndAndMakesAMissingFile) {
     EXPECT_FALSE(present(dir.at("missing")));
 }
 
-#ifndef _WIN32
 // A write that stops part-way (the file-size limit stands in for a full disk): the file is as
 // it was, or not there when the append would have made it.
 TEST(AppendToFile, AWriteThatStopsPartWayTakesItsBytesBack) {
@@ -147,7 +142,6 @@ TEST(AppendToFile, AFifoIsNoFileAndNeverBlocks) {
         << "the append blocked on the FIFO";
     EXPECT_FALSE(appended);
 }
-#endif
 
 TEST(MoveFileNoOverwrite, MovesOnlyOntoAFreeName) {
     TempFolder dir;
@@ -156,11 +150,9 @@ TEST(MoveFileNoOverwrite, MovesOnlyOntoAFreeName) {
     fs::create_directories(dir.at("folder"));
     EXPECT_FALSE(plat::moveFileNoOverwrite(dir.file("from"), dir.file("taken")));
     EXPECT_FALSE(plat::moveFileNoOverwrite(dir.file("from"), dir.file("folder")));
-#ifndef _WIN32
     fs::create_symlink(dir.at("nowhere"), dir.at("link"));
     EXPECT_FALSE(plat::moveFileNoOverwrite(dir.file("from"), dir.file("link")));
     EXPECT_FALSE(present(dir.at("nowhere")));
-#endif
     EXPECT_EQ(test_files::read(dir.at("taken")), "kept");
     ASSERT_TRUE(plat::moveFileNoOverwrite(dir.file("from"), dir.file("to")));
     EXPECT_EQ(test_files::read(dir.at("to")), "new");
