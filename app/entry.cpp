@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/input.h"
+#include "app/profile_handover.h"
 #include "app/shell.h"
 #include "app/startup.h"
 #include "audio/output.h"
@@ -96,9 +97,12 @@ void shutDown(App& app) {
     // The updater's threads are detached and may still be downloading: no partial file
     // stays behind, and a swap under way is not cut off.
     updater::stopAtExit();
-    app.saveSettings();
-    // The last write to the profile: a copy started now (the update's restart) may go on.
-    plat::releaseProfileFolder();
+    // A profile lent to a new version that is up is that version's now: nothing is written.
+    takeProfileBackAtExit(app);
+    if (!app.profileLent) {
+        app.saveSettings();
+        plat::releaseProfileFolder();
+    }
     plat::releaseClipboard(kClipboardHandOverMs);
     shutdownAudio();
     releaseMsaaTarget(app.renderer.msaa);
@@ -113,8 +117,8 @@ void shutDown(App& app) {
 }  // namespace
 
 int runTarvion(const std::vector<std::string>& args) {
-    // First of all: an update's restart tells the copy that started it that it runs, and
-    // nothing this run starts inherits that hand-over.
+    // First of all: nothing this run starts inherits an update's hand-over. The copy that
+    // started this one hears from it once it is up (below).
     plat::takeSuccessorHandOver();
     App app;
     setMouseCaptureSink(&setMouseCaptured);
@@ -144,6 +148,8 @@ int runTarvion(const std::vector<std::string>& args) {
         if (!raiseRunningCopy(app.dataDir)) plat::reportError(kAlreadyRunning, true);
         return 0;
     }
+    // An update lends this copy's profile to the new version while that one starts.
+    if (!isUnattended(app)) updater::handOverProfileOnInstall();
     loadProfile(app);
     if (!isUnattended(app)) {
         app.tourVisible = !app.tutorialDone;
@@ -168,12 +174,13 @@ int runTarvion(const std::vector<std::string>& args) {
     applyWindowMode(app);
     plat::showAndFocus(app.hwnd);
     plat::publishProfileWindow(app.hwnd);
-    // The previous version stays until this one has a window: a build that cannot make one
-    // leaves the way back.
-    updater::deleteOldExe();
     startRawInput(app);
     createUiContext(app);
     if (!initRenderer(app.renderer)) return startupFailure(app, "Shader compilation failed.");
+    // Up: an update's restart lets the copy that started it quit. The previous version
+    // stays until now, so a build that cannot get this far leaves the way back.
+    plat::confirmSuccessorStarted();
+    updater::deleteOldExe();
     initAudio();
     setMasterVolume(app.volume);
 

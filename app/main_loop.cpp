@@ -2,6 +2,7 @@
 
 #include "app/automation.h"
 #include "app/frame_pacing.h"
+#include "app/profile_handover.h"
 #include "app/input.h"
 #include "app/result_image.h"
 #include "app/scene.h"
@@ -138,7 +139,9 @@ void runMainLoop(App& app) {
         writePendingCapture(app);
         if (app.shareCapturePending) saveShareImage(app);  // after the UI: the card is on screen
         plat::swapWindow(app.hwnd);
-        // A new version is in place: end normally so the settings are saved.
+        // The profile goes to a new version while it starts, and comes back if it does not.
+        settleProfileHandOver(app);
+        // A new version is up with the profile: end normally, writing nothing to it.
         if (updater::updateState() == updater::UpdateInstalled) app.quitRequested = true;
         runAutomationDrivers(app);
         waitForFrameCap(frameCapFor(app), frameStart, app.qpcFrequency, loop.haveTimer);

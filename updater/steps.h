@@ -30,11 +30,15 @@ struct ExitControl {
     std::condition_variable changed;
     std::vector<std::string> partialFiles;  // downloads being written (under mutex)
     int busy = 0;                           // threads inside a download or a swap (under mutex)
+    int swaps = 0;                          // of those, the ones inside a swap (under mutex)
 };
 
 // The program's exit: stop every download, delete what they wrote, and wait up to waitMs
-// for the threads to leave (a download blocked in the network is not waited for longer).
+// for the threads to leave (a download blocked in the network is not waited for longer). A
+// swap is waited for until it is done, up to kSwapExitWaitMs: once stopped, it calls off the
+// new version's start and puts the current version back, and that must not be cut off.
 void stopForExit(ExitControl& control, int waitMs);
+inline constexpr int kSwapExitWaitMs = 60000;
 
 // The progress rule of the updater's downloads; tests shorten it.
 plat::DownloadProgressRule& downloadProgressRule();
@@ -71,19 +75,27 @@ inline constexpr int kSuccessorStartWaitMs = 30000;
 // The wait the install uses; tests shorten it.
 int& successorStartWaitMs();
 
-// How the install moves the executable and its companions, and starts the new one. The
-// defaults are the platform's; tests swap them to act out a folder that refuses a move or a
-// build that will not start.
+// How the install moves the executable and its companions, hands the profile over and starts
+// the new one. The defaults are the platform's and the updater's own; tests swap them to act
+// out a folder that refuses a move or a build that will not start.
 struct InstallFileOps {
+    // Before anything is swapped: the running program lets go of its profile for the new
+    // version (waitForProfileHandOver). False when the exit called it off.
+    bool (*letGoOfProfile)(ExitControl* control);
     // Flushes the new file to the disk (plat::syncFile).
     bool (*flush)(const std::string& path);
     // Puts the running executable at the old file's name too (plat::keepExecutableAside).
     bool (*keepAside)(const std::string& exe, const std::string& aside);
     bool (*replaceFile)(const std::string& from, const std::string& to);
-    // Starts the new version; true once it has said that it runs.
-    bool (*launch)(const std::string& path);
+    // Starts the new version; true once it has said that it is up. *stop calls the wait off.
+    bool (*launch)(const std::string& path, const std::atomic<bool>* stop);
 };
 InstallFileOps& installFileOps();
+
+// The default letGoOfProfile: when the program hands its profile over (handOverProfileOnInstall),
+// asks the main thread for it and waits until it has let go (profileLetGo) or the exit stops
+// the install; true at once otherwise.
+bool waitForProfileHandOver(ExitControl* control);
 
 // Tests point the install and deleteOldExe at a copy instead of the running executable.
 void setExecutablePathForTesting(const std::string& path, bool launch);

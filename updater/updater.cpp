@@ -51,6 +51,11 @@ struct State {
     std::string exePathForTesting;
     bool launchAfterInstall = true;
     ExitControl exit;
+    // The profile's hand-over to the new version (under handOverMutex).
+    std::mutex handOverMutex;
+    bool handsOverProfile = false;
+    bool profileAskedFor = false;
+    bool profileGiven = false;
 };
 
 State& state() {
@@ -90,6 +95,7 @@ public:
         if (!control_ || refused_) return;
         std::lock_guard<std::mutex> lock(control_->mutex);
         for (const std::string& path : files_) forget(path);
+        if (swapping_) --control_->swaps;
         --control_->busy;
         control_->changed.notify_all();
     }
@@ -107,14 +113,17 @@ public:
         control_->partialFiles.push_back(path);
         files_.push_back(path);
     }
-    // The file is no longer partial. False when the exit has begun meanwhile: the caller
-    // then deletes it and goes no further.
+    // The file is no longer partial, and the swap begins: the exit waits for it to end.
+    // False when the exit has begun meanwhile: the caller then deletes it and goes no further.
     bool settle(const std::string& path) {
         if (!control_) return true;
         std::lock_guard<std::mutex> lock(control_->mutex);
         forget(path);
         files_.erase(std::remove(files_.begin(), files_.end(), path), files_.end());
-        return !control_->stop.load();
+        if (control_->stop.load()) return false;
+        swapping_ = true;
+        ++control_->swaps;
+        return true;
     }
 
 private:
@@ -126,6 +135,7 @@ private:
 
     ExitControl* control_;
     bool refused_ = false;
+    bool swapping_ = false;
     std::vector<std::string> files_;
 };
 
@@ -356,6 +366,23 @@ bool verifyDownload(const std::string& path, const std::string& sha256) {
     return !digest.empty() && digest == plat::asciiLowered(sha256);
 }
 
+namespace {
+
+// Moves the current version back to its name. A program just ended may still hold the file
+// there for a while (Windows keeps its image until the process is gone): tried again until
+// the platform's wait for that is over.
+bool putBack(const InstallFileOps& ops, const std::string& oldFile, const std::string& exePath) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto limit = std::chrono::milliseconds(plat::endedProgramFileWaitMs());
+    for (;;) {
+        if (ops.replaceFile(oldFile, exePath)) return true;
+        if (std::chrono::steady_clock::now() - start >= limit) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
+}  // namespace
+
 InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath, bool launch,
                              ExitControl* control) {
     InstallOutcome out;
@@ -409,6 +436,13 @@ InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath,
         out.message = kMsgNotInstalled;
         return out;
     }
+    // The new version must find the profile free when it starts, and this copy must not
+    // write it while the new one may: it is saved and let go of first.
+    if (launch && !ops.letGoOfProfile(control)) {
+        plat::deleteFile(newFile);
+        out.message = kMsgStopped;
+        return out;
+    }
     plat::deleteFile(oldFile);
     if (!ops.keepAside(exePath, oldFile)) {
         plat::deleteFile(newFile);
@@ -426,18 +460,21 @@ InstallOutcome installUpdate(const UpdateInfo& info, const std::string& exePath,
             plat::deleteFile(oldFile);
             out.message = kMsgNotInstalled;
         } else {
-            out.message = ops.replaceFile(oldFile, exePath) ? kMsgNotInstalled
-                                                             : strandedMessage("Couldn't install the update");
+            out.message = putBack(ops, oldFile, exePath) ? kMsgNotInstalled
+                                                           : strandedMessage("Couldn't install the update");
         }
         return out;
     }
-    // A new version that does not start, or dies before it says that it runs (a missing
-    // library, a crash), must not stay in place: the next start would fail too. The current
-    // one goes back (over it) and stays open.
-    if (launch && !ops.launch(exePath)) {
-        out.message = ops.replaceFile(oldFile, exePath)
-                          ? "Tarvion " + info.version + " would not start, so your current version was put back."
-                          : strandedMessage("Tarvion " + info.version + " would not start");
+    // A new version that does not start, or fails before it is up (a missing library, a
+    // crash, no window, no OpenGL 3.3, no shaders), must not stay in place: the next start
+    // would fail too. The current one goes back (over it) and stays open.
+    if (launch && !ops.launch(exePath, control ? &control->stop : nullptr)) {
+        const bool back = putBack(ops, oldFile, exePath);
+        if (scope.stopped())
+            out.message = back ? kMsgStopped : strandedMessage("The update was stopped");
+        else
+            out.message = back ? "Tarvion " + info.version + " would not start, so your current version was put back."
+                               : strandedMessage("Tarvion " + info.version + " would not start");
         return out;
     }
     out.state = UpdateInstalled;
@@ -452,16 +489,55 @@ int& successorStartWaitMs() {
 
 namespace {
 
-// Starts the new version as this program's successor; true once it has said that it runs.
-bool startAndHearFrom(const std::string& path) {
-    return plat::launchSuccessor(path, successorStartWaitMs()) == plat::SuccessorStart::Started;
+// Starts the new version as this program's successor; true once it has said that it is up.
+bool startAndHearFrom(const std::string& path, const std::atomic<bool>* stop) {
+    return plat::launchSuccessor(path, successorStartWaitMs(), stop) == plat::SuccessorStart::Started;
 }
 
 }  // namespace
 
 InstallFileOps& installFileOps() {
-    static InstallFileOps ops{plat::syncFile, plat::keepExecutableAside, plat::moveExecutable, startAndHearFrom};
+    static InstallFileOps ops{waitForProfileHandOver, plat::syncFile, plat::keepExecutableAside, plat::moveExecutable,
+                              startAndHearFrom};
     return ops;
+}
+
+bool waitForProfileHandOver(ExitControl* control) {
+    State& s = state();
+    std::unique_lock<std::mutex> lock(s.handOverMutex);
+    if (!s.handsOverProfile) return true;
+    s.profileAskedFor = true;
+    s.profileGiven = false;
+    // The main thread answers within a frame; only the exit (on that same thread) keeps it
+    // from answering at all.
+    while (!s.profileGiven) {
+        if (control && control->stop.load()) break;
+        lock.unlock();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        lock.lock();
+    }
+    const bool given = s.profileGiven;
+    s.profileAskedFor = false;
+    s.profileGiven = false;
+    return given;
+}
+
+void handOverProfileOnInstall() {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.handOverMutex);
+    s.handsOverProfile = true;
+}
+
+bool profileWanted() {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.handOverMutex);
+    return s.profileAskedFor && !s.profileGiven;
+}
+
+void profileLetGo() {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.handOverMutex);
+    if (s.profileAskedFor) s.profileGiven = true;
 }
 
 plat::DownloadProgressRule& downloadProgressRule() {
@@ -476,6 +552,9 @@ void stopForExit(ExitControl& control, int waitMs) {
     // process may end before it does: its file goes now (on Windows it is opened for that).
     for (const std::string& path : control.partialFiles) plat::deleteFile(path);
     control.changed.wait_for(lock, std::chrono::milliseconds(waitMs), [&] { return control.busy == 0; });
+    // A swap ends by itself, soon once stopped; until then the current version may not be
+    // back at its name.
+    control.changed.wait_for(lock, std::chrono::milliseconds(kSwapExitWaitMs), [&] { return control.swaps == 0; });
 }
 
 void stopAtExit() { stopForExit(state().exit, kExitWaitMs); }

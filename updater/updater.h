@@ -37,6 +37,16 @@ std::string updateMessage();
 // Starts downloading, verifying and swapping in the offered version; a no-op while one runs.
 void installAsync();
 
+// The profile's hand-over to the new version. A run that holds a player's profile calls
+// handOverProfileOnInstall once at its start. An install then asks for the profile before it
+// swaps anything: profileWanted turns true, and the main thread saves the profile, lets go of
+// it and calls profileLetGo. From then on the main thread writes nothing to the profile: the
+// install ends Installed (the new version is up and has the profile: quit without writing) or
+// Failed (the current version is back: take the profile back).
+void handOverProfileOnInstall();
+bool profileWanted();
+void profileLetGo();
+
 // Deletes the previous executable an earlier update left beside this one.
 void deleteOldExe();
 

@@ -142,6 +142,20 @@ struct App {
     std::string settingsNoticeTitle;
     std::string settingsNotice;
 
+    // While the profile is lent to a new version that is starting (an update), this copy
+    // writes nothing to it: a save, the rows and the reports it would write wait here, and
+    // are written once the profile is back (takeProfileBack). When the new version takes
+    // over, this copy ends and they go with it.
+    struct OwedWrite {
+        std::string path;
+        std::string text;           // a report's whole text, or a CSV row
+        const char* header = nullptr;  // a CSV row's header; nullptr: a report
+        bool history = false;       // a row of history.csv
+    };
+    bool profileLent = false;
+    bool settingsSaveOwed = false;
+    std::vector<OwedWrite> owedWrites;
+
     // Data folder and fonts
     std::string dataDir;
     void* fontBody = nullptr;
@@ -372,6 +386,11 @@ struct App {
     // Moves an unreadable settings.ini to settings.ini.unreadable (or that name with a
     // number, the first that is free) and sets settingsNotice; false when it cannot.
     bool keepUnreadableSettings();
+    // Saves settings.ini and from then on writes nothing to the profile (profileLent).
+    void lendProfile();
+    // The profile is this copy's again: what waited is written, in order. A result whose row
+    // reaches history.csv now counts as saved, and its report as written.
+    void takeProfileBack();
     // ---- Score log ---------------------------------------------------------
     // dataDir + "scores.csv".
     std::string scoresPath() const;
@@ -393,6 +412,8 @@ struct App {
     // reportPath names the report only when it was written (else it is emptied); when the
     // append fails the new row is kept in App.history for this run and resultSaved is false.
     void saveResult();
+    // Writes a text report at `path` (in reportsDir) whole or not at all.
+    bool writeReport(const std::string& path, const std::string& text) const;
     // Replaces App.history with the rows of history.csv; rows with fewer than 11 fields are skipped.
     void loadHistory();
     // Pools the history rows whose game column equals `key` (see historyGameKey), whose

@@ -134,6 +134,13 @@ std::string resultReportText(const App& app, const std::string& when) {
 std::string App::historyPath() const { return plat::joinPath(dataDir, "history.csv"); }
 std::string App::reportsDir() const { return plat::joinPath(dataDir, "reports"); }
 
+bool App::writeReport(const std::string& path, const std::string& text) const {
+    plat::makeFolder(reportsDir());
+    // Written beside and then moved over in one step: a kill during the write leaves the old
+    // report (of the same second) or none, never half of one.
+    return plat::writeFileAtomically(path, plat::withTextLineEnds(text));
+}
+
 void App::saveResult() {
     const std::time_t t = std::time(nullptr);
     const std::string when = plat::formatLocalTime("%Y-%m-%d %H:%M", t);
@@ -166,15 +173,17 @@ void App::saveResult() {
     e.recommended_dpi = advice.recommendedDpi;
     e.type = resultMode;
     const std::string line = formatHistoryLine(e);
-    const bool appended = appendCsvLine(historyPath(), kHistoryHeader, line);
-    resultSaved = appended;
-
-    plat::makeFolder(reportsDir());
     const std::string path = plat::joinPath(reportsDir(), "Tarvion_" + stamp + ".txt");
-    // Written beside and then moved over in one step: a kill during the write leaves the old
-    // report (of the same second) or none, never half of one.
     reportPath.clear();
-    if (plat::writeFileAtomically(path, plat::withTextLineEnds(resultReportText(*this, when)))) reportPath = path;
+    bool appended = false;
+    if (profileLent) {
+        owedWrites.push_back({historyPath(), line, kHistoryHeader, true});
+        owedWrites.push_back({path, resultReportText(*this, when), nullptr, false});
+    } else {
+        appended = appendCsvLine(historyPath(), kHistoryHeader, line);
+        if (writeReport(path, resultReportText(*this, when))) reportPath = path;
+    }
+    resultSaved = appended;
 
     if (appended) {
         loadHistory();

@@ -168,7 +168,8 @@ void App::logScore(const RoundResult& result, const std::string& mode) {
     scores.push_back(row);
     ++scoresGeneration;
     // A failed write (a locked file) keeps the row for this run only.
-    appendCsvLine(scoresPath(), kScoresHeader, formatScoreLine(row));
+    if (profileLent) owedWrites.push_back({scoresPath(), formatScoreLine(row), kScoresHeader, false});
+    else appendCsvLine(scoresPath(), kScoresHeader, formatScoreLine(row));
 }
 
 void App::loadScores() {

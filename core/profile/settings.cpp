@@ -361,6 +361,10 @@ void App::loadSettings() {
 }
 
 void App::saveSettings() {
+    if (profileLent) {
+        settingsSaveOwed = true;
+        return;
+    }
     // An unreadable file that could not be moved aside yet is never written over (the home
     // screen has said so).
     if (settingsUnreadablePending && !keepUnreadableSettings()) return;

@@ -1,5 +1,6 @@
 #pragma once
 // The running executable and starting other executables.
+#include <atomic>
 #include <string>
 
 namespace plat {
@@ -32,21 +33,33 @@ bool keepExecutableAside(const std::string& exe, const std::string& aside);
 
 // How a successor came out of its start (launchSuccessor).
 enum class SuccessorStart {
-    Started,     // it runs and has said so
+    Started,     // it is up and has said so
     NotStarted,  // the system could not start it
-    Ended,       // it ended before it said anything (a missing library, a crash, an exit)
+    Ended,       // it ended before it said anything (a missing library, a crash, an exit, no window)
     Silent,      // it said nothing within the time and was ended
+    Stopped,     // the wait was called off (the program is quitting) and it was ended
 };
 
 // Starts an executable as this program's successor, as launchExecutable does, and waits up
-// to waitMs for it to say that it runs (takeSuccessorHandOver in the new program). It is
-// told through its environment alone; nothing this process starts later is.
-SuccessorStart launchSuccessor(const std::string& path, int waitMs);
+// to waitMs for it to say that it is up (confirmSuccessorStarted in the new program), or until
+// *stop is set. One that has not said so by then is ended. It is told through its environment
+// alone; nothing this process starts later is.
+SuccessorStart launchSuccessor(const std::string& path, int waitMs, const std::atomic<bool>* stop = nullptr);
 
-// For the program itself, once at its start: when it was started by launchSuccessor (or by
-// an older build's restart), tells the program that started it that it runs, and removes the
-// hand-over from this process's environment so that nothing it starts inherits it. True when
-// this run is such a successor. Later calls give the first call's answer.
+// For the program itself, once at its start: reads the hand-over from this process's
+// environment and removes it, so that nothing this program starts inherits it. True when
+// this run is the successor of the program that started it: that one's own hand-over (or an
+// older build's restart from this program's folder). An older build that wants to hear at
+// once is told here. Later calls give the first call's answer.
 bool takeSuccessorHandOver();
+
+// For a successor, once it can be used (its window is shown, OpenGL works, its renderer is
+// up): tells the program that started it, which then quits. A no-op otherwise.
+void confirmSuccessorStarted();
+
+// How long a program's file may stay held after the program was ended: Windows keeps the
+// image until the process is gone, and a crash debugger may hold it a while longer. 0 where
+// a file can be renamed over at any time.
+int endedProgramFileWaitMs();
 
 }  // namespace plat

@@ -20,6 +20,9 @@ enum class FolderClaim : int32_t {
 // there is replaced, never written through or waited on); Windows: a named mutex made from
 // the folder's path.
 FolderClaim claimProfileFolder(const std::string& folder);
+// Claims the folder again after releaseProfileFolder (an update that lent the profile to a
+// new version that did not start), waiting up to waitMs for a holder to let go of it.
+FolderClaim takeBackProfileFolder(const std::string& folder, int waitMs);
 // Tells later starts which window to bring to the front (after claimProfileFolder).
 void publishProfileWindow(void* window);
 // From a start that found the folder held: brings the holder's window to the front. False

@@ -464,7 +464,7 @@ TEST_F(InstallFixture, TheDownloadIsOnTheDiskBeforeItTakesTheName) {
 }
 
 TEST_F(InstallMoves, ABuildThatWillNotStartAndNoWayBackIsSaid) {
-    updater::installFileOps().launch = [](const std::string&) { return false; };
+    updater::installFileOps().launch = [](const std::string&, const std::atomic<bool>*) { return false; };
     FailingMoves::failFrom = 3;  // the swap works; the way back does not
     FailingMoves::failTo = 3;
     const updater::InstallOutcome out = updater::installUpdate(info(digest), exe, true);

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -52,12 +53,15 @@ bool moveExecutable(const std::string& from, const std::string& to) { return rep
 
 namespace {
 
-// Names the successor's hand-over: "fd:<fd>:<pid>", its end of a socket pair it sends one
-// byte on once it runs, and the process that started it. An older build's restart set it
-// to "1" (nothing to tell).
+// Names the successor's hand-over: "fd:<fd>:<pid>:up", its end of a socket pair that it sends
+// one byte on once it is up, and the process that started it. Older builds' restarts set
+// "fd:<fd>:<pid>" (a byte as soon as it runs) or "1" (nothing to tell).
 constexpr char kHandOverVariable[] = "TARVION_PROFILE_HANDOVER";
 // The successor's end of the socket: the first descriptor after stdin, stdout and stderr.
 constexpr int kHandOverFd = 3;
+
+// The socket a successor still owes its word on; -1 when none.
+int pendingWord = -1;
 
 // Starts `path` with no arguments and `env`, keeping only stdin/out/err (and `keepFd` as
 // kHandOverFd when it is not -1): our sockets, locks and files stay ours.
@@ -97,7 +101,7 @@ bool keepExecutableAside(const std::string& exe, const std::string& aside) {
     return true;
 }
 
-SuccessorStart launchSuccessor(const std::string& path, int waitMs) {
+SuccessorStart launchSuccessor(const std::string& path, int waitMs, const std::atomic<bool>* stop) {
     // A socket, not a pipe: a send to a launcher that has gone fails instead of raising
     // SIGPIPE in the new program.
     int pair[2];
@@ -112,7 +116,7 @@ SuccessorStart launchSuccessor(const std::string& path, int waitMs) {
     }
     // This process's environment with the hand-over, for the successor alone.
     const std::string prefix = std::string(kHandOverVariable) + "=";
-    std::vector<std::string> owned{prefix + "fd:" + std::to_string(kHandOverFd) + ":" + std::to_string(getpid())};
+    std::vector<std::string> owned{prefix + "fd:" + std::to_string(kHandOverFd) + ":" + std::to_string(getpid()) + ":up"};
     for (char** e = environ; *e; ++e)
         if (std::strncmp(*e, prefix.c_str(), prefix.size()) != 0) owned.push_back(*e);
     std::vector<char*> env;
@@ -130,6 +134,7 @@ SuccessorStart launchSuccessor(const std::string& path, int waitMs) {
     SuccessorStart outcome = SuccessorStart::Silent;
     bool socketOpen = true;
     while (msSince(start) < waitMs) {
+        if (stop && stop->load()) break;
         if (socketOpen) {
             pollfd p{readEnd, POLLIN, 0};
             if (poll(&p, 1, 50) > 0) {
@@ -152,8 +157,9 @@ SuccessorStart launchSuccessor(const std::string& path, int waitMs) {
         }
     }
     close(readEnd);
-    if (outcome == SuccessorStart::Silent) {
-        // A program that says nothing may still come up later beside the version put back.
+    if (outcome == SuccessorStart::Silent && stop && stop->load()) outcome = SuccessorStart::Stopped;
+    if (outcome == SuccessorStart::Silent || outcome == SuccessorStart::Stopped) {
+        // A program that has not said so may still come up later beside the version put back.
         kill(pid, SIGKILL);
         int status = 0;
         while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
@@ -162,30 +168,85 @@ SuccessorStart launchSuccessor(const std::string& path, int waitMs) {
     return outcome;
 }
 
+namespace {
+
+// The folder of a path, as it is written ("" when it has none).
+std::string folderOf(const std::string& path) {
+    const size_t cut = path.find_last_of('/');
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+// Whether the parent process runs a program from this program's folder: an older build of
+// ours, restarting as an update. Its file may have been moved aside or deleted by now.
+bool parentRunsFromOurFolder() {
+    std::string parent(4096, '\0');
+    const std::string link = "/proc/" + std::to_string(getppid()) + "/exe";
+    const ssize_t n = readlink(link.c_str(), parent.data(), parent.size());
+    if (n <= 0 || static_cast<size_t>(n) >= parent.size()) return false;
+    parent.resize(static_cast<size_t>(n));
+    const std::string ours = folderOf(runningExecutablePath());
+    return !ours.empty() && folderOf(parent) == ours;
+}
+
+// The socket named in the hand-over when it leads to the process that started this one; -1
+// when it does not (a value copied into another program's environment, a stale one).
+int starterSocket(int fd, long starter) {
+    if (fd < 0 || starter <= 0 || starter != getppid()) return -1;
+    struct stat st{};
+    if (fstat(fd, &st) != 0 || !S_ISSOCK(st.st_mode)) return -1;
+    // The pair was made by the starter: its other end is the starter's.
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.pid != getppid()) return -1;
+    return fd;
+}
+
+void sendWord(int fd) {
+    const char byte = '1';
+    while (send(fd, &byte, 1, MSG_NOSIGNAL) < 0 && errno == EINTR) {
+    }
+    close(fd);
+}
+
+}  // namespace
+
 bool takeSuccessorHandOver() {
     static const bool successor = [] {
-        const char* value = std::getenv(kHandOverVariable);
-        if (!value || !*value) {
-            unsetenv(kHandOverVariable);
-            return false;
-        }
+        const char* found = std::getenv(kHandOverVariable);
+        const std::string value = found ? found : "";
+        unsetenv(kHandOverVariable);
+        if (value == "1") return parentRunsFromOurFolder();
         int fd = -1;
-        long launcher = 0;
+        long starter = 0;
+        char tail[8] = {};
+        const int read = std::sscanf(value.c_str(), "fd:%d:%ld:%7s", &fd, &starter, tail);
+        if (read < 2) return false;
+        const bool whenUp = read == 3 && std::string(tail) == "up";
+        if (read == 3 && !whenUp) return false;
         // Only the socket of the process that started this one: a value that reached us
         // some other way must not make us write into a descriptor that is something else.
-        if (std::sscanf(value, "fd:%d:%ld", &fd, &launcher) == 2 && fd >= 0 && launcher == getppid()) {
-            struct stat st{};
-            if (fstat(fd, &st) == 0 && S_ISSOCK(st.st_mode)) {
-                const char byte = '1';
-                while (send(fd, &byte, 1, MSG_NOSIGNAL) < 0 && errno == EINTR) {
-                }
-                close(fd);
-            }
+        fd = starterSocket(fd, starter);
+        if (fd < 0) return false;
+        if (whenUp) {
+            // Kept from what this program starts until the word is sent.
+            fcntl(fd, F_SETFD, FD_CLOEXEC);
+            pendingWord = fd;
+        } else {
+            // An older build counts the start as soon as the program runs.
+            sendWord(fd);
         }
-        unsetenv(kHandOverVariable);
         return true;
     }();
     return successor;
+}
+
+int endedProgramFileWaitMs() { return 0; }
+
+void confirmSuccessorStarted() {
+    takeSuccessorHandOver();
+    if (pendingWord < 0) return;
+    sendWord(pendingWord);
+    pendingWord = -1;
 }
 
 }  // namespace plat

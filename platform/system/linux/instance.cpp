@@ -26,7 +26,7 @@ namespace {
 
 constexpr char kLockName[] = "tarvion.lock";
 // How long the holder's successor (the update's restart) waits for it to quit.
-constexpr auto kHandOverWait = std::chrono::seconds(10);
+constexpr auto kHandOverWait = std::chrono::milliseconds(10000);
 
 int lockFd = -1;
 
@@ -108,16 +108,18 @@ int noteXError(Display*, XErrorEvent*) {
 
 }  // namespace
 
-FolderClaim claimProfileFolder(const std::string& folder) {
+namespace {
+
+// Claims the folder, waiting up to `wait` for another holder to let go of it.
+FolderClaim claimWaiting(const std::string& folder, std::chrono::milliseconds wait) {
     if (lockFd >= 0) return FolderClaim::Claimed;
-    const bool handOver = takeSuccessorHandOver();
     // Not inherited: a program started from here must not keep the folder held.
     const int fd = openLockFile(joinPath(folder, kLockName));
     if (fd < 0) return FolderClaim::Unavailable;
     int error = 0;
     bool locked = tryLock(fd, &error);
-    const auto deadline = std::chrono::steady_clock::now() + kHandOverWait;
-    while (!locked && handOver && error == EWOULDBLOCK && std::chrono::steady_clock::now() < deadline) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (!locked && error == EWOULDBLOCK && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         locked = tryLock(fd, &error);
     }
@@ -128,6 +130,18 @@ FolderClaim claimProfileFolder(const std::string& folder) {
     clearLockFile(fd);
     lockFd = fd;
     return FolderClaim::Claimed;
+}
+
+}  // namespace
+
+FolderClaim claimProfileFolder(const std::string& folder) {
+    if (lockFd >= 0) return FolderClaim::Claimed;
+    const bool handOver = takeSuccessorHandOver();
+    return claimWaiting(folder, handOver ? kHandOverWait : std::chrono::milliseconds(0));
+}
+
+FolderClaim takeBackProfileFolder(const std::string& folder, int waitMs) {
+    return claimWaiting(folder, std::chrono::milliseconds(waitMs > 0 ? waitMs : 0));
 }
 
 void publishProfileWindow(void* window) {

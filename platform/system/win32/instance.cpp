@@ -45,16 +45,18 @@ std::wstring mutexName(ULONG_PTR key) {
 
 }  // namespace
 
-FolderClaim claimProfileFolder(const std::string& folder) {
+namespace {
+
+// Claims the folder, waiting up to waitMs for another holder to let go of it.
+FolderClaim claimWaiting(const std::string& folder, DWORD waitMs) {
     if (heldMutex) return FolderClaim::Claimed;
-    const bool handOver = takeSuccessorHandOver();
     const ULONG_PTR key = folderKey(folder);
     HANDLE mutex = CreateMutexW(nullptr, TRUE, mutexName(key).c_str());
     if (!mutex) return FolderClaim::Unavailable;
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        // Not ours: another copy made it. The successor of a quitting holder waits for it;
-        // an abandoned mutex (the holder has ended) is ours as well.
-        const DWORD waited = handOver ? WaitForSingleObject(mutex, kHandOverWaitMs) : WAIT_TIMEOUT;
+        // Not ours: another copy made it. An abandoned mutex (the holder has ended) is ours
+        // as well.
+        const DWORD waited = WaitForSingleObject(mutex, waitMs);
         if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
             CloseHandle(mutex);
             return FolderClaim::HeldElsewhere;
@@ -63,6 +65,19 @@ FolderClaim claimProfileFolder(const std::string& folder) {
     heldMutex = mutex;
     heldKey = key;
     return FolderClaim::Claimed;
+}
+
+}  // namespace
+
+FolderClaim claimProfileFolder(const std::string& folder) {
+    if (heldMutex) return FolderClaim::Claimed;
+    // The successor of a quitting holder waits for it.
+    const bool handOver = takeSuccessorHandOver();
+    return claimWaiting(folder, handOver ? kHandOverWaitMs : 0);
+}
+
+FolderClaim takeBackProfileFolder(const std::string& folder, int waitMs) {
+    return claimWaiting(folder, waitMs > 0 ? static_cast<DWORD>(waitMs) : 0);
 }
 
 void publishProfileWindow(void* window) {

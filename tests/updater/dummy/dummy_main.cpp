@@ -1,10 +1,12 @@
-// Stands in for a new build of the program: started by the install, it says that it runs
-// as the program does (unless told to die or keep quiet first), leaves a mark beside itself
-// and ends, after TARVION_DUMMY_HOLD_MS milliseconds when that is set (a program that is
-// still running while its file is moved).
+// Stands in for a new build of the program: started by the install, it takes the hand-over
+// and says that it is up as the program does (unless told to die or keep quiet first),
+// leaves a mark beside itself and ends, after TARVION_DUMMY_HOLD_MS milliseconds when that
+// is set (a program that is still running while its file is moved).
 //   TARVION_DUMMY_EXIT=N    ends with exit code N before it says anything
 //   TARVION_DUMMY_CRASH=1   crashes before it says anything
 //   TARVION_DUMMY_SILENT=1  never says anything, and waits to be ended
+//   TARVION_DUMMY_FAIL_UP=1 takes the hand-over, then ends with exit code 1 before it is up
+//                           (as a build whose window or renderer fails)
 // Built once more linked against a library of its own (TARVION_DUMMY_NEEDS_LIBRARY), which a
 // test then removes: a build the system starts but whose loader gives up at once.
 #include <chrono>
@@ -35,7 +37,10 @@ int leaveMark(std::filesystem::path self) {
     }
     // The mark says how the start went: told as a successor, and nothing of the hand-over
     // left for what this program would start.
-    std::string mark = plat::takeSuccessorHandOver() ? "ran as successor\n" : "ran\n";
+    const bool successor = plat::takeSuccessorHandOver();
+    if (std::getenv("TARVION_DUMMY_FAIL_UP")) return 1;
+    plat::confirmSuccessorStarted();
+    std::string mark = successor ? "ran as successor\n" : "ran\n";
     if (std::getenv("TARVION_PROFILE_HANDOVER")) mark += "hand-over left\n";
     std::ofstream(self.concat(".ran")) << mark;
     if (const char* hold = std::getenv("TARVION_DUMMY_HOLD_MS"))
