@@ -43,9 +43,11 @@ tarvion_unit(platform_win32_tests FOLDERS tests/platform/win32 LINKS tarvion_pla
 tarvion_unit(integration_win32_tests FOLDERS tests/integration/win32 LINKS tarvion_integration HEADERS tests os)
 tarvion_unit(updater_win32_tests FOLDERS tests/updater/win32 LINKS tarvion_updater HEADERS tests os)
 tarvion_unit(app_win32_tests FOLDERS tests/app/win32 LINKS tarvion_app HEADERS tests os)
-# Programs the tests run: the PNG fixture writer, the updater's stand-in and probe, the fuzz
-# targets.
+# Programs the tests run: the PNG fixture writer, a library that fails the renderer, the
+# updater's stand-in and probe, the fuzz targets.
 tarvion_unit(png_fixture_writer FOLDERS tests/app/png_check LINKS tarvion_app)
+# Preloaded into the program: a driver on which the renderer's shaders cannot be built.
+tarvion_unit(no_gl_programs FOLDERS tests/app/no_gl_programs HEADERS os)
 tarvion_unit(updater_dummy_exe FOLDERS tests/updater/dummy LINKS tarvion_platform_system)
 # The updater's probe: a program that moves itself aside as an install does.
 tarvion_unit(updater_path_probe FOLDERS tests/updater/probe LINKS tarvion_updater)

@@ -522,10 +522,10 @@ bool waitForProfileHandOver(ExitControl* control) {
     return given;
 }
 
-void handOverProfileOnInstall() {
+void handOverProfileOnInstall(bool on) {
     State& s = state();
     std::lock_guard<std::mutex> lock(s.handOverMutex);
-    s.handsOverProfile = true;
+    s.handsOverProfile = on;
 }
 
 bool profileWanted() {

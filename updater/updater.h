@@ -38,12 +38,12 @@ std::string updateMessage();
 void installAsync();
 
 // The profile's hand-over to the new version. A run that holds a player's profile calls
-// handOverProfileOnInstall once at its start. An install then asks for the profile before it
+// handOverProfileOnInstall once at its start (tests turn it off again). An install then asks for the profile before it
 // swaps anything: profileWanted turns true, and the main thread saves the profile, lets go of
 // it and calls profileLetGo. From then on the main thread writes nothing to the profile: the
 // install ends Installed (the new version is up and has the profile: quit without writing) or
 // Failed (the current version is back: take the profile back).
-void handOverProfileOnInstall();
+void handOverProfileOnInstall(bool on = true);
 bool profileWanted();
 void profileLetGo();
 

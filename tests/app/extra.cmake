@@ -1,9 +1,26 @@
 # The shell's tests record the cues they trigger instead of opening a sound device.
 if(TARGET app_tests)
   target_link_libraries(app_tests PRIVATE tarvion_test_fakes)
+  # The update's restart installs the updater's stand-in build.
+  if(TARGET updater_dummy_exe)
+    add_dependencies(app_tests updater_dummy_exe)
+    target_compile_definitions(app_tests PRIVATE UPDATER_DUMMY_EXE="$<TARGET_FILE:updater_dummy_exe>")
+  endif()
   # The X server of a test's own (openbox, a second start) comes from the platform suite.
   target_sources(app_tests PRIVATE "${CMAKE_CURRENT_SOURCE_DIR}/platform/system/private_x.cpp"
     "${CMAKE_CURRENT_SOURCE_DIR}/platform/system/x_probe.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/platform/system/child_process.cpp")
+endif()
+
+# A library preloaded into the program, under which its renderer cannot be built (no OpenGL
+# program objects): what a new build meets on a player's graphics driver.
+if(NOT CMAKE_CROSSCOMPILING)
+  add_library(no_gl_programs SHARED "${CMAKE_CURRENT_SOURCE_DIR}/app/no_gl_programs/no_gl_programs.cpp")
+  target_compile_options(no_gl_programs PRIVATE ${TARVION_WARNINGS})
+  target_link_libraries(no_gl_programs PRIVATE ${CMAKE_DL_LIBS})
+  if(TARGET app_tests)
+    add_dependencies(app_tests no_gl_programs)
+    target_compile_definitions(app_tests PRIVATE NO_GL_PROGRAMS_LIBRARY="$<TARGET_FILE:no_gl_programs>")
+  endif()
 endif()
 
 # The PNG encoder checked by a decoder that shares none of its code: Python's zlib with a

@@ -64,9 +64,10 @@ TEST_F(ProgramRun, NoDisplayEndsWithExitCode1WithoutABox) {
     EXPECT_TRUE(fs::is_directory(dir_ / "home" / "Tarvion"));
 }
 
-// The previous version an update left beside the program goes only once this one has a
-// window: a new build that cannot make one keeps the way back.
-TEST_F(ProgramRun, ThePreviousVersionStaysUntilTheWindowIsUp) {
+// The previous version an update left beside the program goes only once this one is up: a
+// new build that cannot make its window, or whose renderer fails on the graphics driver,
+// keeps the way back.
+TEST_F(ProgramRun, ThePreviousVersionStaysUntilTheRendererIsUp) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server";
     const fs::path copy = dir_ / "tarvion";
     fs::copy_file(binary_, copy);
@@ -74,6 +75,13 @@ TEST_F(ProgramRun, ThePreviousVersionStaysUntilTheWindowIsUp) {
     test_files::write(dir_ / "tarvion.old", "the version before");
     EXPECT_EQ(run("-u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER", "").exitCode, 1);
     EXPECT_TRUE(fs::exists(dir_ / "tarvion.old")) << "deleted by a start that made no window";
+    const char* preloaded = std::getenv("LD_PRELOAD");
+    const Outcome noShaders = run("SDL_AUDIODRIVER=dummy LD_PRELOAD='" + std::string(NO_GL_PROGRAMS_LIBRARY) +
+                                      (preloaded ? std::string(":") + preloaded : std::string()) + "'",
+                                  "--banner banner");
+    EXPECT_EQ(noShaders.exitCode, 1);
+    EXPECT_NE(noShaders.err.find("Tarvion: Shader compilation failed."), std::string::npos) << noShaders.err;
+    EXPECT_TRUE(fs::exists(dir_ / "tarvion.old")) << "deleted by a start whose renderer failed";
     const Outcome shown = run("SDL_AUDIODRIVER=dummy", "--banner banner");
     EXPECT_EQ(shown.exitCode, 0) << shown.err;
     EXPECT_FALSE(fs::exists(dir_ / "tarvion.old"));

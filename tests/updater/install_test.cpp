@@ -349,8 +349,9 @@ TEST_F(InstallFixture, ANewVersionThatCannotBeStartedIsSwappedBackOut) {
     }
 }
 
-// Builds the system starts but that end, crash or keep quiet before they say that they run:
-// the card says so, and the folder is as it was before the install.
+// Builds the system starts but that end, crash or keep quiet before they are up (one takes
+// the hand-over first, as a build whose window or renderer then fails): the card says so, and
+// the folder is as it was before the install.
 TEST_F(InstallFixture, ANewBuildThatDiesAtOnceIsSwappedBackOut) {
     const int savedWait = updater::successorStartWaitMs();
     updater::successorStartWaitMs() = 3000;
@@ -358,6 +359,7 @@ TEST_F(InstallFixture, ANewBuildThatDiesAtOnceIsSwappedBackOut) {
         {"TARVION_DUMMY_EXIT", "1"},
         {"TARVION_DUMMY_CRASH", "1"},
         {"TARVION_DUMMY_SILENT", "1"},
+        {"TARVION_DUMMY_FAIL_UP", "1"},
     };
     const std::vector<std::string> before = entriesOf(dir.dir());
     for (const auto& [variable, value] : cases) {
@@ -370,6 +372,81 @@ TEST_F(InstallFixture, ANewBuildThatDiesAtOnceIsSwappedBackOut) {
         EXPECT_EQ(entriesOf(dir.dir()), before);
     }
     updater::successorStartWaitMs() = savedWait;
+}
+
+// Whether a program runs from this file (its image, as /proc tells).
+bool runsFrom(const std::string& path) {
+    for (const fs::directory_entry& e : fs::directory_iterator("/proc")) {
+        std::error_code error;
+        if (fs::read_symlink(e.path() / "exe", error) == fs::path(path)) return true;
+    }
+    return false;
+}
+
+// The player quits while the install waits for a new build that has said nothing: the exit
+// ends that build and puts the current version back before it goes on.
+TEST_F(InstallFixture, AQuitDuringTheWaitEndsTheNewBuildAndPutsTheCurrentOneBack) {
+    ScopedEnv silent("TARVION_DUMMY_SILENT", "1");
+    const std::vector<std::string> before = entriesOf(dir.dir());
+    updater::ExitControl control;
+    updater::InstallOutcome out;
+    std::thread install([&] { out = updater::installUpdate(info(digest), exe, true, &control); });
+    bool waiting = false;
+    for (int i = 0; i < 500 && !waiting; ++i) {
+        waiting = runsFrom(exe);
+        if (!waiting) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(waiting) << "the new build was not started";
+    updater::stopForExit(control, 2000);
+    // As the exit goes on: the current version is back and nothing of the new one runs.
+    EXPECT_TRUE(test_files::read(exe) == oldBuild) << "the build that never said it runs stays at the name";
+    EXPECT_FALSE(runsFrom(exe));
+    EXPECT_EQ(entriesOf(dir.dir()), before);
+    install.join();
+    EXPECT_EQ(out.state, updater::UpdateFailed);
+}
+
+// The program lets go of its profile before anything is swapped or started (the new build
+// takes it as it starts); an exit while it is asked for changes nothing.
+TEST_F(InstallFixture, TheProfileIsLetGoOfBeforeTheNewBuildStarts) {
+    updater::handOverProfileOnInstall();
+    struct Seen {
+        bool asked = false, oldAtName = false, aside = false, started = false;
+    } seen;
+    std::thread mainLoop([&] {
+        for (int i = 0; i < 1000 && !updater::profileWanted(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        seen.asked = updater::profileWanted();
+        seen.oldAtName = test_files::read(exe) == oldBuild;
+        seen.aside = fs::exists(exe + ".old");
+        seen.started = fs::exists(exe + ".ran");
+        updater::profileLetGo();
+    });
+    EXPECT_EQ(updater::installUpdate(info(digest), exe, true).state, updater::UpdateInstalled);
+    mainLoop.join();
+    EXPECT_TRUE(seen.asked);
+    EXPECT_TRUE(seen.oldAtName);
+    EXPECT_FALSE(seen.aside);
+    EXPECT_FALSE(seen.started);
+    EXPECT_FALSE(updater::profileWanted());
+
+    // Never let go of: the exit stops the install there.
+    fs::remove(exe);
+    test_files::write(exe, oldBuild);
+    fs::remove(exe + ".old");
+    updater::ExitControl control;
+    updater::InstallOutcome out;
+    std::thread install([&] { out = updater::installUpdate(info(digest), exe, true, &control); });
+    for (int i = 0; i < 1000 && !updater::profileWanted(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(updater::profileWanted());
+    updater::stopForExit(control, 2000);
+    install.join();
+    updater::handOverProfileOnInstall(false);
+    EXPECT_EQ(out.state, updater::UpdateFailed);
+    EXPECT_EQ(out.message, "The update was stopped.");
+    expectUnchanged();
+    EXPECT_FALSE(fs::exists(exe + ".old"));
+    EXPECT_FALSE(updater::profileWanted());
 }
 
 // A build whose loader gives up: the stand-in linked against a library of its own, which
