@@ -65,6 +65,12 @@ bool lockFolder(int dir) {
     return false;
 }
 
+// Whether `path` still leads to the open file `fd`.
+bool leadsTo(const std::string& path, int fd) {
+    struct stat atName{}, opened{};
+    return lstat(path.c_str(), &atName) == 0 && fstat(fd, &opened) == 0 && sameFile(atName, opened);
+}
+
 // How a round of taking the lock ended: Again when what stands at the name changed under it.
 enum class Round { Locked, Held, Again, Failed };
 
@@ -149,7 +155,12 @@ FolderClaim takeLockFile(const std::string& folder, int* fd) {
     const std::string path = joinPath(folder, kLockName);
     for (int attempt = 0; attempt < 8; ++attempt) {
         switch (lockRound(folder, path, fd)) {
-            case Round::Locked: return FolderClaim::Claimed;
+            case Round::Locked:
+                // Another start may have moved its own file onto the name between this one's
+                // open and its lock: the file locked here is then nobody's lock.
+                if (leadsTo(path, *fd)) return FolderClaim::Claimed;
+                close(*fd);
+                break;
             case Round::Held: return FolderClaim::HeldElsewhere;
             case Round::Failed: return FolderClaim::Unavailable;
             case Round::Again: break;

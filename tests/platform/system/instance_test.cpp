@@ -1,7 +1,10 @@
 // The profile folder's claim: one process holds it; another finds it held, except the
 // holder's own successor, which waits for it to let go.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +23,20 @@
 #include "tests/support/test_window.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Run by this thread's next flock call, just before the lock is taken.
+thread_local std::function<void()> beforeNextFlock;
+
+}  // namespace
+
+// The test program's flock stands in for the C library's, so that a test can act between a
+// claim's look at the lock's name and its lock.
+extern "C" int flock(int fd, int operation) noexcept {
+    if (beforeNextFlock) std::exchange(beforeNextFlock, nullptr)();
+    return static_cast<int>(::syscall(SYS_flock, fd, operation));
+}
 
 namespace {
 
@@ -183,6 +200,45 @@ TEST(ProfileFolderClaim, AFifoAtTheLockHoldsNoStartUp) {
     EXPECT_EQ(claimInChild(temp.dir(), false), static_cast<int>(plat::FolderClaim::HeldElsewhere));
     EXPECT_EQ(lockText(temp.dir()), "");
     plat::releaseProfileFolder();
+}
+
+// Another start moves its own lock file, locked, onto the name while this one is between
+// its look at the name and its lock (the open and the lock of a plain file; the choice to
+// replace what stands there and the replacement). This start then finds the folder held:
+// it neither runs beside the other nor writes into what it had found.
+TEST(ProfileFolderClaim, ALockMovedOntoTheNameMidClaimIsFoundHeld) {
+    const struct {
+        const char* name;
+        void (*plant)(const fs::path& lock, const fs::path& notes);
+    } cases[] = {
+        {"a lock file", [](const fs::path& lock, const fs::path&) { test_files::write(lock, ""); }},
+        {"a second name", [](const fs::path& lock, const fs::path& notes) { fs::create_hard_link(notes, lock); }},
+        {"a link", [](const fs::path& lock, const fs::path& notes) { fs::create_symlink(notes, lock); }},
+        {"a FIFO", [](const fs::path& lock, const fs::path&) { ASSERT_TRUE(fifo_test::makeFifo(lock)); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TempFolder temp;
+        const fs::path lock = temp.at("tarvion.lock");
+        const fs::path notes = temp.at("notes.txt");
+        test_files::write(notes, "my own notes\n");
+        c.plant(lock, notes);
+        const int other = ::open(temp.at("other").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        ASSERT_GE(other, 0);
+        ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+        const ino_t others = fileAt(temp.at("other"));
+        beforeNextFlock = [&] { fs::rename(temp.at("other"), lock); };
+
+        const plat::FolderClaim claim = plat::claimProfileFolder(temp.path());
+        if (claim == plat::FolderClaim::Claimed) plat::releaseProfileFolder();
+        EXPECT_EQ(static_cast<int>(claim), static_cast<int>(plat::FolderClaim::HeldElsewhere));
+        EXPECT_FALSE(beforeNextFlock) << "the claim took no lock";
+        EXPECT_EQ(fileAt(lock), others) << "the other start's lock file was replaced";
+        EXPECT_EQ(test_files::readText(notes), "my own notes\n");
+        EXPECT_EQ(namesIn(temp.dir()), (std::set<std::string>{"notes.txt", "tarvion.lock"}));
+        beforeNextFlock = nullptr;
+        ::close(other);
+    }
 }
 
 }  // namespace
