@@ -1,6 +1,10 @@
 // The profile folder's claim: one process holds it; another finds it held, except the
 // holder's own successor, which waits for it to let go.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,14 +13,30 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <set>
 #include <thread>
 
 #include "platform/system/instance.h"
 #include "tests/support/fifo_watchdog.h"
 #include "tests/support/files.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_window.h"
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Run by this thread's next flock call, just before the lock is taken.
+thread_local std::function<void()> beforeNextFlock;
+
+}  // namespace
+
+// The test program's flock stands in for the C library's, so that a test can act between a
+// claim's look at the lock's name and its lock.
+extern "C" int flock(int fd, int operation) noexcept {
+    if (beforeNextFlock) std::exchange(beforeNextFlock, nullptr)();
+    return static_cast<int>(::syscall(SYS_flock, fd, operation));
+}
 
 namespace {
 
@@ -94,6 +114,41 @@ TEST(ProfileFolderClaim, TheHolderLeavesNoHandOverToWhatItStarts) {
 
 std::string lockText(const fs::path& folder) { return test_files::readText(folder / "tarvion.lock"); }
 
+// The file a name leads to (0: none), telling a replaced lock file from the one that was there.
+ino_t fileAt(const fs::path& path) {
+    struct stat st{};
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// The names in a folder: a replacement leaves none of its own behind.
+std::set<std::string> namesIn(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+    return names;
+}
+
+// A snapshot of the folder made with hard links while a copy runs (cp -al) gives the held lock
+// file a second name. It is still the lock: a second start finds the folder held, leaves the
+// holder's file at the name, and brings the holder's window to the front.
+TEST(ProfileFolderClaim, ASecondNameOnTheHeldLockLetsNoSecondCopyRun) {
+    const TempFolder temp;
+    const TempFolder snapshot;
+    const fs::path lock = temp.at("tarvion.lock");
+    TestWindow window;
+    const bool shown = window.open("holder", 320, 240);  // without a display, no raising to check
+    ASSERT_EQ(plat::claimProfileFolder(temp.path()), plat::FolderClaim::Claimed);
+    if (shown) plat::publishProfileWindow(window.get());
+    const ino_t held = fileAt(lock);
+    fs::create_hard_link(lock, snapshot.at("tarvion.lock"));
+
+    if (shown) {
+        EXPECT_TRUE(plat::raiseProfileHolder(temp.path())) << "the holder's window id was not read";
+    }
+    EXPECT_EQ(claimInChild(temp.dir(), false), static_cast<int>(plat::FolderClaim::HeldElsewhere));
+    EXPECT_EQ(fileAt(lock), held) << "the held lock file was replaced";
+    plat::releaseProfileFolder();
+}
+
 // What stands at the lock's name is never written through: a link to a player's file, a
 // dangling link, or a second name of a player's file. The holder makes a plain lock file of
 // its own there, and the player's file keeps what it holds.
@@ -121,6 +176,7 @@ TEST(ProfileFolderClaim, ALinkAtTheLockIsNeverWrittenThrough) {
         EXPECT_FALSE(fs::exists(temp.at("made-by-nobody.txt")));
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(temp.at("tarvion.lock"))));
         EXPECT_EQ(fs::hard_link_count(notes), 1u);
+        EXPECT_EQ(namesIn(temp.dir()), (std::set<std::string>{"notes.txt", "tarvion.lock"}));
     }
 }
 
@@ -140,9 +196,49 @@ TEST(ProfileFolderClaim, AFifoAtTheLockHoldsNoStartUp) {
                                           [&] { claim = plat::claimProfileFolder(temp.dir().string()); }));
     EXPECT_EQ(claim, plat::FolderClaim::Claimed);
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(lock)));
+    EXPECT_EQ(namesIn(temp.dir()), std::set<std::string>{"tarvion.lock"});
     EXPECT_EQ(claimInChild(temp.dir(), false), static_cast<int>(plat::FolderClaim::HeldElsewhere));
     EXPECT_EQ(lockText(temp.dir()), "");
     plat::releaseProfileFolder();
+}
+
+// Another start moves its own lock file, locked, onto the name while this one is between
+// its look at the name and its lock (the open and the lock of a plain file; the choice to
+// replace what stands there and the replacement). This start then finds the folder held:
+// it neither runs beside the other nor writes into what it had found.
+TEST(ProfileFolderClaim, ALockMovedOntoTheNameMidClaimIsFoundHeld) {
+    const struct {
+        const char* name;
+        void (*plant)(const fs::path& lock, const fs::path& notes);
+    } cases[] = {
+        {"a lock file", [](const fs::path& lock, const fs::path&) { test_files::write(lock, ""); }},
+        {"a second name", [](const fs::path& lock, const fs::path& notes) { fs::create_hard_link(notes, lock); }},
+        {"a link", [](const fs::path& lock, const fs::path& notes) { fs::create_symlink(notes, lock); }},
+        {"a FIFO", [](const fs::path& lock, const fs::path&) { ASSERT_TRUE(fifo_test::makeFifo(lock)); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TempFolder temp;
+        const fs::path lock = temp.at("tarvion.lock");
+        const fs::path notes = temp.at("notes.txt");
+        test_files::write(notes, "my own notes\n");
+        c.plant(lock, notes);
+        const int other = ::open(temp.at("other").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        ASSERT_GE(other, 0);
+        ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+        const ino_t others = fileAt(temp.at("other"));
+        beforeNextFlock = [&] { fs::rename(temp.at("other"), lock); };
+
+        const plat::FolderClaim claim = plat::claimProfileFolder(temp.path());
+        if (claim == plat::FolderClaim::Claimed) plat::releaseProfileFolder();
+        EXPECT_EQ(static_cast<int>(claim), static_cast<int>(plat::FolderClaim::HeldElsewhere));
+        EXPECT_FALSE(beforeNextFlock) << "the claim took no lock";
+        EXPECT_EQ(fileAt(lock), others) << "the other start's lock file was replaced";
+        EXPECT_EQ(test_files::readText(notes), "my own notes\n");
+        EXPECT_EQ(namesIn(temp.dir()), (std::set<std::string>{"notes.txt", "tarvion.lock"}));
+        beforeNextFlock = nullptr;
+        ::close(other);
+    }
 }
 
 }  // namespace
