@@ -16,9 +16,10 @@ enum class FolderClaim : int32_t {
 // Claims the folder for this process until releaseProfileFolder or its exit. A copy started
 // by the holder as its successor (the update's restart, see launchSuccessor) waits a few
 // seconds for it to quit instead of finding it held. Linux: an flock on "tarvion.lock" in the
-// folder, a plain file of the program's own (a link, a FIFO or another file's second name
-// there is replaced, never written through or waited on); Windows: a named mutex made from
-// the folder's path.
+// folder. A file a copy holds is the lock whatever its names; one nobody holds is the
+// program's own plain file, and a link, a FIFO or another file's second name there is
+// replaced, never written through or waited on. Windows: a named mutex made from the
+// folder's path.
 FolderClaim claimProfileFolder(const std::string& folder);
 // Claims the folder again after releaseProfileFolder (an update that lent the profile to a
 // new version that did not start), waiting up to waitMs for a holder to let go of it.
