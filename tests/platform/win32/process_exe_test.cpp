@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "platform/base/paths.h"
 #include "platform/base/process.h"
@@ -38,6 +40,58 @@ TEST(ProfileFolderClaim, TheHolderLeavesNoHandOverToWhatItStarts) {
     plat::getEnv("TARVION_PROFILE_HANDOVER", &set);
     EXPECT_FALSE(set);
     plat::releaseProfileFolder();
+}
+
+// The stand-in's mark once it has run with this hand-over (it says how it took it).
+std::string markAfterStartWith(const fs::path& exe, const std::string& value) {
+    const fs::path mark = u8path(utf8(exe) + ".ran");
+    std::error_code error;
+    fs::remove(mark, error);
+    ScopedEnv handOver("TARVION_PROFILE_HANDOVER", value);
+    if (!plat::launchExecutable(utf8(exe)) || !waitForFile(mark)) return "did not run";
+    std::string text;
+    for (int i = 0; i < 100 && text.empty(); ++i) {
+        text = test_files::read(mark);
+        if (text.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return text;
+}
+
+// A start counts as an update's restart only when the hand-over came from the program that
+// started it. "1" (an older build put it into its own environment, and so into every
+// browser it started), a forged value, or another copy's live event name make it a plain
+// start, and that copy's event stays unset. An older build's own event still counts.
+TEST(SuccessorHandOver, CountsOnlyWhenItComesFromTheProgramThatStartedIt) {
+    TempFolder dir;
+    // Away from this test program's folder: this program is no older build of it.
+    const fs::path exe = dir.at("Tarvion.exe");
+    fs::copy_file(UPDATER_DUMMY_EXE, exe);
+    const std::string self = std::to_string(GetCurrentProcessId());
+    const std::string other = std::to_string(GetCurrentProcessId() + 4);
+    const std::wstring otherEvent = L"Local\\Tarvion-started-" + std::wstring(other.begin(), other.end()) + L"-1";
+    HANDLE othersWait = CreateEventW(nullptr, TRUE, FALSE, otherEvent.c_str());
+    ASSERT_NE(othersWait, nullptr);
+    const std::string plainStarts[] = {
+        "1",
+        "garbage",
+        "handle:4:" + other,  // not the parent
+        "handle:0:" + self,   // the parent, but no handle
+        "event:" + std::string(otherEvent.begin(), otherEvent.end()),
+        "fd:3:" + self + ":up",  // the other system's value
+    };
+    for (const std::string& value : plainStarts) {
+        SCOPED_TRACE(value);
+        EXPECT_EQ(markAfterStartWith(exe, value), "ran\n");
+    }
+    EXPECT_EQ(WaitForSingleObject(othersWait, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "another copy's wait was ended";
+    CloseHandle(othersWait);
+
+    const std::wstring ownEvent = L"Local\\Tarvion-started-" + std::wstring(self.begin(), self.end()) + L"-1";
+    HANDLE ownWait = CreateEventW(nullptr, TRUE, FALSE, ownEvent.c_str());
+    ASSERT_NE(ownWait, nullptr);
+    EXPECT_EQ(markAfterStartWith(exe, "event:" + std::string(ownEvent.begin(), ownEvent.end())), "ran as successor\n");
+    EXPECT_EQ(WaitForSingleObject(ownWait, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(ownWait);
 }
 
 TEST(RunningProcessNames, FileNamesOfTheSnapshot) {

@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/base/paths.h"
 #include "platform/system/exe.h"
 
 #ifdef TARVION_DUMMY_NEEDS_LIBRARY
@@ -41,8 +42,10 @@ int leaveMark(std::filesystem::path self) {
     if (std::getenv("TARVION_DUMMY_FAIL_UP")) return 1;
     plat::confirmSuccessorStarted();
     std::string mark = successor ? "ran as successor\n" : "ran\n";
-    if (std::getenv("TARVION_PROFILE_HANDOVER")) mark += "hand-over left\n";
-    std::ofstream(self.concat(".ran")) << mark;
+    bool left = false;
+    plat::getEnv("TARVION_PROFILE_HANDOVER", &left);
+    if (left) mark += "hand-over left\n";
+    std::ofstream(self.concat(".ran"), std::ios::binary) << mark;
     if (const char* hold = std::getenv("TARVION_DUMMY_HOLD_MS"))
         std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(hold)));
     return 0;

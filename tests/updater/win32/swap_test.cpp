@@ -2,8 +2,11 @@
 // runs, the verified download takes its place and is started, and the next start clears
 // the ".old". A stand-in program plays the running Tarvion.exe.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -74,6 +77,13 @@ TEST_F(RunningSwap, MovesTheRunningExecutableAsideAndStartsTheNewOne) {
     EXPECT_EQ(test_files::read(u8path(utf8(exe) + ".old")), oldBuild);
     EXPECT_FALSE(fs::exists(u8path(utf8(exe) + ".new")));
     EXPECT_TRUE(waitForFile(u8path(utf8(exe) + ".ran"))) << "the new build was not started";
+    // Started as the successor, with nothing of the hand-over left in its environment.
+    std::string mark;
+    for (int i = 0; i < 100 && mark.empty(); ++i) {
+        mark = test_files::read(u8path(utf8(exe) + ".ran"));
+        if (mark.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(mark, "ran as successor\n");
 
     // While the old program still runs its file cannot go; once it has ended, the next
     // start's clean-up removes it.
@@ -141,8 +151,10 @@ TEST_F(RunningSwap, ANewBuildThatWillNotStartIsSwappedBackOut) {
     }
 }
 
-// New builds that Windows starts but that end before they say that they run: one whose DLL
-// is missing (c0000135, after a control run with the DLL beside it) and one that exits.
+// New builds that Windows starts but that end before they are up: one whose DLL is missing
+// (c0000135, after a control run with the DLL beside it), one that exits, one that takes the
+// hand-over and then exits (as a build whose window or renderer fails), and one that crashes
+// (which the crash debugger may hold, and its file with it, after it has been ended).
 TEST_F(RunningSwap, ANewBuildThatDiesAtOnceIsSwappedBackOut) {
     std::string needsLibrary = test_files::read(UPDATER_DUMMY_NEEDS_LIBRARY);
     ASSERT_FALSE(needsLibrary.empty());
@@ -173,7 +185,11 @@ TEST_F(RunningSwap, ANewBuildThatDiesAtOnceIsSwappedBackOut) {
     } cases[] = {
         {"its DLL is missing", withLibrary, nullptr},
         {"it exits at once", info(), "TARVION_DUMMY_EXIT"},
+        {"it fails before it is up", info(), "TARVION_DUMMY_FAIL_UP"},
+        {"it crashes", info(), "TARVION_DUMMY_CRASH"},
     };
+    const int savedWait = updater::successorStartWaitMs();
+    updater::successorStartWaitMs() = 10000;
     startOld(8000);
     const std::vector<std::string> before = entriesOf(exe.parent_path());
     for (const auto& c : cases) {
@@ -188,6 +204,65 @@ TEST_F(RunningSwap, ANewBuildThatDiesAtOnceIsSwappedBackOut) {
         EXPECT_TRUE(test_files::read(exe) == oldBuild) << "the current version is not back";
         EXPECT_EQ(entriesOf(exe.parent_path()), before);
     }
+    updater::successorStartWaitMs() = savedWait;
+}
+
+// The player quits while the install waits for a new build that has said nothing: the exit
+// ends that build and puts the current version back before it goes on (the move back over
+// the new build's file works only once its image is gone).
+TEST_F(RunningSwap, AQuitDuringTheWaitEndsTheNewBuildAndPutsTheCurrentOneBack) {
+    startOld(8000);
+    const std::vector<std::string> before = entriesOf(exe.parent_path());
+    ASSERT_TRUE(plat::setEnv("TARVION_DUMMY_SILENT", "1"));
+    updater::ExitControl control;
+    updater::InstallOutcome out;
+    std::thread install([&] { out = updater::installUpdate(info(), utf8(exe), true, &control); });
+    bool swapped = false;
+    for (int i = 0; i < 1200 && !swapped; ++i) {
+        swapped = fs::exists(u8path(utf8(exe) + ".old")) && test_files::read(exe) == payload;
+        if (!swapped) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_TRUE(swapped);
+    // Started right after the swap, and waited for from then on.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    plat::unsetEnv("TARVION_DUMMY_SILENT");
+    updater::stopForExit(control, 2000);
+    // As the exit goes on: the current version is back.
+    EXPECT_TRUE(test_files::read(exe) == oldBuild) << "the build that never said it runs stays at the name";
+    EXPECT_EQ(entriesOf(exe.parent_path()), before);
+    install.join();
+    EXPECT_EQ(out.state, updater::UpdateFailed);
+}
+
+// Starts the new build; once it has ended, its file stays held for a while, as the crash
+// debugger holds a crashed build's image after it was ended.
+struct HeldAfterItsEnd {
+    static inline std::thread letGo;
+    static bool launch(const std::string& path, const std::atomic<bool>* stop) {
+        const bool up = plat::launchSuccessor(path, 10000, stop) == plat::SuccessorStart::Started;
+        HANDLE h = CreateFileW(u8path(path).wstring().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                               nullptr);
+        if (h != INVALID_HANDLE_VALUE) letGo = std::thread([h] {
+            std::this_thread::sleep_for(std::chrono::seconds(3));
+            CloseHandle(h);
+        });
+        return up;
+    }
+};
+
+TEST_F(RunningSwap, TheWayBackWaitsWhileTheEndedBuildsFileIsHeld) {
+    startOld(8000);
+    const updater::InstallFileOps saved = updater::installFileOps();
+    updater::installFileOps().launch = &HeldAfterItsEnd::launch;
+    ASSERT_TRUE(plat::setEnv("TARVION_DUMMY_EXIT", "1"));
+    const updater::InstallOutcome out = updater::installUpdate(info(), utf8(exe), true);
+    plat::unsetEnv("TARVION_DUMMY_EXIT");
+    updater::installFileOps() = saved;
+    ASSERT_TRUE(HeldAfterItsEnd::letGo.joinable()) << "the new build's file could not be held";
+    HeldAfterItsEnd::letGo.join();
+    EXPECT_EQ(out.message, "Tarvion 2.2.0 would not start, so your current version was put back.");
+    EXPECT_TRUE(test_files::read(exe) == oldBuild) << "the current version is not back";
+    EXPECT_FALSE(fs::exists(u8path(utf8(exe) + ".old")));
 }
 
 TEST_F(RunningSwap, TheExitStopsADownloadAndDeletesWhatItWrote) {
