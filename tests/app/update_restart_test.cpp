@@ -4,8 +4,6 @@
 // copy lends its profile to the new build while it starts, writes nothing meanwhile, and
 // takes the profile back with what it owes when the new build did not come up.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
@@ -21,6 +19,7 @@
 #include "platform/system/exe.h"
 #include "platform/system/hash.h"
 #include "platform/system/instance.h"
+#include "tests/platform/system/child_process.h"
 #include "tests/platform/system/private_x.h"
 #include "tests/support/files.h"
 #include "tests/support/scoped_env.h"
@@ -42,8 +41,8 @@ std::vector<std::string> entriesOf(const fs::path& folder) {
 }
 
 // The processes that run from this file.
-std::vector<pid_t> runningFrom(const fs::path& file) {
-    std::vector<pid_t> pids;
+std::vector<int> runningFrom(const fs::path& file) {
+    std::vector<int> pids;
     for (const fs::directory_entry& e : fs::directory_iterator("/proc")) {
         std::error_code error;
         if (fs::read_symlink(e.path() / "exe", error) == file) pids.push_back(std::atoi(e.path().filename().c_str()));
@@ -94,14 +93,9 @@ TEST_F(UpdateRestart, TheProgramItselfCountsAsInstalledOnlyOnceItIsUp) {
     for (int i = 0; i < 600 && fs::exists(exe_.string() + ".old"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_FALSE(fs::exists(exe_.string() + ".old")) << "the new build did not come up";
-    const std::vector<pid_t> running = runningFrom(exe_);
+    const std::vector<int> running = runningFrom(exe_);
     EXPECT_EQ(running.size(), 1u);
-    for (pid_t pid : running) {
-        kill(pid, SIGTERM);
-        int status = -1;
-        EXPECT_EQ(waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
-    }
+    for (int pid : running) EXPECT_EQ(child::terminate(pid, std::chrono::seconds(30)), 0);
 }
 
 // Whether another process could take the folder's lock now (flock(1) of util-linux).

@@ -3,12 +3,12 @@
 // environment, and so into every browser and terminal it started; a copied value; a forged
 // one) makes it a plain start, which does not wait for a running copy to quit.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <string>
 #include <thread>
 
+#include "platform/base/process.h"
 #include "platform/system/exe.h"
 #include "tests/support/scoped_env.h"
 #include "tests/updater/helpers.h"
@@ -35,7 +35,7 @@ TEST(SuccessorHandOver, CountsOnlyWhenItComesFromTheProgramThatStartedIt) {
     TempFolder dir;
     // Away from this test program's folder: this program is no older build of it.
     fs::copy_file(UPDATER_DUMMY_EXE, dir.at("Tarvion"));
-    const std::string self = std::to_string(getpid());
+    const std::string self = std::to_string(plat::currentProcessId());
     const std::string plainStarts[] = {
         "1",  // an older build's restart value, but not from one
         "garbage",

@@ -1,8 +1,12 @@
 // The profile folder's claim: one process holds it; another finds it held, except the
-// holder's own successor, which waits for it to let go.
+// holder's own successor, which waits for it to let go. The successor's word to the copy
+// that started it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -16,6 +20,7 @@
 #include <set>
 #include <thread>
 
+#include "platform/system/exe.h"
 #include "platform/system/instance.h"
 #include "tests/support/fifo_watchdog.h"
 #include "tests/support/files.h"
@@ -238,6 +243,53 @@ TEST(ProfileFolderClaim, ALockMovedOntoTheNameMidClaimIsFoundHeld) {
         EXPECT_EQ(namesIn(temp.dir()), (std::set<std::string>{"notes.txt", "tarvion.lock"}));
         beforeNextFlock = nullptr;
         ::close(other);
+    }
+}
+
+// The child's side of ASuccessorSaysItIsUpWhenItsStarterAsks: takes the hand-over, stops for
+// the parent to look, and then says it is up.
+TEST(SuccessorHandOver, OfAFreshProcess) {
+    if (!std::getenv("TARVION_HANDOVER_CHILD")) GTEST_SKIP() << "runs as the child of ASuccessorSaysItIsUp...";
+    const bool successor = plat::takeSuccessorHandOver();
+    raise(SIGSTOP);
+    plat::confirmSuccessorStarted();
+    _exit(successor ? 0 : 1);
+}
+
+// The word on the starter's socket: the update's own restart hears it once the new copy is
+// up, an older build's restart (which holds the profile while it waits) as soon as it runs.
+TEST(SuccessorHandOver, ASuccessorSaysItIsUpWhenItsStarterAsks) {
+    for (const bool olderStarter : {false, true}) {
+        SCOPED_TRACE(olderStarter ? "an older build's restart" : "the update's restart");
+        int pair[2];
+        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+        const std::string value = "fd:3:" + std::to_string(getpid()) + (olderStarter ? "" : ":up");
+        const pid_t pid = fork();
+        if (pid == 0) {
+            dup2(pair[1], 3);
+            setenv(kHandOver, value.c_str(), 1);
+            setenv("TARVION_HANDOVER_CHILD", "1", 1);
+            execl("/proc/self/exe", "platform_tests", "--gtest_filter=SuccessorHandOver.OfAFreshProcess",
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(pair[1]);
+        const auto said = [&](int waitMs) {
+            pollfd p{pair[0], POLLIN, 0};
+            char byte = 0;
+            return poll(&p, 1, waitMs) == 1 && read(pair[0], &byte, 1) == 1;
+        };
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, WUNTRACED), pid);
+        ASSERT_TRUE(WIFSTOPPED(status)) << "the child ended before it took the hand-over";
+        EXPECT_EQ(said(olderStarter ? 5000 : 200), olderStarter) << "taken, not yet up";
+        kill(pid, SIGCONT);
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "not taken as a successor";
+        if (!olderStarter) {
+            EXPECT_TRUE(said(5000)) << "up, and not said so";
+        }
+        close(pair[0]);
     }
 }
 
