@@ -123,6 +123,9 @@ void runMainLoop(App& app) {
         drainEvents(app, loop);
         if (app.quitRequested) break;
         if (plat::isMinimized(app.hwnd)) {
+            // An update started before the window was minimised still gets the profile.
+            settleProfileHandOver(app);
+            if (updater::updateState() == updater::UpdateInstalled) app.quitRequested = true;
             plat::sleepMilliseconds(10);
             loop.prev = app.secondsSinceStart();
             continue;
