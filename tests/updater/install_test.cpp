@@ -437,7 +437,8 @@ TEST_F(InstallFixture, TheProfileIsLetGoOfBeforeTheNewBuildStarts) {
     updater::ExitControl control;
     updater::InstallOutcome out;
     std::thread install([&] { out = updater::installUpdate(info(digest), exe, true, &control); });
-    for (int i = 0; i < 1000 && !updater::profileWanted(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int i = 0; i < 1000 && !updater::profileWanted(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_TRUE(updater::profileWanted());
     updater::stopForExit(control, 2000);
     install.join();

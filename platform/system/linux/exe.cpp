@@ -116,7 +116,8 @@ SuccessorStart launchSuccessor(const std::string& path, int waitMs, const std::a
     }
     // This process's environment with the hand-over, for the successor alone.
     const std::string prefix = std::string(kHandOverVariable) + "=";
-    std::vector<std::string> owned{prefix + "fd:" + std::to_string(kHandOverFd) + ":" + std::to_string(getpid()) + ":up"};
+    const std::string value = "fd:" + std::to_string(kHandOverFd) + ":" + std::to_string(getpid()) + ":up";
+    std::vector<std::string> owned{prefix + value};
     for (char** e = environ; *e; ++e)
         if (std::strncmp(*e, prefix.c_str(), prefix.size()) != 0) owned.push_back(*e);
     std::vector<char*> env;
