@@ -82,7 +82,7 @@ TEST_F(UpdateRestart, TheProgramItselfCountsAsInstalledOnlyOnceItIsUp) {
         ScopedEnv noX("DISPLAY", nullptr), noWayland("WAYLAND_DISPLAY", nullptr), noDriver("SDL_VIDEODRIVER", nullptr);
         const std::vector<std::string> before = entriesOf(dir_.dir());
         const updater::InstallOutcome out = updater::installUpdate(info_, exe_.string(), true);
-        EXPECT_EQ(out.state, updater::UpdateFailed) << "Installed would end this copy, leaving a build that cannot start";
+        EXPECT_EQ(out.state, updater::UpdateFailed) << "Installed would leave a build that cannot start";
         EXPECT_EQ(out.message, "Tarvion 9.0.0 would not start, so your current version was put back.");
         EXPECT_TRUE(test_files::read(exe_) == oldBuild_) << "the current version is not back";
         EXPECT_EQ(entriesOf(dir_.dir()), before);
