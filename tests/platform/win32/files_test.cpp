@@ -90,6 +90,9 @@ TEST(WriteReplaceDelete, WholeFilesByWidePath) {
 
     dir.write("target", "before");
     ASSERT_TRUE(plat::syncFile(dir.file(kName)));
+    fs::create_directories(dir.at("folder"));
+    EXPECT_FALSE(plat::replaceFile(dir.file(kName), dir.file("folder")));  // not a file
+    EXPECT_TRUE(fs::is_directory(dir.at("folder")));
     ASSERT_TRUE(plat::replaceFile(dir.file(kName), dir.file("target")));
     EXPECT_EQ(test_files::read(dir.at("target")), std::string("a\r\nb\0c", 6));
     EXPECT_FALSE(fs::exists(dir.at(kName)));
