@@ -72,7 +72,8 @@ bool writeFreshFile(const std::string& path, const std::string& bytes);
 // none: a write that stops part-way (a full disk) takes back the bytes it wrote while they
 // are still the end of the file; a file this call created is left empty. A row another
 // writer added meanwhile is never removed: appends take turns through a lock on the file
-// (Linux: an exclusive flock), and bytes another writer has added after ours keep ours in.
+// (Linux: an exclusive flock; Windows: a byte far past the end), and bytes another writer
+// has added after ours keep ours in.
 // Only a regular file is written: a folder, a FIFO or a device fails the call, which waits
 // for nothing but another append's turn. True when every byte is there.
 bool appendToFile(const std::string& path, const std::string& bytes);
