@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/base/atomic_file.h"
 #include "platform/base/errors.h"
-#include "platform/base/file_open.h"
 
 namespace {
 
@@ -18,19 +18,12 @@ void putTag(std::vector<uint8_t>& b, const char* tag) {
     for (const char* c = tag; *c; ++c) b.push_back(static_cast<uint8_t>(*c));
 }
 
+// Written beside and moved into place, as the captures are: a full disk or a kill part-way
+// leaves the earlier file or none, never one whose header claims more than it holds.
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
-    std::FILE* f = plat::openFile(path, "wb");
-    if (!f) {
-        *error = plat::lastErrorMessage();
-        return false;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (!ok) *error = plat::lastErrorMessage();
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        *error = plat::lastErrorMessage();
-    }
-    return ok;
+    if (plat::writeFileAtomically(path, std::string(bytes.begin(), bytes.end()))) return true;
+    *error = plat::lastErrorMessage();
+    return false;
 }
 
 }  // namespace

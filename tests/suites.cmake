@@ -35,7 +35,7 @@ tarvion_suite(app LINKS tarvion_app tarvion_test_fakes)
 tarvion_unit(tarvion_test_fakes FOLDERS tests/fakes LINKS tarvion_catalog)
 # Helpers any test may include: temporary folders, whole-file reads and writes, environment
 # variables, time limits, the loopback HTTP server, a stand-in opener, FIFOs, file-size
-# limits, the X lock, a test window. A helper is a header that uses only what the suites
+# limits, another writer of a file, the X lock, a test window. A helper is a header that uses only what the suites
 # that include it link.
 tarvion_unit(tests_support FOLDERS tests/support LINKS tarvion_platform_system HEADERS tests os)
 # The Windows services as Windows programs, run under Wine by the cross build.

@@ -69,9 +69,13 @@ bool writeWholeFile(const std::string& path, const std::string& bytes);
 bool writeFreshFile(const std::string& path, const std::string& bytes);
 
 // Adds bytes at the end of a file, creating the file when it is missing. All of them or
-// none: a write that stops part-way (a full disk) cuts the file back to the size it had, and
-// a file this call created is removed again. Only a regular file is written: a folder, a FIFO
-// or a device fails the call, which never waits for one to open. True when every byte is there.
+// none: a write that stops part-way (a full disk) takes back the bytes it wrote while they
+// are still the end of the file; a file this call created is left empty. A row another
+// writer added meanwhile is never removed: appends take turns through a lock on the file
+// (Linux: an exclusive flock; Windows: a byte far past the end), and bytes another writer
+// has added after ours keep ours in.
+// Only a regular file is written: a folder, a FIFO or a device fails the call, which waits
+// for nothing but another append's turn. True when every byte is there.
 bool appendToFile(const std::string& path, const std::string& bytes);
 
 // Creates a new empty file with a unique name in a folder ("" for the system's temporary

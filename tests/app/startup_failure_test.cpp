@@ -127,33 +127,54 @@ TEST_F(ProgramRun, ACaptureThatCannotBeSavedEndsTheRunWithExitCode1AndNamesIt) {
     EXPECT_NE(r.err.find("Tarvion: Could not write 1 file(s):\n  out/banner.bmp"), std::string::npos) << r.err;
 }
 
+uint32_t le32(const std::string& b, size_t at) {
+    const auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(b[at + i])); };
+    return byte(0) | byte(1) << 8 | byte(2) << 16 | byte(3) << 24;
+}
+
+// A WAV or BMP whose header gives the length it has: a file cut part-way claims more.
+bool wholeByItsHeader(const std::string& b) {
+    if (b.size() >= 44 && b.compare(0, 4, "RIFF") == 0 && b.compare(36, 4, "data") == 0)
+        return le32(b, 4) + 8 == b.size() && le32(b, 40) + 44 == b.size();
+    if (b.size() >= 54 && b.compare(0, 2, "BM") == 0) return le32(b, 2) == b.size();
+    return false;
+}
+
 // Under a file-size limit (ulimit -f) a write past it fails as on a full disk: the run ends
 // with exit code 1 and says what it could not write, instead of dying from SIGXFSZ (153) with
-// nothing said. The sound export writes while the command line is read, before anything else.
+// nothing said. What did not fit is not there at all (nor its temporary); the rest is written
+// whole. The sound export writes while the command line is read, before anything else.
 TEST_F(ProgramRun, AFileSizeLimitFailsTheWritesInsteadOfEndingTheRun) {
     struct Case {
         const char* args;
+        const char* limit;  // bytes
         const char* message;
         bool needsDisplay;
-        const char* captures;  // a folder that must hold no file afterwards, whole or cut
+        const char* output;  // the folder written into
+        int wholeFiles;      // the files in it afterwards, each whole
     };
     const Case cases[] = {
-        {"--export-sounds sounds", "tarvion: cannot write sounds/hit_classic.wav: ", false, nullptr},
-        {"--gallery out --scale 1 --size 640x360", "Tarvion: Could not write 39 file(s):\n  out/g_0_wasp.bmp", true,
-         "out"},
+        // Every sound but the sniper's shot (72,044 bytes) fits.
+        {"--export-sounds sounds", "65536", "tarvion: cannot write sounds/shot_sniper.wav: File too large", false,
+         "sounds", 14},
+        // No capture fits.
+        {"--gallery out --scale 1 --size 640x360", "1024", "Tarvion: Could not write 39 file(s):\n  out/g_0_wasp.bmp",
+         true, "out", 0},
     };
     fs::create_directories(dir_ / "sounds");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
         if (c.needsDisplay && !std::getenv("DISPLAY")) continue;
-        // 1 KiB: no sound and no capture fits.
-        Outcome r = run("SDL_AUDIODRIVER=dummy", c.args, 120, "prlimit --fsize=1024");
+        Outcome r = run("SDL_AUDIODRIVER=dummy", c.args, 120, std::string("prlimit --fsize=") + c.limit);
         EXPECT_EQ(r.exitCode, 1) << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-        if (!c.captures) continue;
-        for (const auto& entry : fs::directory_iterator(dir_ / c.captures)) {
-            EXPECT_TRUE(entry.is_directory()) << entry.path();
+        int files = 0;
+        for (const auto& entry : fs::directory_iterator(dir_ / c.output)) {
+            if (entry.is_directory()) continue;
+            EXPECT_TRUE(wholeByItsHeader(test_files::read(entry.path()))) << entry.path();
+            ++files;
         }
+        EXPECT_EQ(files, c.wholeFiles);
     }
 }
 

@@ -90,10 +90,8 @@ TEST(RoundHud, SummaryAndPauseHideTheRoundFigures) {
     EXPECT_FALSE(f.ui.hasText("SENS:"));
 }
 
-// The practice badge gives the game's own value with the cm/360 beside it; a game that has
-// no value of its own shows the cm/360 once.
-// The game's own value, then the cm/360 in brackets: for a cm/360-only game both are the
-// cm/360.
+// The practice badge gives the game's own value, then the cm/360 in brackets: a cm/360-only
+// game shows the cm/360 in both places, a game not yet calibrated says so before the brackets.
 TEST(RoundHud, PracticeBadgeGivesTheSensThenTheCm360) {
     struct Case {
         const char* game;

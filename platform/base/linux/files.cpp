@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,8 +91,12 @@ bool writeAll(int fd, const char* data, size_t size) {
     return true;
 }
 
-// Truncates a file to `size`; false when it cannot be done.
-bool cutBack(const std::string& host, off_t size) { return truncate(host.c_str(), size) == 0; }
+// Takes an append's bytes [start, end) off the file again, only while they still are its end:
+// a row that another writer added after them stays, and so do they.
+bool takeBack(int fd, off_t start, off_t end) {
+    struct stat st{};
+    return fstat(fd, &st) == 0 && st.st_size == end && ftruncate(fd, start) == 0;
+}
 
 // read() that retries interrupted calls; -1 on a failure.
 ssize_t readSome(int fd, char* buffer, size_t size) {
@@ -256,27 +261,53 @@ bool appendToFile(const std::string& path, const std::string& bytes) {
     const std::string host = hostPathExactName(path);
     if (host.empty()) return false;
     // O_NONBLOCK: a FIFO without a reader fails the open at once instead of waiting for one.
-    bool created = false;
     int fd = openRetrying(host.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK);
-    if (fd < 0 && errno == ENOENT) {
+    if (fd < 0 && errno == ENOENT)
         fd = openRetrying(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NONBLOCK, 0644);
-        created = fd >= 0;
-    }
     if (fd < 0) return false;
     struct stat st{};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
         return false;
     }
-    const bool written = writeAll(fd, bytes.data(), bytes.size());
-    const bool closed = close(fd) == 0;
-    if (written && closed) return true;
+    // Our appends take turns, so none adds a row between another's write and its taking back.
+    // A filesystem without these locks (some FUSE folders) refuses it: the end check below
+    // still keeps other rows.
+    while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    // O_APPEND puts each write at the end as it is then; the offset after it tells where.
+    off_t start = -1, end = -1;
+    bool together = true;  // nothing of anyone else's came between our writes
+    bool ok = true;
+    const char* data = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = write(fd, data, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        const off_t after = lseek(fd, 0, SEEK_CUR);
+        if (after < 0) together = false;
+        else if (start < 0) start = after - n;
+        else if (after - n != end) together = false;
+        end = after;
+        data += n;
+        left -= static_cast<size_t>(n);
+    }
+    // Some network filesystems report a write they could not store only at a close: a second
+    // descriptor is closed first, so this one still holds the file (and the lock) to cut.
+    if (ok) {
+        const int probe = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        ok = probe >= 0 && close(probe) == 0;
+    }
     // A short write (a full disk) must not leave the start of the bytes behind: a reader
-    // would take it for a whole line. The file goes back to its old size, or away when this
-    // call made it.
-    if (created) unlink(host.c_str());
-    else cutBack(host, st.st_size);
-    return false;
+    // would take it for a whole line. A file this call made is left empty: removing it by its
+    // name could take a row that another writer has added since.
+    if (!ok && together && start >= 0) takeBack(fd, start, end);
+    close(fd);  // what it could report, the probe's close has
+    return ok;
 }
 
 std::string makeTempFile(const std::string& folder, const std::string& prefix) {

@@ -22,9 +22,16 @@ bool syncFolderOf(const std::string&) { return true; }
 
 bool replaceFile(const std::string& from, const std::string& to) {
     const std::wstring source = toWide(from), target = toWide(to);
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    // A folder is no file to replace. Windows refuses it, but Wine's ReplaceFileW puts the
+    // file in place of an empty one.
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     // ReplaceFileW keeps what the old file carries beyond its bytes (attributes, access
     // rules) but needs it to exist; a first save moves the file into place instead.
-    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES &&
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
         ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return true;
     return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;

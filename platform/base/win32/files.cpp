@@ -19,15 +19,25 @@ int64_t unixNanoseconds(const FILETIME& t) {
     return (ticks - kTicksFrom1601To1970) * 100;
 }
 
-bool writeAll(HANDLE h, const char* data, size_t size) {
+// *done (when given) counts the bytes that went out, also when a later write fails.
+bool writeAll(HANDLE h, const char* data, size_t size, uint64_t* done = nullptr) {
     while (size > 0) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
         DWORD written = 0;
         if (!WriteFile(h, data, chunk, &written, nullptr) || written == 0) return false;
         data += written;
         size -= written;
+        if (done) *done += written;
     }
     return true;
+}
+
+// The lock our appends take turns with: one byte far past any end a file reaches. Windows
+// refuses others' reads and writes of locked bytes, so none of the file's own are locked.
+OVERLAPPED appendTurn() {
+    OVERLAPPED at{};
+    at.OffsetHigh = 0x7FFFFFFF;
+    return at;
 }
 
 HANDLE openForReading(const std::string& path) {
@@ -118,22 +128,37 @@ bool appendToFile(const std::string& path, const std::string& bytes) {
     if (path.empty()) return false;
     const std::wstring name = toWide(path);
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    bool created = false;
     HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)
         h = CreateFileW(name.c_str(), GENERIC_WRITE, share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        created = h != INVALID_HANDLE_VALUE;
-    }
     if (h == INVALID_HANDLE_VALUE) return false;
-    LARGE_INTEGER size{};
-    const bool sized = GetFileType(h) == FILE_TYPE_DISK && GetFileSizeEx(h, &size);
-    bool ok = sized && SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && writeAll(h, bytes.data(), bytes.size());
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        return false;
+    }
+    // Our appends take turns, so none writes where another does or adds a row between its
+    // write and its taking back. Without the lock (a share that refuses it) the end check
+    // below still keeps other rows.
+    OVERLAPPED turn = appendTurn();
+    const bool locked = LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != 0;
+    LARGE_INTEGER start{};
+    uint64_t written = 0;
+    bool ok = GetFileSizeEx(h, &start) && SetFilePointerEx(h, start, nullptr, FILE_BEGIN) &&
+              writeAll(h, bytes.data(), bytes.size(), &written);
     // A short write (a full disk) must not leave the start of the bytes behind: a reader
-    // would take it for a whole line. The file goes back to its old size, or away when this
-    // call made it.
-    if (!ok && sized && !created && SetFilePointerEx(h, size, nullptr, FILE_BEGIN)) SetEndOfFile(h);
+    // would take it for a whole line. Ours go only while they are still the end of the file;
+    // a file this call made is left empty, as removing it by its name could take a row that
+    // another writer has added since.
+    LARGE_INTEGER end{};
+    if (!ok && written > 0 && GetFileSizeEx(h, &end) &&
+        static_cast<uint64_t>(end.QuadPart) == static_cast<uint64_t>(start.QuadPart) + written &&
+        SetFilePointerEx(h, start, nullptr, FILE_BEGIN))
+        SetEndOfFile(h);
+    if (locked) {
+        turn = appendTurn();
+        UnlockFileEx(h, 0, 1, 0, &turn);
+    }
     if (!CloseHandle(h)) ok = false;
-    if (!ok && created) DeleteFileW(name.c_str());
     return ok;
 }
 

@@ -11,6 +11,7 @@
 #include "platform/base/files.h"
 #include "tests/support/fifo_watchdog.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/other_writer.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -99,7 +100,7 @@ TEST(AppendToFile, AddsAtTheEndAndMakesAMissingFile) {
 }
 
 // A write that stops part-way (the file-size limit stands in for a full disk): the file is as
-// it was, or not there when the append would have made it.
+// it was, or empty when the append made it.
 TEST(AppendToFile, AWriteThatStopsPartWayTakesItsBytesBack) {
     struct Case {
         const char* what;
@@ -124,11 +125,50 @@ TEST(AppendToFile, AWriteThatStopsPartWayTakesItsBytesBack) {
             appended = plat::appendToFile(file.string(), "row 2 is longer than the room\n");
         }
         EXPECT_FALSE(appended);
-        if (c.before) {
-            EXPECT_EQ(test_files::read(file), c.before);
-        } else {
-            EXPECT_FALSE(present(file));
+        EXPECT_TRUE(present(file));
+        EXPECT_EQ(test_files::read(file), c.before ? c.before : "");
+    }
+}
+
+// Another writer's row added while an append is under way that then runs out of room: the row
+// stays, and of the append's bytes those that are still the end of the file go.
+TEST(AppendToFile, ARowAnotherWriterAddsMeanwhileStays) {
+    enum class Theirs { WhileOursWaits, AtOurFailedWrite };
+    struct Case {
+        const char* what;
+        const char* before;  // nullptr: no file
+        Theirs theirs;
+        size_t limit;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"theirs first, then part of ours", "header\nrow 1\n", Theirs::WhileOursWaits, 13 + 10 + 8,
+         "header\nrow 1\ntheir row\n"},
+        {"theirs after the part of ours that fit", "header\nrow 1\n", Theirs::AtOurFailedWrite, 13 + 8,
+         "header\nrow 1\nrow 2 istheir row\n"},
+        {"theirs when none of ours fit", "header\nrow 1\n", Theirs::AtOurFailedWrite, 13,
+         "header\nrow 1\ntheir row\n"},
+        {"theirs in the file ours made", nullptr, Theirs::AtOurFailedWrite, 0, "their row\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder dir;
+        const std::string file = dir.file("log.csv");
+        if (c.before) dir.write("log.csv", c.before);
+        bool appended = true;
+        const auto append = [&] { appended = plat::appendToFile(file, "row 2 is longer than the room\n"); };
+        {
+            fsize_test::ScopedFileSizeLimit limit(c.limit);
+            ASSERT_TRUE(limit.active());
+            if (c.theirs == Theirs::WhileOursWaits) {
+                ASSERT_TRUE(other_writer::rowWhileTheAppendWaits(file, "their row\n", append));
+            } else {
+                other_writer::RowAtTheFailedWrite theirs(file, "their row\n");
+                append();
+            }
         }
+        EXPECT_FALSE(appended);
+        EXPECT_EQ(test_files::read(dir.at("log.csv")), c.after);
     }
 }
 

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <functional>
+#include <thread>
 
 #include "platform/base/atomic_file.h"
 #include "platform/base/files.h"
@@ -90,6 +92,9 @@ TEST(WriteReplaceDelete, WholeFilesByWidePath) {
 
     dir.write("target", "before");
     ASSERT_TRUE(plat::syncFile(dir.file(kName)));
+    fs::create_directories(dir.at("folder"));
+    EXPECT_FALSE(plat::replaceFile(dir.file(kName), dir.file("folder")));  // not a file
+    EXPECT_TRUE(fs::is_directory(dir.at("folder")));
     ASSERT_TRUE(plat::replaceFile(dir.file(kName), dir.file("target")));
     EXPECT_EQ(test_files::read(dir.at("target")), std::string("a\r\nb\0c", 6));
     EXPECT_FALSE(fs::exists(dir.at(kName)));
@@ -108,6 +113,33 @@ TEST(AppendToFile, AddsTheBytesAsTheyAreAndMakesAMissingFile) {
     EXPECT_FALSE(plat::appendToFile(dir.path(), "x"));  // a folder
     EXPECT_FALSE(plat::appendToFile(dir.file("no folder") + "\\x", "x"));
     EXPECT_FALSE(fs::exists(dir.at("no folder")));
+}
+
+// Two copies of the program appending to one log at once: they take turns, so neither writes
+// its row where the other's went.
+TEST(AppendToFile, AppendsSideBySideKeepEveryRow) {
+    TempFolder dir;
+    const std::string file = dir.file(kName);
+    test_files::write(dir.at(kName), "");
+    constexpr int kRows = 2000;
+    const std::string rowA = std::string(30, 'a') + "\r\n", rowB = std::string(30, 'b') + "\r\n";
+    int failedA = 0, failedB = 0;
+    const auto append = [&](const std::string& row, int& failed) {
+        for (int i = 0; i < kRows; ++i) failed += plat::appendToFile(file, row) ? 0 : 1;
+    };
+    std::thread a(append, std::cref(rowA), std::ref(failedA)), b(append, std::cref(rowB), std::ref(failedB));
+    a.join();
+    b.join();
+    EXPECT_EQ(failedA + failedB, 0);
+    const std::string text = test_files::read(dir.at(kName));
+    EXPECT_EQ(text.size(), kRows * (rowA.size() + rowB.size()));
+    int seenA = 0, seenB = 0;
+    for (size_t at = 0; at + rowA.size() <= text.size(); at += rowA.size()) {
+        seenA += text.compare(at, rowA.size(), rowA) == 0;
+        seenB += text.compare(at, rowB.size(), rowB) == 0;
+    }
+    EXPECT_EQ(seenA, kRows);
+    EXPECT_EQ(seenB, kRows);
 }
 
 TEST(MoveFileNoOverwrite, MovesOnlyOntoAFreeName) {
