@@ -2,8 +2,8 @@
 
 #include "app/automation.h"
 #include "app/frame_pacing.h"
-#include "app/profile_handover.h"
 #include "app/input.h"
+#include "app/profile_handover.h"
 #include "app/result_image.h"
 #include "app/scene.h"
 #include "app/shell.h"
@@ -109,6 +109,13 @@ void writePendingCapture(App& app) {
     app.pendingCapture.clear();
 }
 
+// The profile goes to a new version while it starts, and comes back if it does not; once the
+// new version is up with it, this copy ends normally, writing nothing to it.
+void followUpdate(App& app) {
+    settleProfileHandOver(app);
+    if (updater::updateState() == updater::UpdateInstalled) app.quitRequested = true;
+}
+
 }  // namespace
 
 void runMainLoop(App& app) {
@@ -124,8 +131,7 @@ void runMainLoop(App& app) {
         if (app.quitRequested) break;
         if (plat::isMinimized(app.hwnd)) {
             // An update started before the window was minimised still gets the profile.
-            settleProfileHandOver(app);
-            if (updater::updateState() == updater::UpdateInstalled) app.quitRequested = true;
+            followUpdate(app);
             plat::sleepMilliseconds(10);
             loop.prev = app.secondsSinceStart();
             continue;
@@ -142,10 +148,7 @@ void runMainLoop(App& app) {
         writePendingCapture(app);
         if (app.shareCapturePending) saveShareImage(app);  // after the UI: the card is on screen
         plat::swapWindow(app.hwnd);
-        // The profile goes to a new version while it starts, and comes back if it does not.
-        settleProfileHandOver(app);
-        // A new version is up with the profile: end normally, writing nothing to it.
-        if (updater::updateState() == updater::UpdateInstalled) app.quitRequested = true;
+        followUpdate(app);
         runAutomationDrivers(app);
         waitForFrameCap(frameCapFor(app), frameStart, app.qpcFrequency, loop.haveTimer);
         loop.prev = t;

@@ -8,8 +8,7 @@ namespace {
 
 // How long the profile is tried for after a failed install before another copy is taken to
 // hold it: the new version that was ended may take a moment to let go of it.
-constexpr double kTakeBackSeconds = 10;
-constexpr int kTakeBackAtExitMs = 10000;
+constexpr int kTakeBackMs = 10000;
 
 // When this copy first tried to take the profile back; below 0: not trying.
 double takeBackSince = -1;
@@ -48,7 +47,7 @@ void settleProfileHandOver(App& app) {
         takeBackSince = -1;
         return;
     }
-    if (app.secondsSinceStart() - takeBackSince < kTakeBackSeconds) return;
+    if (app.secondsSinceStart() - takeBackSince < kTakeBackMs / 1000.0) return;
     // Another copy runs on the profile now: one copy per profile, so this one gives way.
     plat::raiseProfileHolder(app.dataDir);
     app.quitRequested = true;
@@ -57,5 +56,5 @@ void settleProfileHandOver(App& app) {
 void takeProfileBackAtExit(App& app) {
     if (!app.profileLent || updater::updateState() != updater::UpdateFailed) return;
     takeBackSince = -1;
-    takeBack(app, kTakeBackAtExitMs);
+    takeBack(app, kTakeBackMs);
 }

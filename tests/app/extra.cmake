@@ -13,14 +13,12 @@ endif()
 
 # A library preloaded into the program, under which its renderer cannot be built (no OpenGL
 # program objects): what a new build meets on a player's graphics driver.
-if(NOT CMAKE_CROSSCOMPILING)
-  add_library(no_gl_programs SHARED "${CMAKE_CURRENT_SOURCE_DIR}/app/no_gl_programs/no_gl_programs.cpp")
-  target_compile_options(no_gl_programs PRIVATE ${TARVION_WARNINGS})
-  target_link_libraries(no_gl_programs PRIVATE ${CMAKE_DL_LIBS})
-  if(TARGET app_tests)
-    add_dependencies(app_tests no_gl_programs)
-    target_compile_definitions(app_tests PRIVATE NO_GL_PROGRAMS_LIBRARY="$<TARGET_FILE:no_gl_programs>")
-  endif()
+add_library(no_gl_programs SHARED "${CMAKE_CURRENT_SOURCE_DIR}/app/no_gl_programs/no_gl_programs.cpp")
+target_compile_options(no_gl_programs PRIVATE ${TARVION_WARNINGS})
+target_link_libraries(no_gl_programs PRIVATE ${CMAKE_DL_LIBS})
+if(TARGET app_tests)
+  add_dependencies(app_tests no_gl_programs)
+  target_compile_definitions(app_tests PRIVATE NO_GL_PROGRAMS_LIBRARY="$<TARGET_FILE:no_gl_programs>")
 endif()
 
 # The PNG encoder checked by a decoder that shares none of its code: Python's zlib with a

@@ -194,9 +194,6 @@ int noteXError(Display*, XErrorEvent*) {
     return 0;
 }
 
-}  // namespace
-
-namespace {
 
 // Claims the folder, waiting up to `wait` for another holder to let go of it.
 FolderClaim claimWaiting(const std::string& folder, std::chrono::milliseconds wait) {
@@ -217,7 +214,6 @@ FolderClaim claimWaiting(const std::string& folder, std::chrono::milliseconds wa
 }  // namespace
 
 FolderClaim claimProfileFolder(const std::string& folder) {
-    if (lockFd >= 0) return FolderClaim::Claimed;
     const bool handOver = takeSuccessorHandOver();
     return claimWaiting(folder, handOver ? kHandOverWait : std::chrono::milliseconds(0));
 }

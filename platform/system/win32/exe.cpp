@@ -209,7 +209,7 @@ bool parentRunsFromOurFolder(DWORD parent) {
 bool takeSuccessorHandOver() {
     static const bool successor = [] {
         std::vector<wchar_t> buffer(256);
-        DWORD n = GetEnvironmentVariableW(kHandOverVariable, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD n = GetEnvironmentVariableW(kHandOverVariable, buffer.data(), static_cast<DWORD>(buffer.size()));
         SetEnvironmentVariableW(kHandOverVariable, nullptr);
         // Longer than any value of ours: not ours.
         if (n == 0 || n >= buffer.size()) return false;

@@ -43,9 +43,6 @@ std::wstring mutexName(ULONG_PTR key) {
     return name;
 }
 
-}  // namespace
-
-namespace {
 
 // Claims the folder, waiting up to waitMs for another holder to let go of it.
 FolderClaim claimWaiting(const std::string& folder, DWORD waitMs) {
@@ -70,7 +67,6 @@ FolderClaim claimWaiting(const std::string& folder, DWORD waitMs) {
 }  // namespace
 
 FolderClaim claimProfileFolder(const std::string& folder) {
-    if (heldMutex) return FolderClaim::Claimed;
     // The successor of a quitting holder waits for it.
     const bool handOver = takeSuccessorHandOver();
     return claimWaiting(folder, handOver ? kHandOverWaitMs : 0);
